@@ -1,0 +1,30 @@
+# Warning and sanitizer settings, as interface targets that every target of the
+# project links.
+
+add_library(namorel_warnings INTERFACE)
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+    target_compile_options(namorel_warnings INTERFACE
+        -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast
+        -Woverloaded-virtual)
+    if(NAMOREL_WERROR)
+        target_compile_options(namorel_warnings INTERFACE -Werror)
+    endif()
+elseif(MSVC)
+    target_compile_options(namorel_warnings INTERFACE /W4 /permissive-)
+    if(NAMOREL_WERROR)
+        target_compile_options(namorel_warnings INTERFACE /WX)
+    endif()
+endif()
+target_compile_definitions(namorel_warnings INTERFACE
+    QT_NO_CONTEXTLESS_CONNECT QT_NO_CAST_FROM_ASCII QT_NO_URL_CAST_FROM_STRING)
+
+add_library(namorel_sanitizers INTERFACE)
+if(NAMOREL_SANITIZERS)
+    list(JOIN NAMOREL_SANITIZERS "," _namorel_sanitize)
+    target_compile_options(namorel_sanitizers INTERFACE
+        -fsanitize=${_namorel_sanitize} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    target_link_options(namorel_sanitizers INTERFACE -fsanitize=${_namorel_sanitize})
+endif()
+
+add_library(namorel_options INTERFACE)
+target_link_libraries(namorel_options INTERFACE namorel_warnings namorel_sanitizers)

@@ -1,0 +1,249 @@
+#include "namefile_p.h"
+#include "namesearch.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <QTextBoundaryFinder>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <new>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace namorel {
+
+namespace {
+
+ScanLimits g_limits;
+
+SearchError cannotOpen(const QString &path)
+{
+    return SearchError(QStringLiteral("Cannot open file %1").arg(path));
+}
+
+SearchError exceedsCapacity()
+{
+    return SearchError(QStringLiteral("Text exceeds memo capacity"));
+}
+
+// Opens a name file for reading, refusing anything but a regular file, and returns its size.
+qint64 openRegularFile(QFile &file, const QString &path)
+{
+    // A NUL would silently cut the path short and name another file.
+    if (path.isEmpty() || path.contains(QChar(u'\0')))
+        throw cannotOpen(path);
+#ifdef Q_OS_UNIX
+    // O_NONBLOCK keeps open() from waiting for a writer when the path names a pipe; the type check then
+    // refuses pipes, sockets, devices and folders before a single byte is read.
+    const QByteArray nativePath = QFile::encodeName(path);
+    const int fd = ::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        throw cannotOpen(path);
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)
+        || !file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw cannotOpen(path);
+    }
+    return info.st_size;
+#else
+    file.setFileName(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw cannotOpen(path);
+    return file.size();
+#endif
+}
+
+// Code points of the bytes 0x80 to 0x9F in Windows-1252; the five bytes the code page leaves undefined
+// map to the control character of the same number, as Windows itself maps them.
+constexpr std::array<char16_t, 32> kWindows1252High = {
+    0x20AC,
+    0x0081,
+    0x201A,
+    0x0192,
+    0x201E,
+    0x2026,
+    0x2020,
+    0x2021,
+    0x02C6,
+    0x2030,
+    0x0160,
+    0x2039,
+    0x0152,
+    0x008D,
+    0x017D,
+    0x008F,
+    0x0090,
+    0x2018,
+    0x2019,
+    0x201C,
+    0x201D,
+    0x2022,
+    0x2013,
+    0x2014,
+    0x02DC,
+    0x2122,
+    0x0161,
+    0x203A,
+    0x0153,
+    0x009D,
+    0x017E,
+    0x0178,
+};
+
+QString decodeWindows1252(QByteArrayView bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar *out = text.data();
+    for (const char byte : bytes) {
+        const auto code = static_cast<unsigned char>(byte);
+        *out++ = QChar(code >= 0x80 && code < 0xA0 ? kWindows1252High[code - 0x80] : char16_t(code));
+    }
+    return text;
+}
+
+// Below U+0300 every code point is a grapheme cluster of its own: combining marks, joiners, surrogates,
+// Hangul jamo and the other characters that join clusters all lie above it. CR and LF never occur
+// inside a line.
+constexpr char16_t kFirstJoiningCodePoint = 0x0300;
+
+// Counts the grapheme clusters of a line, and cuts the line after the maxLength-th.
+qsizetype measureAndCut(QStringView line, qsizetype maxLength, qsizetype &cutAt)
+{
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, line.data(), line.size());
+    qsizetype count = 0;
+    cutAt = line.size();
+    while (finder.toNextBoundary() > 0) {
+        ++count;
+        if (count == maxLength) {
+            cutAt = finder.position();
+            break;
+        }
+    }
+    return count;
+}
+
+NameLine makeLine(QStringView line, bool simple, qsizetype maxLength)
+{
+    if (simple) {
+        const QStringView kept = line.first(qMin(line.size(), maxLength));
+        return { kept.toString(), kept.size() };
+    }
+    qsizetype cutAt = 0;
+    const qsizetype length = measureAndCut(line, maxLength, cutAt);
+    return { line.first(cutAt).toString(), length };
+}
+
+} // namespace
+
+ScanLimits CurrentScanLimits()
+{
+    return g_limits;
+}
+
+void SetScanLimits(const ScanLimits &limits)
+{
+    g_limits = limits;
+}
+
+ScopedScanLimits::ScopedScanLimits(const ScanLimits &limits)
+    : m_previous(g_limits)
+{
+    g_limits = limits;
+}
+
+ScopedScanLimits::~ScopedScanLimits()
+{
+    g_limits = m_previous;
+}
+
+QByteArray ReadNameFile(const QString &path, qint64 maxBytes)
+{
+    QFile file;
+    const qint64 size = openRegularFile(file, path);
+    if (size > maxBytes)
+        throw exceedsCapacity();
+
+    // The file may grow while it is read, so the reading stops one byte past the limit at the latest.
+    QByteArray data;
+    qint64 total = 0;
+    try {
+        data.resize(qsizetype(size) + 1);
+        for (;;) {
+            if (total == data.size()) {
+                if (total > maxBytes)
+                    throw exceedsCapacity();
+                data.resize(qsizetype(qMin(total * 2, maxBytes + 1)));
+            }
+            const qint64 got = file.read(data.data() + total, data.size() - total);
+            if (got < 0)
+                throw cannotOpen(path);
+            if (got == 0)
+                break;
+            total += got;
+        }
+    } catch (const std::bad_alloc &) {
+        throw exceedsCapacity();
+    }
+    if (total > maxBytes)
+        throw exceedsCapacity();
+    data.truncate(qsizetype(total));
+    return data;
+}
+
+QString DecodeNameText(QByteArrayView bytes)
+{
+    if (const void *nul = bytes.isEmpty() ? nullptr : std::memchr(bytes.data(), 0, size_t(bytes.size())))
+        bytes = bytes.first(static_cast<const char *>(nul) - bytes.data());
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes = bytes.sliced(3);
+
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    return decodeWindows1252(bytes);
+}
+
+std::vector<NameLine> SplitNameLines(const QString &text, qsizetype maxLength)
+{
+    std::vector<NameLine> lines;
+    const auto *chars = reinterpret_cast<const char16_t *>(text.constData());
+    const qsizetype size = text.size();
+    qsizetype start = 0;
+    bool simple = true;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = chars[i];
+        if (c != u'\r' && c != u'\n') {
+            simple = simple && c < kFirstJoiningCodePoint;
+            continue;
+        }
+        lines.push_back(makeLine(QStringView(chars + start, i - start), simple, maxLength));
+        if (c == u'\r' && i + 1 < size && chars[i + 1] == u'\n')
+            ++i;
+        start = i + 1;
+        simple = true;
+    }
+    // A line end at the very end starts no further line.
+    if (start < size)
+        lines.push_back(makeLine(QStringView(chars + start, size - start), simple, maxLength));
+    return lines;
+}
+
+qsizetype NameLength(QStringView name)
+{
+    const bool simple = std::all_of(name.begin(), name.end(), [](QChar c) { return c < kFirstJoiningCodePoint; });
+    if (simple)
+        return name.size();
+    qsizetype cutAt = 0;
+    return measureAndCut(name, name.size(), cutAt);
+}
+
+} // namespace namorel

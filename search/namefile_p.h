@@ -1,0 +1,64 @@
+#pragma once
+
+// Internals of the name search, shared with the tests and the benchmarks. Not part of the interface
+// that the rest of the program uses.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace namorel {
+
+/// Limits that keep a scan from exhausting memory or overflowing its counts.
+struct ScanLimits
+{
+    /// A name file larger than this is refused before it is read.
+    qint64 MaxFileBytes = qint64(256) * 1024 * 1024;
+    /// The most lines one search may hold; ScannedCount is a signed 32-bit count.
+    qint64 MaxLines = 2147483647;
+    /// Lines are cut to this many characters.
+    qsizetype MaxLineLength = 4096;
+};
+
+ScanLimits CurrentScanLimits();
+
+/// Replaces the limits of every scan that follows. For tests, which reach the limits with small files.
+void SetScanLimits(const ScanLimits &limits);
+
+/// Sets the limits for as long as it lives, then puts the previous ones back.
+class ScopedScanLimits
+{
+public:
+    explicit ScopedScanLimits(const ScanLimits &limits);
+    ~ScopedScanLimits();
+    ScopedScanLimits(const ScopedScanLimits &) = delete;
+    ScopedScanLimits &operator=(const ScopedScanLimits &) = delete;
+
+private:
+    ScanLimits m_previous;
+};
+
+/// Reads a name file whole. Throws SearchError "Cannot open file <path>" when the path is not a regular
+/// file that can be opened and read, and "Text exceeds memo capacity" when it holds more than
+/// \a maxBytes bytes. Never blocks on a pipe or device.
+QByteArray ReadNameFile(const QString &path, qint64 maxBytes);
+
+/// The text of a name file: everything before the first NUL byte, without a UTF-8 byte-order mark,
+/// decoded as UTF-8, or as Windows-1252 when it is not valid UTF-8.
+QString DecodeNameText(QByteArrayView bytes);
+
+/// One line of a name file with its length in user-perceived characters.
+struct NameLine
+{
+    QString Text;
+    qsizetype Length = 0;
+};
+
+/// The lines of a decoded name file: CR LF, a lone CR and a lone LF each end a line, a line end at the
+/// very end starts no further line, and each line is cut to \a maxLength characters.
+std::vector<NameLine> SplitNameLines(const QString &text, qsizetype maxLength);
+
+} // namespace namorel

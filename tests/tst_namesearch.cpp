@@ -1,0 +1,733 @@
+#include "namefile_p.h"
+#include "namesearch.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstring>
+#include <functional>
+
+#ifdef Q_OS_UNIX
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
+
+using namespace namorel;
+
+namespace {
+
+QString S(const char16_t *text)
+{
+    return QStringView(text).toString();
+}
+
+QStringList L(std::initializer_list<const char16_t *> items)
+{
+    QStringList list;
+    for (const char16_t *item : items)
+        list.append(S(item));
+    return list;
+}
+
+QStringList linesOf(const QByteArray &bytes, qsizetype maxLength = 4096)
+{
+    QStringList lines;
+    for (const NameLine &line : SplitNameLines(DecodeNameText(bytes), maxLength))
+        lines.append(line.Text);
+    return lines;
+}
+
+// A program folder with a database folder of name files in a temporary directory.
+class Database
+{
+public:
+    Database()
+    {
+        QVERIFY(m_dir.isValid());
+        m_programFolder = m_dir.path() + QStringLiteral("/Prögram Folder/");
+        QVERIFY(QDir().mkpath(m_programFolder + QStringLiteral("database")));
+    }
+
+    QString programFolder() const { return m_programFolder; }
+    QString path(const QString &fileName) const { return m_programFolder + QStringLiteral("database/") + fileName; }
+
+    QString write(const QString &fileName, const QByteArray &bytes) const
+    {
+        QFile file(path(fileName));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write a test name file");
+        return file.fileName();
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_programFolder;
+};
+
+QString errorOf(const std::function<void()> &action)
+{
+    try {
+        action();
+    } catch (const SearchError &error) {
+        return error.message();
+    }
+    return QString();
+}
+
+} // namespace
+
+class TestNameSearch : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void originTableHasFortyOneOriginsInItsOwnOrder();
+    void everyOriginAndGenderHasItsOwnFile();
+    void nameFilePath_data();
+    void nameFilePath();
+    void buildFileList_data();
+    void buildFileList();
+
+    void lines_data();
+    void lines();
+    void longLinesAreCut_data();
+    void longLinesAreCut();
+    void nameLength_data();
+    void nameLength();
+
+    void classification_data();
+    void classification();
+    void countsEveryLineAndKeepsDuplicates();
+    void newSearchReplacesTheOldResults();
+    void noOriginReadsNothing();
+    void searchReadsTheFilesOfTheQuery();
+    void resultsAreSortedWithoutRegardToCase();
+
+    void failures_data();
+    void failures();
+    void failureKeepsTheFilesReadBefore();
+    void pipeIsRefusedWithoutBlocking();
+    void unreadableFileCannotBeOpened();
+    void fileGrowingPastTheLimitIsRefused();
+    void lineLimitIsExactlyTheLastLineAllowed();
+
+    void sortOrder_data();
+    void sortOrder();
+    void cLocaleStillIgnoresCase();
+
+    void summaryText_data();
+    void summaryText();
+    void signature_data();
+    void signature();
+    void initials_data();
+    void initials();
+};
+
+void TestNameSearch::initTestCase()
+{
+    // The order of names depends on the locale; the tests fix it.
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+}
+
+void TestNameSearch::init()
+{
+    SetScanLimits(ScanLimits());
+}
+
+void TestNameSearch::originTableHasFortyOneOriginsInItsOwnOrder()
+{
+    const QStringList &table = OriginTable();
+    QCOMPARE(table.size(), 41);
+    QCOMPARE(table.first(), S(u"African"));
+    QCOMPARE(table.indexOf(S(u"Arthurian Legand")), 4);
+    // Not alphabetical: "Popular" stands between "Latin" and "Native American".
+    QCOMPARE(table.indexOf(S(u"Latin")), 25);
+    QCOMPARE(table.indexOf(S(u"Popular")), 26);
+    QCOMPARE(table.indexOf(S(u"Native American")), 27);
+    QCOMPARE(table.last(), S(u"Welsh"));
+    QCOMPARE(&OriginTable(), &table);
+}
+
+void TestNameSearch::everyOriginAndGenderHasItsOwnFile()
+{
+    QSet<QString> paths;
+    for (const QString &origin : OriginTable()) {
+        QVERIFY2(origin.size() >= 5, qPrintable(origin));
+        paths.insert(NameFilePath(QString(), origin, 0));
+        paths.insert(NameFilePath(QString(), origin, 1));
+    }
+    QCOMPARE(paths.size(), 82);
+}
+
+void TestNameSearch::nameFilePath_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("origin");
+    QTest::addColumn<qint32>("gender");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("female is g") << S(u"/opt/namorel/") << S(u"Celtic") << 0 << S(u"/opt/namorel/database/celtig.nam");
+    QTest::newRow("male is b") << S(u"/opt/namorel/") << S(u"Celtic") << 1 << S(u"/opt/namorel/database/celtib.nam");
+    QTest::newRow("no gender chosen is b") << S(u"/p/") << S(u"Welsh") << -1 << S(u"/p/database/welshb.nam");
+    QTest::newRow("any other gender is b") << S(u"/p/") << S(u"Welsh") << 7 << S(u"/p/database/welshb.nam");
+    QTest::newRow("code cut from a mixed-case name") << S(u"/p/") << S(u"AfroUSA") << 0 << S(u"/p/database/afroug.nam");
+    QTest::newRow("code cut before a space") << S(u"/p/") << S(u"Native American") << 1 << S(u"/p/database/nativb.nam");
+    QTest::newRow("code cut before a hyphen") << S(u"/p/") << S(u"Anglo-Saxon") << 0 << S(u"/p/database/anglog.nam");
+    QTest::newRow("program folder keeps its case")
+        << S(u"/Home/Ann/Namorel/") << S(u"Greek") << 0 << S(u"/Home/Ann/Namorel/database/greekg.nam");
+    QTest::newRow("accented letters are left alone")
+        << S(u"/p/") << S(u"ÉGYPTian") << 0 << S(u"/p/database/Égyptg.nam");
+    QTest::newRow("short display name is its own code") << S(u"/p/") << S(u"Abc") << 0 << S(u"/p/database/abcg.nam");
+    QTest::newRow("empty program folder") << QString() << S(u"Dutch") << 0 << S(u"database/dutchg.nam");
+}
+
+void TestNameSearch::nameFilePath()
+{
+    QFETCH(QString, folder);
+    QFETCH(QString, origin);
+    QFETCH(qint32, gender);
+    QFETCH(QString, expected);
+    QCOMPARE(NameFilePath(folder, origin, gender), expected);
+}
+
+void TestNameSearch::buildFileList_data()
+{
+    QTest::addColumn<QStringList>("origins");
+    QTest::addColumn<qint32>("gender");
+    QTest::addColumn<QStringList>("expected");
+
+    QStringList allFemale;
+    for (const QString &origin : OriginTable())
+        allFemale.append(NameFilePath(S(u"/p/"), origin, 0));
+
+    QTest::newRow("no origin ticked") << QStringList() << 0 << QStringList();
+    QTest::newRow("all origins, female") << OriginTable() << 0 << allFemale;
+    QTest::newRow("table order, whatever the order given")
+        << L({ u"Welsh", u"Popular", u"African" }) << 1
+        << L({ u"/p/database/africb.nam", u"/p/database/populb.nam", u"/p/database/welshb.nam" });
+    QTest::newRow("unknown origins are skipped")
+        << L({ u"Martian", u"Latin", u"latin" }) << 0 << L({ u"/p/database/lating.nam" });
+    QTest::newRow("an origin given twice is read once")
+        << L({ u"Greek", u"Greek" }) << -1 << L({ u"/p/database/greekb.nam" });
+}
+
+void TestNameSearch::buildFileList()
+{
+    QFETCH(QStringList, origins);
+    QFETCH(qint32, gender);
+    QFETCH(QStringList, expected);
+    const QStringList paths = BuildFileList(origins, gender, S(u"/p/"));
+    QCOMPARE(paths, expected);
+    if (paths.size() == 41) {
+        QCOMPARE(paths.first(), S(u"/p/database/africg.nam"));
+        QCOMPARE(paths.last(), S(u"/p/database/welshg.nam"));
+    }
+}
+
+void TestNameSearch::lines_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("an empty file has no lines") << QByteArray() << QStringList();
+    QTest::newRow("a lone line end is one empty line") << QByteArray("\r\n") << L({ u"" });
+    QTest::newRow("CR LF ends a line") << QByteArray("Ann\r\nBob\r\n") << L({ u"Ann", u"Bob" });
+    QTest::newRow("the last line needs no line end") << QByteArray("Ann\r\nBob") << L({ u"Ann", u"Bob" });
+    QTest::newRow("a lone LF ends a line") << QByteArray("Ann\nBob\n") << L({ u"Ann", u"Bob" });
+    QTest::newRow("a lone CR ends a line") << QByteArray("Ann\rBob\r") << L({ u"Ann", u"Bob" });
+    QTest::newRow("LF then CR is two line ends") << QByteArray("Ann\n\rBob") << L({ u"Ann", u"", u"Bob" });
+    QTest::newRow("CR then CR LF is two line ends") << QByteArray("Ann\r\r\nBob") << L({ u"Ann", u"", u"Bob" });
+    QTest::newRow("two line ends at the end make one empty line") << QByteArray("Ann\n\n") << L({ u"Ann", u"" });
+    QTest::newRow("empty lines inside are kept")
+        << QByteArray("\nAnn\n\n\nBob") << L({ u"", u"Ann", u"", u"", u"Bob" });
+    QTest::newRow("spaces and tabs are part of the name") << QByteArray(" Ann \t\n\t\n") << L({ u" Ann \t", u"\t" });
+    QTest::newRow("the text ends at the first NUL") << QByteArray("Ann\nBo\0b\nCy\n", 13) << L({ u"Ann", u"Bo" });
+    QTest::newRow("a NUL first leaves nothing") << QByteArray("\0Ann\n", 5) << QStringList();
+    QTest::newRow("NUL right after a line end") << QByteArray("Ann\n\0\n", 6) << L({ u"Ann" });
+    QTest::newRow("UTF-8") << QByteArray("Zo\xC3\xAB\nS\xC3\xB8ren\n") << L({ u"Zoë", u"Søren" });
+    QTest::newRow("a UTF-8 byte-order mark is not text") << QByteArray("\xEF\xBB\xBFZo\xC3\xAB\n") << L({ u"Zoë" });
+    QTest::newRow("a byte-order mark alone is an empty file") << QByteArray("\xEF\xBB\xBF") << QStringList();
+    QTest::newRow("a byte-order mark inside is text") << QByteArray("Ann\n\xEF\xBB\xBF") << L({ u"Ann", u"\uFEFF" });
+    QTest::newRow("not UTF-8 is Windows-1252") << QByteArray("Zo\xEB\nH\xE9l\xE8ne\n") << L({ u"Zoë", u"Hélène" });
+    QTest::newRow("Windows-1252 punctuation") << QByteArray("\x80\x8A\x8C\x92\x9F\n") << L({ u"€ŠŒ’Ÿ" });
+    QTest::newRow("undefined Windows-1252 bytes keep their number")
+        << QByteArray("\x81\x8D\x8F\x90\x9D") << L({ u"\u0081\u008D\u008F\u0090\u009D" });
+    QTest::newRow("one bad byte makes the whole file Windows-1252")
+        << QByteArray("Zo\xC3\xAB\nZo\xEB\n") << L({ u"ZoÃ«", u"Zoë" });
+    QTest::newRow("byte-order mark then Windows-1252") << QByteArray("\xEF\xBB\xBFZo\xEB") << L({ u"Zoë" });
+    QTest::newRow("overlong UTF-8 is not UTF-8") << QByteArray("\xC0\xAF") << L({ u"À¯" });
+    QTest::newRow("an encoded surrogate is not UTF-8") << QByteArray("\xED\xA0\x80") << L({ u"í\u00A0€" });
+    QTest::newRow("a cut-off sequence is not UTF-8") << QByteArray("Ann\n\xC3") << L({ u"Ann", u"Ã" });
+    QTest::newRow("characters beyond the basic plane") << QByteArray("\xF0\x9F\x98\x80\n") << L({ u"\U0001F600" });
+}
+
+void TestNameSearch::lines()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, expected);
+    QCOMPARE(linesOf(bytes), expected);
+}
+
+void TestNameSearch::longLinesAreCut_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<qsizetype>("length");
+
+    const QString a4095(4095, u'a');
+    const QString a4096(4096, u'a');
+    QTest::newRow("4,096 characters are kept") << a4096 << a4096 << qsizetype(4096);
+    QTest::newRow("the 4,097th is cut") << a4096 + u'b' << a4096 << qsizetype(4096);
+    QTest::newRow("a very long line") << QString(100000, u'x') << QString(4096, u'x') << qsizetype(4096);
+    QTest::newRow("a combining mark stays with its letter")
+        << a4095 + S(u"e\u0301xyz") << a4095 + S(u"e\u0301") << qsizetype(4096);
+    QTest::newRow("a pair of surrogates is one character")
+        << a4095 + S(u"\U0001F600\U0001F600") << a4095 + S(u"\U0001F600") << qsizetype(4096);
+    QTest::newRow("short accented lines are not touched") << S(u"Zoe\u0301") << S(u"Zoe\u0301") << qsizetype(3);
+}
+
+void TestNameSearch::longLinesAreCut()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, expected);
+    QFETCH(qsizetype, length);
+    const std::vector<NameLine> lines = SplitNameLines(line + u'\n' + line, 4096);
+    QCOMPARE(lines.size(), size_t(2));
+    for (const NameLine &cut : lines) {
+        QCOMPARE(cut.Text, expected);
+        QCOMPARE(cut.Length, length);
+    }
+}
+
+void TestNameSearch::nameLength_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<qsizetype>("length");
+
+    QTest::newRow("empty") << QString() << qsizetype(0);
+    QTest::newRow("plain letters") << S(u"Anna") << qsizetype(4);
+    QTest::newRow("spaces and tabs count") << S(u" Ann\t") << qsizetype(5);
+    QTest::newRow("a precomposed accent is one character") << S(u"Zoë") << qsizetype(3);
+    QTest::newRow("a combining accent is part of its letter") << S(u"Zoe\u0308") << qsizetype(3);
+    QTest::newRow("two combining marks") << S(u"A\u0301\u0323na") << qsizetype(3);
+    QTest::newRow("a character beyond the basic plane") << S(u"\U0001D49CAnn") << qsizetype(4);
+    QTest::newRow("a joined emoji sequence") << S(u"\U0001F469\u200D\U0001F467") << qsizetype(1);
+    QTest::newRow("a flag") << S(u"\U0001F1EE\U0001F1EA") << qsizetype(1);
+    QTest::newRow("Devanagari syllables") << S(u"\u0905\u0928\u093F\u0932") << qsizetype(3);
+    QTest::newRow("Hangul jamo make one syllable") << S(u"\u1100\u1161") << qsizetype(1);
+    QTest::newRow("Windows-1252 letters") << S(u"Œ€’") << qsizetype(3);
+}
+
+void TestNameSearch::nameLength()
+{
+    QFETCH(QString, name);
+    QFETCH(qsizetype, length);
+    QCOMPARE(NameLength(name), length);
+    // The scan measures lines the same way.
+    const std::vector<NameLine> lines = SplitNameLines(name + S(u"\nx"), 4096);
+    QCOMPARE(lines.front().Length, length);
+}
+
+void TestNameSearch::classification_data()
+{
+    QTest::addColumn<qint32>("minLength");
+    QTest::addColumn<qint32>("maxLength");
+    QTest::addColumn<QStringList>("recommended");
+
+    // The file holds "Al", "Ann", "Anna", "Annie ", "Annabel", "" and "Zoë" (3 characters in 4 bytes).
+    QTest::newRow("the whole window") << 1 << 20 << L({ u"Al", u"Ann", u"Anna", u"Annabel", u"Annie ", u"Zoë" });
+    QTest::newRow("a length equal to the minimum is in")
+        << 3 << 20 << L({ u"Ann", u"Anna", u"Annabel", u"Annie ", u"Zoë" });
+    QTest::newRow("a length equal to the maximum is in") << 1 << 4 << L({ u"Al", u"Ann", u"Anna", u"Zoë" });
+    QTest::newRow("one window of one length") << 4 << 4 << L({ u"Anna" });
+    QTest::newRow("a trailing space counts") << 6 << 6 << L({ u"Annie " });
+    QTest::newRow("an accented letter is one character") << 3 << 3 << L({ u"Ann", u"Zoë" });
+    QTest::newRow("minimum above maximum recommends nothing") << 20 << 3 << QStringList();
+    QTest::newRow("a zero minimum takes the empty line") << 0 << 2 << L({ u"", u"Al" });
+    QTest::newRow("negative bounds are compared as signed") << -5 << -1 << QStringList();
+}
+
+void TestNameSearch::classification()
+{
+    QFETCH(qint32, minLength);
+    QFETCH(qint32, maxLength);
+    QFETCH(QStringList, recommended);
+
+    Database db;
+    const QString path = db.write(S(u"testsg.nam"), QByteArray("Annabel\nAnn\nAl\n\nAnna\nAnnie \nZo\xC3\xAB\n"));
+    SearchResult result;
+    ScanFiles({ path }, minLength, maxLength, result);
+
+    QCOMPARE(result.Recommended, recommended);
+    QCOMPARE(result.ScannedCount, 7);
+    QCOMPARE(result.Recommended.size() + result.NotRecommended.size(), 7);
+    QStringList all = result.Recommended + result.NotRecommended;
+    SortNames(all);
+    QCOMPARE(all, L({ u"", u"Al", u"Ann", u"Anna", u"Annabel", u"Annie ", u"Zoë" }));
+}
+
+void TestNameSearch::countsEveryLineAndKeepsDuplicates()
+{
+    Database db;
+    const QString first = db.write(S(u"afirsg.nam"), QByteArray("Ann\r\nAnn\r\nBo\r\n\r\n"));
+    const QString empty = db.write(S(u"emptyg.nam"), QByteArray());
+    const QString second = db.write(S(u"bseccg.nam"), QByteArray("Ann\nCarl"));
+    SearchResult result;
+    ScanFiles({ first, empty, second }, 3, 20, result);
+    QCOMPARE(result.ScannedCount, 6);
+    QCOMPARE(result.Recommended, L({ u"Ann", u"Ann", u"Ann", u"Carl" }));
+    QCOMPARE(result.NotRecommended, L({ u"", u"Bo" }));
+}
+
+void TestNameSearch::newSearchReplacesTheOldResults()
+{
+    Database db;
+    const QString path = db.write(S(u"oneg.nam"), QByteArray("Ann\n"));
+    SearchResult result;
+    result.Recommended = L({ u"Old" });
+    result.NotRecommended = L({ u"Older" });
+    result.ScannedCount = 99;
+    ScanFiles({ path }, 1, 20, result);
+    ScanFiles({ path }, 1, 20, result);
+    QCOMPARE(result.Recommended, L({ u"Ann" }));
+    QCOMPARE(result.NotRecommended, QStringList());
+    QCOMPARE(result.ScannedCount, 1);
+}
+
+void TestNameSearch::noOriginReadsNothing()
+{
+    NameQuery query;
+    query.ProgramFolder = S(u"/nonexistent/folder/");
+    const SearchResult result = RunSearch(query);
+    QCOMPARE(result.ScannedCount, 0);
+    QVERIFY(result.Recommended.isEmpty());
+    QVERIFY(result.NotRecommended.isEmpty());
+    QCOMPARE(
+        SummaryText(result), S(u"Search Complete!\r\n\r\nScanned Names in Database: 0\r\nRelevent Names displayed: 0"));
+}
+
+void TestNameSearch::searchReadsTheFilesOfTheQuery()
+{
+    Database db;
+    db.write(S(u"celtig.nam"), QByteArray("Brigid\nAoife\n"));
+    db.write(S(u"celtib.nam"), QByteArray("Brendan\n"));
+    db.write(S(u"greekg.nam"), QByteArray("Zoe\nAlexandra\n"));
+    db.write(S(u"welshb.nam"), QByteArray("Dafydd\n"));
+
+    NameQuery query;
+    query.Origins = L({ u"Greek", u"Celtic" });
+    query.GenderIndex = 0;
+    query.MinLength = 4;
+    query.MaxLength = 6;
+    query.ProgramFolder = db.programFolder();
+    SearchResult result = RunSearch(query);
+    QCOMPARE(result.Recommended, L({ u"Aoife", u"Brigid" }));
+    QCOMPARE(result.NotRecommended, L({ u"Alexandra", u"Zoe" }));
+    QCOMPARE(result.ScannedCount, 4);
+
+    query.Origins = L({ u"Celtic", u"Welsh" });
+    query.GenderIndex = -1;
+    result = RunSearch(query);
+    QCOMPARE(result.Recommended, L({ u"Dafydd" }));
+    QCOMPARE(result.NotRecommended, L({ u"Brendan" }));
+}
+
+void TestNameSearch::resultsAreSortedWithoutRegardToCase()
+{
+    Database db;
+    const QString path = db.write(S(u"mixg.nam"), QByteArray("bella\nAnna\nZoe\nanna\nBella\nalma\nAnna\n"));
+    SearchResult result;
+    ScanFiles({ path }, 1, 20, result);
+    QCOMPARE(result.Recommended.size(), 7);
+    QCOMPARE(result.Recommended.mid(0, 1), L({ u"alma" }));
+    QCOMPARE(result.Recommended.mid(1, 3).join(u',').toLower(), S(u"anna,anna,anna"));
+    QCOMPARE(result.Recommended.mid(4, 2).join(u',').toLower(), S(u"bella,bella"));
+    QCOMPARE(result.Recommended.last(), S(u"Zoe"));
+}
+
+void TestNameSearch::failures_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("a missing file") << S(u"missing.nam") << S(u"Cannot open file %1");
+    QTest::newRow("a folder") << S(u"folder.nam") << S(u"Cannot open file %1");
+    QTest::newRow("a dangling link") << S(u"dangling.nam") << S(u"Cannot open file %1");
+    QTest::newRow("a character device") << S(u"/dev/null") << S(u"Cannot open file %1");
+#ifdef Q_OS_LINUX
+    // A regular file whose reading fails, even for root.
+    QTest::newRow("a file that cannot be read") << S(u"/proc/self/mem") << S(u"Cannot open file %1");
+#endif
+    QTest::newRow("a socket") << S(u"socket.nam") << S(u"Cannot open file %1");
+    QTest::newRow("an empty path") << QString() << S(u"Cannot open file %1");
+    QTest::newRow("a path with a NUL in it") << QString::fromUtf16(u"good.nam\0bad", 12) << S(u"Cannot open file %1");
+    QTest::newRow("a file over the size limit") << S(u"large.nam") << S(u"Text exceeds memo capacity");
+    QTest::newRow("more lines than the lists can take") << S(u"many.nam") << S(u"Unable to insert a line");
+}
+
+void TestNameSearch::failures()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QString, expected);
+
+    Database db;
+    const QString before = db.write(S(u"before.nam"), QByteArray("Zelda\nAnn\nBo\n"));
+    db.write(S(u"good.nam"), QByteArray("Ann\n"));
+    db.write(S(u"large.nam"), QByteArray(1025, 'a'));
+    db.write(S(u"many.nam"), QByteArray("a\nb\nc\nd\ne\nf\ng\nh\n"));
+    QVERIFY(QDir().mkdir(db.path(S(u"folder.nam"))));
+    QVERIFY(QFile::link(db.path(S(u"nowhere.nam")), db.path(S(u"dangling.nam"))));
+#ifdef Q_OS_UNIX
+    const int socketFd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    QVERIFY(socketFd >= 0);
+    sockaddr_un address = {};
+    address.sun_family = AF_UNIX;
+    const QByteArray socketPath = QFile::encodeName(db.path(S(u"socket.nam")));
+    if (size_t(socketPath.size()) >= sizeof(address.sun_path))
+        QSKIP("the temporary folder's path is too long for a socket");
+    std::memcpy(address.sun_path, socketPath.constData(), size_t(socketPath.size()));
+    QCOMPARE(::bind(socketFd, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
+#endif
+
+    ScanLimits limits;
+    limits.MaxFileBytes = 1024;
+    limits.MaxLines = 10;
+    const ScopedScanLimits scoped(limits);
+
+    const QString failing = fileName.startsWith(u'/') || fileName.isEmpty() ? fileName : db.path(fileName);
+    SearchResult result;
+    const QString error = errorOf([&] { ScanFiles({ before, failing, before }, 3, 20, result); });
+#ifdef Q_OS_UNIX
+    ::close(socketFd);
+#endif
+    QCOMPARE(error, expected.contains(u'%') ? expected.arg(failing) : expected);
+
+    // The files read before the failing one stay, in reading order; the failing one adds nothing.
+    QCOMPARE(result.Recommended, L({ u"Zelda", u"Ann" }));
+    QCOMPARE(result.NotRecommended, L({ u"Bo" }));
+    QCOMPARE(result.ScannedCount, 3);
+}
+
+void TestNameSearch::failureKeepsTheFilesReadBefore()
+{
+    // With every origin ticked and one female file missing, the search stops there and the error names
+    // the file's path as built.
+    Database db;
+    for (const QString &origin : OriginTable()) {
+        if (origin != S(u"Hebrew"))
+            db.write(NameFilePath(QString(), origin, 0).mid(9), origin.toUtf8() + "\n");
+    }
+    SearchResult result;
+    const QStringList paths = BuildFileList(OriginTable(), 0, db.programFolder());
+    const QString error = errorOf([&] { ScanFiles(paths, 1, 20, result); });
+    QCOMPARE(error, S(u"Cannot open file %1").arg(db.programFolder() + S(u"database/hebreg.nam")));
+    QVERIFY(error.contains(S(u"/Prögram Folder/database/hebreg.nam")));
+    // The message reaches the user through what(), in UTF-8.
+    QCOMPARE(result.ScannedCount, 18);
+    QCOMPARE(result.Recommended + result.NotRecommended, OriginTable().mid(0, 18));
+    try {
+        ScanFiles(paths, 1, 20, result);
+        QFAIL("the search went past the missing file");
+    } catch (const std::exception &thrown) {
+        QCOMPARE(QByteArray(thrown.what()), error.toUtf8());
+    }
+}
+
+void TestNameSearch::pipeIsRefusedWithoutBlocking()
+{
+#ifdef Q_OS_UNIX
+    Database db;
+    const QString fifo = db.path(S(u"pipe.nam"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    SearchResult result;
+    // Opening a pipe with no writer for reading would wait forever.
+    QCOMPARE(errorOf([&] { ScanFiles({ fifo }, 1, 20, result); }), S(u"Cannot open file %1").arg(fifo));
+    QCOMPARE(result.ScannedCount, 0);
+#else
+    QSKIP("pipes in the file system are a Unix matter");
+#endif
+}
+
+void TestNameSearch::unreadableFileCannotBeOpened()
+{
+#ifdef Q_OS_UNIX
+    if (::geteuid() == 0)
+        QSKIP("root reads every file");
+#endif
+    Database db;
+    const QString path = db.write(S(u"secretg.nam"), QByteArray("Ann\n"));
+    QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+    SearchResult result;
+    QCOMPARE(errorOf([&] { ScanFiles({ path }, 1, 20, result); }), S(u"Cannot open file %1").arg(path));
+}
+
+void TestNameSearch::fileGrowingPastTheLimitIsRefused()
+{
+    Database db;
+    ScanLimits limits;
+    limits.MaxFileBytes = 8;
+    const ScopedScanLimits scoped(limits);
+    const QString exact = db.write(S(u"exact.nam"), QByteArray("1234567\n"));
+    const QString over = db.write(S(u"over.nam"), QByteArray("12345678\n"));
+    QCOMPARE(ReadNameFile(exact, 8), QByteArray("1234567\n"));
+    QCOMPARE(errorOf([&] { ReadNameFile(over, 8); }), S(u"Text exceeds memo capacity"));
+#ifdef Q_OS_UNIX
+    // A file whose size is not known in advance, like those of /proc, is still held to the limit.
+    if (QFileInfo::exists(S(u"/proc/self/status"))) {
+        QCOMPARE(errorOf([&] { ReadNameFile(S(u"/proc/self/status"), 8); }), S(u"Text exceeds memo capacity"));
+        QVERIFY(ReadNameFile(S(u"/proc/self/status"), 1 << 20).contains("Name:"));
+    }
+#endif
+}
+
+void TestNameSearch::lineLimitIsExactlyTheLastLineAllowed()
+{
+    Database db;
+    const QString three = db.write(S(u"threeg.nam"), QByteArray("Ann\nBo\nCy\n"));
+    ScanLimits limits;
+    limits.MaxLines = 6;
+    const ScopedScanLimits scoped(limits);
+
+    SearchResult result;
+    ScanFiles({ three, three }, 1, 20, result);
+    QCOMPARE(result.ScannedCount, 6);
+
+    QCOMPARE(errorOf([&] { ScanFiles({ three, three, three }, 1, 20, result); }), S(u"Unable to insert a line"));
+    QCOMPARE(result.ScannedCount, 6);
+    QCOMPARE(result.Recommended.size(), 6);
+}
+
+void TestNameSearch::sortOrder_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("expected");
+
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    QTest::newRow("accents sort with their letter")
+        << english << L({ u"Emma", u"Zoë", u"Éva", u"Eve", u"Émile", u"Zoe" })
+        << L({ u"Émile", u"Emma", u"Éva", u"Eve", u"Zoe", u"Zoë" });
+    QTest::newRow("empty and blank names come first")
+        << english << L({ u"Bo", u" Ann", u"", u"Al" }) << L({ u"", u" Ann", u"Al", u"Bo" });
+    QTest::newRow("Danish puts Å and Aa after Z")
+        << QLocale(QLocale::Danish, QLocale::Denmark) << L({ u"Åse", u"Zenia", u"Aage", u"Bente", u"Ada" })
+        << L({ u"Ada", u"Bente", u"Zenia", u"Aage", u"Åse" });
+    QTest::newRow("Swedish puts Ö after Z")
+        << QLocale(QLocale::Swedish, QLocale::Sweden) << L({ u"Örjan", u"Oskar", u"Zacharias" })
+        << L({ u"Oskar", u"Zacharias", u"Örjan" });
+    QTest::newRow("numbers are not read as numbers")
+        << english << L({ u"Ann10", u"Ann9", u"Ann1" }) << L({ u"Ann1", u"Ann10", u"Ann9" });
+}
+
+void TestNameSearch::sortOrder()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, expected);
+    QLocale::setDefault(locale);
+    SortNames(names);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    QCOMPARE(names, expected);
+}
+
+void TestNameSearch::cLocaleStillIgnoresCase()
+{
+    QLocale::setDefault(QLocale::c());
+    QStringList names = L({ u"bob", u"Carl", u"anna", u"Bea", u"Ann" });
+    SortNames(names);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    QCOMPARE(names, L({ u"Ann", u"anna", u"Bea", u"bob", u"Carl" }));
+}
+
+void TestNameSearch::summaryText_data()
+{
+    QTest::addColumn<qint32>("scanned");
+    QTest::addColumn<int>("recommended");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("nothing")
+        << 0 << 0 << S(u"Search Complete!\r\n\r\nScanned Names in Database: 0\r\nRelevent Names displayed: 0");
+    QTest::newRow("no separators in large numbers")
+        << 1234567 << 2
+        << S(u"Search Complete!\r\n\r\nScanned Names in Database: 1234567\r\nRelevent Names displayed: 2");
+    QTest::newRow("the largest count") << 2147483647 << 1
+                                       << S(u"Search Complete!\r\n\r\nScanned Names in Database: 2147483647\r\n"
+                                            u"Relevent Names displayed: 1");
+}
+
+void TestNameSearch::summaryText()
+{
+    QFETCH(qint32, scanned);
+    QFETCH(int, recommended);
+    QFETCH(QString, expected);
+    SearchResult result;
+    result.ScannedCount = scanned;
+    for (int i = 0; i < recommended; ++i)
+        result.Recommended.append(S(u"Ann"));
+    QCOMPARE(SummaryText(result), expected);
+}
+
+void TestNameSearch::signature_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("surname");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("name and surname") << S(u"Anna") << S(u"Smith") << S(u"\r\nAnna Smith");
+    QTest::newRow("an empty surname leaves the space") << S(u"Anna") << QString() << S(u"\r\nAnna ");
+    QTest::newRow("letter case as given") << S(u"aNNa") << S(u"mcDonald") << S(u"\r\naNNa mcDonald");
+    QTest::newRow("spaces are kept") << S(u" Ann ") << S(u" Smith") << S(u"\r\n Ann   Smith");
+}
+
+void TestNameSearch::signature()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, surname);
+    QFETCH(QString, expected);
+    QCOMPARE(ComposeSignature(name, surname), expected);
+}
+
+void TestNameSearch::initials_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("middleName");
+    QTest::addColumn<QString>("surname");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("three parts") << S(u"Anna") << S(u"Marie") << S(u"Smith") << S(u"\r\nA.M.S.");
+    QTest::newRow("no middle name") << S(u"Anna") << QString() << S(u"Smith") << S(u"\r\nA.S.");
+    QTest::newRow("no surname") << S(u"Anna") << S(u"Marie") << QString() << S(u"\r\nA.M.");
+    QTest::newRow("name only") << S(u"Anna") << QString() << QString() << S(u"\r\nA.");
+    QTest::newRow("lower case is raised") << S(u"anna") << S(u"marie") << S(u"smith") << S(u"\r\nA.M.S.");
+    QTest::newRow("an accented letter stays as it is") << S(u"élodie") << S(u"ève") << S(u"Ørsted") << S(u"\r\né.è.Ø.");
+    QTest::newRow("a combining accent stays with its letter")
+        << S(u"e\u0301lodie") << QString() << S(u"smith") << S(u"\r\ne\u0301.S.");
+    QTest::newRow("a character beyond the basic plane is whole")
+        << S(u"\U0001D49Cnn") << QString() << QString() << S(u"\r\n\U0001D49C.");
+    QTest::newRow("a leading space gives a space") << S(u"Anna") << S(u" Marie") << S(u"Smith") << S(u"\r\nA. .S.");
+    QTest::newRow("no name, no line break") << QString() << S(u"marie") << S(u"smith") << S(u"M.S.");
+    QTest::newRow("nothing at all") << QString() << QString() << QString() << QString();
+    QTest::newRow("digits and marks unchanged") << S(u"1st") << S(u"-x") << S(u"'t") << S(u"\r\n1.-.'.");
+}
+
+void TestNameSearch::initials()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, middleName);
+    QFETCH(QString, surname);
+    QFETCH(QString, expected);
+    QCOMPARE(ComposeInitials(name, middleName, surname), expected);
+}
+
+QTEST_GUILESS_MAIN(TestNameSearch)
+#include "tst_namesearch.moc"
