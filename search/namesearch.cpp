@@ -1,14 +1,10 @@
 #include "namesearch.h"
 #include "namefile_p.h"
 
-#include <QCollator>
-#include <QCollatorSortKey>
-#include <QLocale>
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
 #include <new>
-#include <numeric>
 #include <vector>
 
 namespace namorel {
@@ -48,18 +44,6 @@ void appendInitial(QString &initials, QStringView part)
     else
         initials.append(first);
     initials.append(u'.');
-}
-
-QCollator nameCollator()
-{
-    QCollator collator { QLocale() };
-    // The C locale collates code point by code point and ignores the case setting, so a user without a
-    // language preference gets plain English alphabetical order instead.
-    if (collator.locale().language() == QLocale::C)
-        collator.setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    collator.setNumericMode(false);
-    return collator;
 }
 
 SearchError unableToInsert()
@@ -165,16 +149,18 @@ void ScanFiles(const QStringList &paths, qint32 minLength, qint32 maxLength, Sea
         // A file is taken whole or not at all, so a failure leaves exactly the files before it.
         if (qint64(result.ScannedCount) + qint64(lines.size()) > limits.MaxLines)
             throw unableToInsert();
+        const qsizetype recommendedBefore = result.Recommended.size();
+        const qsizetype notRecommendedBefore = result.NotRecommended.size();
         try {
-            result.Recommended.reserve(result.Recommended.size() + qsizetype(lines.size()));
-            result.NotRecommended.reserve(result.NotRecommended.size() + qsizetype(lines.size()));
+            for (NameLine &line : lines) {
+                QStringList &target
+                    = line.Length >= minLength && line.Length <= maxLength ? result.Recommended : result.NotRecommended;
+                target.append(std::move(line.Text));
+            }
         } catch (const std::bad_alloc &) {
+            result.Recommended.resize(recommendedBefore);
+            result.NotRecommended.resize(notRecommendedBefore);
             throw unableToInsert();
-        }
-        for (NameLine &line : lines) {
-            QStringList &target
-                = line.Length >= minLength && line.Length <= maxLength ? result.Recommended : result.NotRecommended;
-            target.append(std::move(line.Text));
         }
         result.ScannedCount += qint32(lines.size());
     }
@@ -212,30 +198,6 @@ QString ComposeInitials(const QString &name, const QString &middleName, const QS
     appendInitial(initials, middleName);
     appendInitial(initials, surname);
     return initials;
-}
-
-void SortNames(QStringList &names)
-{
-    const qsizetype count = names.size();
-    if (count < 2)
-        return;
-
-    const QCollator collator = nameCollator();
-    std::vector<QCollatorSortKey> keys;
-    keys.reserve(size_t(count));
-    for (const QString &name : std::as_const(names))
-        keys.push_back(collator.sortKey(name));
-
-    std::vector<qsizetype> order(static_cast<size_t>(count));
-    std::iota(order.begin(), order.end(), qsizetype(0));
-    std::stable_sort(order.begin(), order.end(),
-        [&keys](qsizetype a, qsizetype b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
-
-    QStringList sorted;
-    sorted.reserve(count);
-    for (const qsizetype index : order)
-        sorted.append(std::move(names[index]));
-    names = std::move(sorted);
 }
 
 } // namespace namorel

@@ -1,6 +1,7 @@
 #include "namefile_p.h"
 #include "namesearch.h"
 
+#include <QCollator>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -124,6 +125,8 @@ private slots:
     void sortOrder_data();
     void sortOrder();
     void cLocaleStillIgnoresCase();
+    void largeListsAreSortedCompletely_data();
+    void largeListsAreSortedCompletely();
 
     void summaryText_data();
     void summaryText();
@@ -647,6 +650,46 @@ void TestNameSearch::cLocaleStillIgnoresCase()
     SortNames(names);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     QCOMPARE(names, L({ u"Ann", u"anna", u"Bea", u"bob", u"Carl" }));
+}
+
+void TestNameSearch::largeListsAreSortedCompletely_data()
+{
+    QTest::addColumn<int>("count");
+    // Small lists are sorted in one piece; larger ones in buckets and on several threads.
+    QTest::newRow("one name") << 1;
+    QTest::newRow("a file's worth") << 1000;
+    QTest::newRow("a few buckets") << 5000;
+    QTest::newRow("many buckets, several threads") << 120000;
+}
+
+void TestNameSearch::largeListsAreSortedCompletely()
+{
+    QFETCH(int, count);
+    // Names of mixed case and accents, with many exact and case-blind duplicates.
+    const QStringList parts = L({ u"an", u"An", u"bé", u"Bo", u"ca", u"Ço", u"dé", u"el", u"Él", u"zo", u"ø", u"" });
+    QStringList names;
+    quint32 state = 12345;
+    for (int i = 0; i < count; ++i) {
+        QString name;
+        for (int p = 0; p < 3; ++p) {
+            state = state * 1103515245u + 12345u;
+            name += parts[qsizetype((state >> 16) % quint32(parts.size()))];
+        }
+        names.append(name);
+    }
+    QStringList sorted = names;
+    SortNames(sorted);
+
+    QCOMPARE(sorted.size(), names.size());
+    QCollator collator { QLocale() };
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    for (qsizetype i = 1; i < sorted.size(); ++i) {
+        if (collator.compare(sorted[i - 1], sorted[i]) > 0)
+            QFAIL(qPrintable(QStringLiteral("out of order at %1: %2, %3").arg(i).arg(sorted[i - 1], sorted[i])));
+    }
+    std::sort(names.begin(), names.end());
+    std::sort(sorted.begin(), sorted.end());
+    QCOMPARE(sorted, names);
 }
 
 void TestNameSearch::summaryText_data()
