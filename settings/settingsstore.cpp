@@ -1,0 +1,297 @@
+#include "settingsstore.h"
+#include "typedconf_p.h"
+
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <optional>
+
+namespace namorel {
+
+namespace {
+
+// How a value read from the store becomes the window's value.
+enum class LoadRule {
+    AsStored,
+    BlankIsDefault, // nothing but spaces and control characters: the default instead
+    OutsideRangeIsNone, // outside [low, high]: -1, nothing selected
+    Clamped, // brought into [low, high]
+};
+
+// One stored value. Exactly one of text and number is set, and that is its type: string or 32-bit integer.
+struct Field
+{
+    const char *name;
+    QString UserEntries::*text;
+    qint32 UserEntries::*number;
+    const char16_t *defaultText;
+    qint32 defaultNumber;
+    LoadRule rule;
+    qint32 low;
+    qint32 high;
+};
+
+// The five values, in the order in which they are read and written.
+constexpr std::array<Field, 5> kFields { {
+    { "surname", &UserEntries::Surname, nullptr, u"Smith", 0, LoadRule::BlankIsDefault, 0, 0 },
+    { "middlename", &UserEntries::MiddleName, nullptr, u"", 0, LoadRule::AsStored, 0, 0 },
+    { "gender", nullptr, &UserEntries::GenderIndex, nullptr, 0, LoadRule::OutsideRangeIsNone, 0, 1 },
+    { "min", nullptr, &UserEntries::MinLength, nullptr, 1, LoadRule::Clamped, 1, 20 },
+    { "max", nullptr, &UserEntries::MaxLength, nullptr, 20, LoadRule::Clamped, 3, 20 },
+} };
+
+constexpr qint32 kNoneSelected = -1;
+
+#ifdef Q_OS_WIN
+constexpr auto kRegistryPath = u"HKEY_CURRENT_USER\\Software\\Tessaly\\Nomigraph";
+#endif
+constexpr auto kFileInConfigFolder = u"/Tessaly/Nomigraph.conf";
+
+// QSettings serialises writers of a file with a lock file beside it (seen in Qt 6.4: "<file>.lock"). A copy
+// killed between creating that lock and writing its process id into it leaves a lock that QSettings honours
+// for 30 seconds, which would freeze the next save. A save holds the lock for milliseconds, so one older than
+// this that nobody holds any more is taken over. QLockFile never removes a lock that a running owner holds.
+constexpr int kAbandonedLockAgeMs = 300;
+constexpr int kAbandonedLockWaitMs = 2000;
+
+QString keyOf(const Field &field)
+{
+    return QStringLiteral("Setup/") + QLatin1StringView(field.name);
+}
+
+const QStringList &keyOrder()
+{
+    static const QStringList keys = [] {
+        QStringList list;
+        for (const Field &field : kFields)
+            list.append(keyOf(field));
+        return list;
+    }();
+    return keys;
+}
+
+QSettings::Format typedFileFormat()
+{
+    static const QSettings::Format format = QSettings::registerFormat(
+        QStringLiteral("conf"),
+        [](QIODevice &device, QSettings::SettingsMap &values) { return ReadTypedConf(device, values); },
+        [](QIODevice &device, const QSettings::SettingsMap &values) {
+            return WriteTypedConf(device, values, keyOrder());
+        },
+        Qt::CaseSensitive);
+    return format;
+}
+
+// A string value: missing reads as empty, so does an untyped value without data; any other type is an error.
+// Like the registry's strings, the text ends at its first NUL.
+std::optional<QString> readString(const QSettings &settings, const QString &key)
+{
+    if (!settings.contains(key))
+        return QString();
+    const QVariant value = settings.value(key);
+    if (value.typeId() == QMetaType::QString) {
+        QString text = value.toString();
+        const qsizetype nul = text.indexOf(QChar::Null);
+        if (nul >= 0)
+            text.truncate(nul);
+        return text;
+    }
+    if (value.typeId() == QMetaType::QByteArray && value.toByteArray().isEmpty())
+        return QString();
+    return std::nullopt;
+}
+
+// An integer value: it must exist and be a 32-bit integer.
+std::optional<qint32> readInteger(const QSettings &settings, const QString &key)
+{
+    if (!settings.contains(key))
+        return std::nullopt;
+    const QVariant value = settings.value(key);
+    if (value.typeId() != QMetaType::Int)
+        return std::nullopt;
+    return value.toInt();
+}
+
+bool isBlank(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 32; });
+}
+
+QString loadedText(const Field &field, QString text)
+{
+    if (field.rule == LoadRule::BlankIsDefault && isBlank(text))
+        return QString::fromUtf16(field.defaultText);
+    return text;
+}
+
+qint32 loadedNumber(const Field &field, qint32 number)
+{
+    switch (field.rule) {
+    case LoadRule::Clamped:
+        return std::clamp(number, field.low, field.high);
+    case LoadRule::OutsideRangeIsNone:
+        return number < field.low || number > field.high ? kNoneSelected : number;
+    case LoadRule::AsStored:
+    case LoadRule::BlankIsDefault:
+        break;
+    }
+    return number;
+}
+
+bool isRegularFileOrAbsent(const QString &path)
+{
+    const QFileInfo info(path);
+    return !info.exists() || info.isFile();
+}
+
+void takeOverAbandonedLock(const QString &lockPath)
+{
+    if (!QFileInfo::exists(lockPath))
+        return;
+    QLockFile lock(lockPath);
+    lock.setStaleLockTime(kAbandonedLockAgeMs);
+    if (lock.tryLock(kAbandonedLockWaitMs))
+        lock.unlock();
+}
+
+// The store opened for one load or one save, or nothing when it cannot be opened. A path that is not a
+// regular file counts as a store that cannot be opened: reading a pipe there would block for ever.
+std::unique_ptr<QSettings> openStore(bool typedFile, const QString &location)
+{
+    if (location.isEmpty())
+        return nullptr;
+    std::unique_ptr<QSettings> settings;
+    if (typedFile) {
+        if (!isRegularFileOrAbsent(location))
+            return nullptr;
+        const QSettings::Format format = typedFileFormat();
+        if (format == QSettings::InvalidFormat)
+            return nullptr;
+        settings = std::make_unique<QSettings>(location, format);
+    } else {
+        settings = std::make_unique<QSettings>(location, QSettings::NativeFormat);
+    }
+    if (settings->status() != QSettings::NoError)
+        return nullptr;
+    return settings;
+}
+
+} // namespace
+
+SettingsError::SettingsError(const QString &valueName)
+    : std::runtime_error(QStringLiteral("Failed to set data for '%1'").arg(valueName).toStdString())
+    , m_valueName(valueName)
+{ }
+
+QString SettingsError::message() const
+{
+    return QString::fromUtf8(what());
+}
+
+SettingsStore::SettingsStore()
+#ifdef Q_OS_WIN
+    : SettingsStore(Kind::Registry, QString::fromUtf16(kRegistryPath))
+#else
+    : SettingsStore(Kind::TypedFile, userFilePath())
+#endif
+{ }
+
+SettingsStore::SettingsStore(const QString &filePath)
+    : SettingsStore(Kind::TypedFile, filePath)
+{ }
+
+SettingsStore::SettingsStore(Kind kind, const QString &location)
+    : m_kind(kind)
+    , m_location(location)
+{ }
+
+UserEntries SettingsStore::defaults()
+{
+    UserEntries entries {};
+    for (const Field &field : kFields) {
+        if (field.text)
+            entries.*field.text = QString::fromUtf16(field.defaultText);
+        else
+            entries.*field.number = field.defaultNumber;
+    }
+    return entries;
+}
+
+QString SettingsStore::userFilePath()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return folder.isEmpty() ? QString() : folder + QString::fromUtf16(kFileInConfigFolder);
+}
+
+void SettingsStore::load(UserEntries &entries) const noexcept
+{
+    try {
+        // A store that cannot be opened (on the first run there is none) reads as one without values.
+        const std::unique_ptr<QSettings> settings = openStore(m_kind == Kind::TypedFile, m_location);
+        for (const Field &field : kFields) {
+            const QString key = keyOf(field);
+            if (field.text) {
+                std::optional<QString> text = settings ? readString(*settings, key) : QString();
+                if (!text)
+                    return;
+                entries.*field.text = loadedText(field, *std::move(text));
+            } else {
+                const std::optional<qint32> number = settings ? readInteger(*settings, key) : std::nullopt;
+                if (!number)
+                    return;
+                entries.*field.number = loadedNumber(field, *number);
+            }
+        }
+    } catch (...) {
+        // Loading never fails: whatever was not read keeps the window's value.
+    }
+}
+
+void SettingsStore::save(const UserEntries &entries) const
+{
+    // When the store cannot be opened or created, the first write is the one that fails.
+    const SettingsError cannotOpen(QLatin1StringView(kFields.front().name));
+    const bool typedFile = m_kind == Kind::TypedFile;
+    if (typedFile) {
+        const QString lockPath = m_location + QStringLiteral(".lock");
+        // A lock path that is not a regular file can never be taken nor cleared; QSettings would wait for ever.
+        if (m_location.isEmpty() || !isRegularFileOrAbsent(lockPath))
+            throw cannotOpen;
+        takeOverAbandonedLock(lockPath);
+    }
+    const std::unique_ptr<QSettings> settings = openStore(typedFile, m_location);
+    if (!settings || !settings->isWritable())
+        throw cannotOpen;
+
+    for (const Field &field : kFields) {
+        settings->setValue(keyOf(field), field.text ? QVariant(entries.*field.text) : QVariant(entries.*field.number));
+        // The registry writes each value at once; the file is written whole by sync() below.
+        if (settings->status() != QSettings::NoError)
+            throw SettingsError(QLatin1StringView(field.name));
+    }
+    settings->sync();
+    // The file is replaced as a whole, so a failed sync has written none of the values.
+    if (settings->status() != QSettings::NoError)
+        throw cannotOpen;
+}
+
+void LoadSettings(UserEntries &entries)
+{
+    try {
+        SettingsStore().load(entries);
+    } catch (...) {
+        // Not even the store's location could be made out: nothing is loaded.
+    }
+}
+
+void SaveSettings(const UserEntries &entries)
+{
+    SettingsStore().save(entries);
+}
+
+} // namespace namorel
