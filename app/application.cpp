@@ -1,0 +1,75 @@
+#include "application.h"
+
+#include "errorreport.h"
+#include "mainunit.h"
+
+#include <QIcon>
+#include <QSocketNotifier>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace namorel {
+
+Application::Application(int &argc, char **argv)
+    : QApplication(argc, argv)
+{
+    setApplicationName(ApplicationTitle());
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/namorel-16.png"), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/namorel-32.png"), QSize(32, 32));
+    icon.addFile(QStringLiteral(":/namorel-256.png"), QSize(256, 256));
+    setWindowIcon(icon);
+}
+
+bool Application::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception &error) {
+        ShowErrorReport(ErrorMessage(error));
+    }
+    return false;
+}
+
+#ifdef Q_OS_UNIX
+namespace {
+
+int g_signalPipe[2] = { -1, -1 };
+
+void onTerminationSignal(int)
+{
+    // Only async-signal-safe work here: the event loop picks the byte up.
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+} // namespace
+
+void SaveSettingsOnTermination()
+{
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
+        char byte = 0;
+        while (::read(g_signalPipe[0], &byte, 1) > 0) { }
+        if (MainForm)
+            MainForm->saveQuietly();
+        QCoreApplication::quit();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGHUP, &action, nullptr);
+}
+#else
+void SaveSettingsOnTermination() { }
+#endif
+
+} // namespace namorel

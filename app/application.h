@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QApplication>
+
+namespace namorel {
+
+/// The application object. An error that escapes an event handler is shown in the error report, and the
+/// program carries on.
+class Application : public QApplication
+{
+    Q_OBJECT
+
+public:
+    Application(int &argc, char **argv);
+
+    bool notify(QObject *receiver, QEvent *event) override;
+};
+
+/// Ends the program in an orderly way, with the settings saved, when the system asks it to terminate
+/// (SIGTERM, or SIGHUP when its terminal or session goes away). Unix only; elsewhere it does nothing.
+void SaveSettingsOnTermination();
+
+} // namespace namorel

@@ -1,0 +1,351 @@
+#include "mainunit.h"
+#include "errorreport.h"
+#include "fonts.h"
+#include "infounit.h"
+#include "shellopen.h"
+#include "ui_mainunit.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QSessionManager>
+#include <QStringListModel>
+#include <QStyledItemDelegate>
+#include <QTextBlockFormat>
+#include <QTextCursor>
+
+namespace namorel {
+
+QString ProgramFolder;
+qint32 ScannedCount = 0;
+TMainForm *MainForm = nullptr;
+
+namespace {
+
+// Rows of the window's lists are 13 pixels high.
+constexpr int kRowHeight = 13;
+// A labelled edit's label ends this many pixels left of the edit.
+constexpr int kLabelSpacing = 3;
+// Navy, the colour of the signature.
+constexpr QRgb kNavy = 0x000080;
+
+class FixedRowDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return { QStyledItemDelegate::sizeHint(option, index).width(), kRowHeight };
+    }
+};
+
+// Shows the hourglass for as long as it lives.
+class WaitCursor
+{
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+};
+
+void placeLabelLeftOf(QWidget *label, const QWidget *edit)
+{
+    label->adjustSize();
+    label->move(edit->x() - kLabelSpacing - label->width(), edit->y() + (edit->height() - label->height()) / 2);
+}
+
+// Replaces the whole text of a box, every paragraph aligned as given. Line breaks are CR LF in the
+// program's texts.
+void setWholeText(QTextEdit *box, QString text, Qt::Alignment alignment = Qt::AlignLeft)
+{
+    box->setPlainText(text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    QTextCursor cursor(box->document());
+    cursor.select(QTextCursor::Document);
+    QTextBlockFormat format;
+    format.setAlignment(alignment);
+    cursor.mergeBlockFormat(format);
+}
+
+// Runs one step that must not stop the steps after it.
+template<typename Step> void ignoringFailure(Step &&step) noexcept
+{
+    try {
+        step();
+    } catch (...) { }
+}
+
+} // namespace
+
+QUrl TMainForm::homepageUrl()
+{
+    return QUrl(QStringLiteral("https://www.namorel.com/"));
+}
+
+QString TMainForm::helpFileName()
+{
+    return QStringLiteral("help.chm");
+}
+
+TMainForm::TMainForm(QWidget *parent)
+    : QMainWindow(parent)
+    , m_ui(std::make_unique<Ui::TMainForm>())
+{
+    InstallFontSubstitutes();
+    m_ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+        | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    centralWidget()->setFixedSize(534, 383);
+    setFixedSize(534, 383 + menuBar()->sizeHint().height());
+
+    for (const auto &[label, edit] : { std::pair<QWidget *, QWidget *> { m_ui->leSurnameLabel, m_ui->leSurname },
+             { m_ui->leMiddlenameLabel, m_ui->leMiddlename }, { m_ui->leExcludeLabel, m_ui->leExclude },
+             { m_ui->leIncludeLabel, m_ui->leInclude } })
+        placeLabelLeftOf(label, edit);
+    m_ui->FileToSearchMemo->hide();
+    m_ui->DataAnalyseMemo->hide();
+
+    QPalette notRecommended = m_ui->GroupBox5->palette();
+    notRecommended.setColor(QPalette::WindowText, Qt::red);
+    notRecommended.setColor(QPalette::Text, Qt::red);
+    m_ui->GroupBox5->setPalette(notRecommended);
+    QPalette signature = m_ui->reSign->palette();
+    signature.setColor(QPalette::Text, QColor(kNavy));
+    m_ui->reSign->setPalette(signature);
+
+    for (const QString &origin : OriginTable()) {
+        auto *row = new QListWidgetItem(origin, m_ui->OriginList);
+        row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        row->setCheckState(Qt::Unchecked);
+    }
+    m_ui->OriginList->setItemDelegate(new FixedRowDelegate(m_ui->OriginList));
+
+    m_recommended = new QStringListModel(this);
+    m_notRecommended = new QStringListModel(this);
+    for (const auto &[view, model] :
+        { std::pair { m_ui->lbRecommend, m_recommended }, std::pair { m_ui->lbNotRecommend, m_notRecommended } }) {
+        view->setModel(model);
+        view->setItemDelegate(new FixedRowDelegate(view));
+    }
+
+    m_popupMenu = new QMenu(this);
+    m_popupMenu->setObjectName(QStringLiteral("PopupMenu1"));
+    m_popupMenu->addActions({ m_ui->SelectAll1, m_ui->SelectNone1, m_ui->N2, m_ui->InvertSelection1 });
+    connect(m_ui->OriginList, &QWidget::customContextMenuRequested, this,
+        [this](QPoint at) { m_popupMenu->popup(m_ui->OriginList->viewport()->mapToGlobal(at)); });
+
+    // Every handler runs guarded: an error that escapes it reaches the error report, and the program
+    // carries on.
+    const auto handle = [this](auto *sender, auto signal, void (TMainForm::*handler)()) {
+        connect(sender, signal, this, [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); });
+    };
+    handle(m_ui->Exit1, &QAction::triggered, &TMainForm::Exit1Click);
+    handle(m_ui->QuillmarkHomepage1, &QAction::triggered, &TMainForm::QuillmarkHomepage1Click);
+    handle(m_ui->Contents1, &QAction::triggered, &TMainForm::Contents1Click);
+    handle(m_ui->About1, &QAction::triggered, &TMainForm::About1Click);
+    handle(m_ui->SelectAll1, &QAction::triggered, &TMainForm::SelectAll1Click);
+    handle(m_ui->SelectNone1, &QAction::triggered, &TMainForm::SelectNone1Click);
+    handle(m_ui->InvertSelection1, &QAction::triggered, &TMainForm::InvertSelection1Click);
+    handle(m_ui->BitBtn2, &QPushButton::clicked, &TMainForm::BitBtn2Click);
+    // A change of selection, by mouse or keyboard, and a click on the selected name (after the surname
+    // has been edited, say) both show the chosen name.
+    handle(m_ui->lbRecommend->selectionModel(), &QItemSelectionModel::selectionChanged, &TMainForm::lbRecommendClick);
+    handle(m_ui->lbRecommend, &QAbstractItemView::clicked, &TMainForm::lbRecommendClick);
+
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &TMainForm::saveOnSessionEnd);
+
+    RunGuarded([this] { FormCreate(); });
+}
+
+TMainForm::~TMainForm() = default;
+
+NameQuery TMainForm::currentQuery() const
+{
+    NameQuery query;
+    for (int row = 0; row < m_ui->OriginList->count(); ++row) {
+        const QListWidgetItem *item = m_ui->OriginList->item(row);
+        if (item->checkState() == Qt::Checked)
+            query.Origins.append(item->text());
+    }
+    query.GenderIndex = m_ui->cbGender->currentIndex();
+    query.MinLength = m_ui->seMin->currentValue();
+    query.MaxLength = m_ui->seMax->currentValue();
+    query.ProgramFolder = ProgramFolder;
+    return query;
+}
+
+UserEntries TMainForm::currentEntries() const
+{
+    return { m_ui->leSurname->text(), m_ui->leMiddlename->text(), m_ui->cbGender->currentIndex(),
+        m_ui->seMin->currentValue(), m_ui->seMax->currentValue() };
+}
+
+void TMainForm::FormCreate()
+{
+    ScannedCount = 0;
+    ProgramFolder = QCoreApplication::applicationDirPath() + u'/';
+
+    UserEntries entries = currentEntries();
+    LoadSettings(entries);
+    m_ui->leSurname->setText(entries.Surname);
+    m_ui->leMiddlename->setText(entries.MiddleName);
+    m_ui->cbGender->setCurrentIndex(entries.GenderIndex == 0 || entries.GenderIndex == 1 ? entries.GenderIndex : -1);
+    m_ui->seMin->setValue(entries.MinLength);
+    m_ui->seMax->setValue(entries.MaxLength);
+
+    ignoringFailure([this] {
+        QFont font = m_ui->reSign->font();
+        font.setPointSize(15);
+        m_ui->reSign->setFont(font);
+    });
+    ignoringFailure([this] {
+        QFont font = m_ui->reSign->font();
+        font.setItalic(true);
+        m_ui->reSign->setFont(font);
+    });
+    ignoringFailure([this] {
+        QPalette palette = m_ui->reSign->palette();
+        palette.setColor(QPalette::Text, QColor(kNavy));
+        m_ui->reSign->setPalette(palette);
+    });
+    setWholeText(m_ui->reSign, QStringLiteral("Sign Here"));
+    setWholeText(m_ui->reInitials, QStringLiteral("Initials Here"), Qt::AlignHCenter);
+
+    ignoringFailure([this] { setOriginTicks([](bool) { return true; }); });
+}
+
+void TMainForm::BitBtn2Click()
+{
+    // Taking the focus brings lengths still being typed into range, as leaving their boxes does.
+    m_ui->BitBtn2->setFocus(Qt::OtherFocusReason);
+    m_ui->seMin->interpretText();
+    m_ui->seMax->interpretText();
+
+    const NameQuery query = currentQuery();
+    const QStringList paths = BuildFileList(query.Origins, query.GenderIndex, query.ProgramFolder);
+    m_ui->FileToSearchMemo->setPlainText(paths.join(u'\n'));
+    m_ui->DataAnalyseMemo->clear();
+
+    SearchResult result;
+    try {
+        const WaitCursor waiting;
+        ScanFiles(paths, query.MinLength, query.MaxLength, result);
+    } catch (...) {
+        // The names of the files read before the failing one stay listed.
+        ScannedCount = result.ScannedCount;
+        if (m_listsSorted) {
+            SortNames(result.Recommended);
+            SortNames(result.NotRecommended);
+        }
+        showResults(result);
+        throw;
+    }
+    ScannedCount = result.ScannedCount;
+    m_listsSorted = true;
+    showResults(result);
+
+    MessageWindow summary(QMessageBox::NoIcon, SummaryText(result), this);
+    summary.exec();
+}
+
+void TMainForm::showResults(const SearchResult &result)
+{
+    m_recommended->setStringList(result.Recommended);
+    m_notRecommended->setStringList(result.NotRecommended);
+}
+
+void TMainForm::lbRecommendClick()
+{
+    const QModelIndexList selected = m_ui->lbRecommend->selectionModel()->selectedIndexes();
+    if (selected.isEmpty())
+        return;
+    const QString name = selected.first().data().toString();
+    const QString surname = m_ui->leSurname->text();
+    setWholeText(m_ui->reSign, ComposeSignature(name, surname));
+    setWholeText(m_ui->reInitials, ComposeInitials(name, m_ui->leMiddlename->text(), surname), Qt::AlignHCenter);
+}
+
+void TMainForm::setOriginTicks(const std::function<bool(bool)> &tick)
+{
+    for (int row = 0; row < m_ui->OriginList->count(); ++row) {
+        QListWidgetItem *item = m_ui->OriginList->item(row);
+        item->setCheckState(tick(item->checkState() == Qt::Checked) ? Qt::Checked : Qt::Unchecked);
+    }
+}
+
+void TMainForm::SelectAll1Click()
+{
+    setOriginTicks([](bool) { return true; });
+}
+
+void TMainForm::SelectNone1Click()
+{
+    setOriginTicks([](bool) { return false; });
+}
+
+void TMainForm::InvertSelection1Click()
+{
+    setOriginTicks([](bool ticked) { return !ticked; });
+}
+
+void TMainForm::Contents1Click()
+{
+    // The help document is looked for in the current folder. When it is not there, nothing happens.
+    const QFileInfo help(QDir::current(), helpFileName());
+    if (help.exists())
+        ShellOpen(QUrl::fromLocalFile(help.absoluteFilePath()), ShellShowMode::Maximized);
+}
+
+void TMainForm::QuillmarkHomepage1Click()
+{
+    ShellOpen(homepageUrl(), ShellShowMode::Maximized);
+}
+
+void TMainForm::About1Click()
+{
+    if (InfoForm)
+        InfoForm->showModal();
+}
+
+void TMainForm::Exit1Click()
+{
+    close();
+}
+
+void TMainForm::FormClose()
+{
+    SaveSettings(currentEntries());
+}
+
+void TMainForm::closeEvent(QCloseEvent *event)
+{
+    // A failed save keeps the window open; the next close tries again.
+    event->setAccepted(RunGuarded([this] { FormClose(); }));
+}
+
+bool TMainForm::saveQuietly() noexcept
+{
+    try {
+        FormClose();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void TMainForm::saveOnSessionEnd(QSessionManager &manager)
+{
+    // The desktop session ends without closing the window; the entries are saved all the same.
+    try {
+        FormClose();
+    } catch (const std::exception &error) {
+        if (manager.allowsErrorInteraction())
+            ShowErrorReport(ErrorMessage(error));
+    }
+    manager.release();
+}
+
+} // namespace namorel

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "namesearch.h"
+#include "settingsstore.h"
+
+#include <QMainWindow>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+
+class QCloseEvent;
+class QMenu;
+class QModelIndex;
+class QSessionManager;
+class QStringListModel;
+
+namespace Ui {
+class TMainForm;
+}
+
+namespace namorel {
+
+class TInfoForm;
+
+/// The folder that holds the program, ending in '/'. Recorded by TMainForm::FormCreate.
+extern QString ProgramFolder;
+
+/// The number of names scanned by the latest search; 0 until a search completes.
+extern qint32 ScannedCount;
+
+/// The program's main window: the parents' information, the properties of the wanted name with the
+/// command that runs the search, and the names found with the signature and initials of a chosen one.
+class TMainForm : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    /// The address of the product's homepage.
+    static QUrl homepageUrl();
+    /// The help document's file name, opened from the current folder.
+    static QString helpFileName();
+
+    /// Builds the window from its layout and runs FormCreate; an error escaping FormCreate is shown in
+    /// the error report and the window is still created.
+    explicit TMainForm(QWidget *parent = nullptr);
+    ~TMainForm() override;
+
+    /// The controls, for the program and its tests; they keep the names of the window's layout.
+    Ui::TMainForm &controls() const { return *m_ui; }
+    QMenu *PopupMenu1() const { return m_popupMenu; }
+
+    /// The search's query from the window's controls.
+    NameQuery currentQuery() const;
+
+    /// Saves the settings without asking anything of the user, for the end of the desktop session or a
+    /// request to terminate. Returns whether they were saved.
+    bool saveQuietly() noexcept;
+
+public slots:
+    void Exit1Click();
+    void QuillmarkHomepage1Click();
+    void Contents1Click();
+    void BitBtn2Click();
+    void FormCreate();
+    void lbRecommendClick();
+    void SelectAll1Click();
+    void SelectNone1Click();
+    void InvertSelection1Click();
+    void About1Click();
+    /// Saves the settings. Throws when they cannot be saved; the window then stays open.
+    void FormClose();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void setOriginTicks(const std::function<bool(bool)> &tick);
+    void showResults(const SearchResult &result);
+    void saveOnSessionEnd(QSessionManager &manager);
+    UserEntries currentEntries() const;
+
+    std::unique_ptr<Ui::TMainForm> m_ui;
+    QMenu *m_popupMenu = nullptr;
+    QStringListModel *m_recommended = nullptr;
+    QStringListModel *m_notRecommended = nullptr;
+    // Once a search has sorted the lists, they keep themselves sorted, also when a later search fails.
+    bool m_listsSorted = false;
+};
+
+/// The program's main window, created once at start-up.
+extern TMainForm *MainForm;
+
+} // namespace namorel
