@@ -105,6 +105,9 @@ TMainForm::TMainForm(QWidget *parent)
              { m_ui->leMiddlenameLabel, m_ui->leMiddlename }, { m_ui->leExcludeLabel, m_ui->leExclude },
              { m_ui->leIncludeLabel, m_ui->leInclude } })
         placeLabelLeftOf(label, edit);
+    // Labels fit their text, whatever the width of the face that stands in for the designed one.
+    for (QLabel *label : { m_ui->Label1, m_ui->Label3, m_ui->Label4, m_ui->Label9 })
+        label->adjustSize();
     m_ui->FileToSearchMemo->hide();
     m_ui->DataAnalyseMemo->hide();
 
