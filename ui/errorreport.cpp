@@ -17,7 +17,10 @@ void CentreOnScreen(QWidget *window)
     if (!screen)
         return;
     const QRect area = screen->availableGeometry();
-    window->move(area.x() + (area.width() - window->width()) / 2, area.y() + (area.height() - window->height()) / 2);
+    // A window's position is that of its frame. The frame's size is known once the window has been shown;
+    // before that it is taken to be the window's own.
+    const QSize outer = window->frameGeometry().size();
+    window->move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
 }
 
 QString ErrorReportText(const QString &message)

@@ -1,6 +1,8 @@
-// Draws the program's pictures: the program icon, the two step pictures and the Generate glyph.
+// Draws the program's pictures: the program icon, the two step pictures, the Generate glyph and the link
+// cursor; and, on request, the About window's logo before it is encoded as a JPEG.
 //
 //   namorel_drawartwork <resources folder>
+//   namorel_drawartwork --about-logo <file.ppm>      (see tools/make_about_logo.sh)
 //
 // The pictures are committed; run this after changing a drawing.
 
@@ -137,6 +139,64 @@ QImage generateGlyph()
     return image;
 }
 
+// The hyperlink label's pointer: a hand with the index finger up, its tip at (5, 0). Drawn pixel by pixel,
+// as the cursor has one bit per pixel: '#' black, '.' white, ' ' transparent.
+QImage linkCursor()
+{
+    static const char *const rows[] = {
+        "     ##",
+        "    #..#",
+        "    #..#",
+        "    #..#",
+        "    #..#",
+        "    #..###",
+        "    #..#..###",
+        "    #..#..#..###",
+        "    #..#..#..#..#",
+        " ## #..#..#..#..#",
+        "#..##..#..#..#..#",
+        "#...#...........#",
+        " #..#...........#",
+        " #..............#",
+        "  #.............#",
+        "  #............#",
+        "   #...........#",
+        "   #..........#",
+        "    #.........#",
+        "    #.........#",
+        "    ###########",
+    };
+    QImage image = blank(32, 32);
+    int y = 0;
+    for (const char *row : rows) {
+        for (int x = 0; row[x]; ++x) {
+            if (row[x] != ' ')
+                image.setPixel(x, y, row[x] == '#' ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+        }
+        ++y;
+    }
+    return image;
+}
+
+// The About window's logo, 75 x 50: the product's name in bold on white.
+QImage aboutLogo()
+{
+    QImage image(75, 50, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QFont font = boldFont(18);
+    font.setLetterSpacing(QFont::AbsoluteSpacing, -0.4);
+    painter.setFont(font);
+    painter.setPen(QColor(0xa8, 0x24, 0x4a));
+    painter.drawText(QRectF(0, 0, 75, 46), Qt::AlignCenter, QStringLiteral("Namorel"));
+    // A thin rule under the name, in the icon's star colour.
+    painter.setPen(QPen(QColor(0xf0, 0xb4, 0x20), 2, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(QPointF(10, 36), QPointF(65, 36));
+    return image;
+}
+
 bool save(const QImage &image, const QString &path)
 {
     if (image.save(path))
@@ -150,8 +210,12 @@ bool save(const QImage &image, const QString &path)
 int main(int argc, char *argv[])
 {
     QGuiApplication app(argc, argv);
+    if (argc == 3 && QByteArrayView(argv[1]) == "--about-logo")
+        return save(aboutLogo(), QString::fromLocal8Bit(argv[2])) ? 0 : 1;
     if (argc != 2) {
-        std::fputs("usage: namorel_drawartwork <resources folder>\n", stderr);
+        std::fputs("usage: namorel_drawartwork <resources folder>\n"
+                   "       namorel_drawartwork --about-logo <file.ppm>\n",
+            stderr);
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]) + u'/';
@@ -160,6 +224,7 @@ int main(int argc, char *argv[])
         && save(programIcon(256), folder + QStringLiteral("namorel-256.png"))
         && save(stepOne(), folder + QStringLiteral("step1.png"))
         && save(stepTwo(), folder + QStringLiteral("step2.png"))
-        && save(generateGlyph(), folder + QStringLiteral("generate.png"));
+        && save(generateGlyph(), folder + QStringLiteral("generate.png"))
+        && save(linkCursor(), folder + QStringLiteral("urlcursor_1.png"));
     return ok ? 0 : 1;
 }
