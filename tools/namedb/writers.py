@@ -10,6 +10,12 @@ class FormatError(Exception):
     """A name that a name file cannot hold."""
 
 
+# Letters that do not decompose into a base letter and a mark, spelled out so that they sort with their
+# neighbours ("Æthelflæd" with "Aethelflaed", "Søren" with "Soren"); the okina and apostrophes do not count.
+_SPELLED_OUT = str.maketrans({"æ": "ae", "ø": "o", "œ": "oe", "ð": "d", "þ": "th", "ł": "l", "đ": "d",
+                              "ʻ": None, "'": None, "\u2019": None})
+
+
 def sort_key(name: str):
     """Locale-independent order: letters without accents and case first, then case, then code points.
 
@@ -17,7 +23,7 @@ def sort_key(name: str):
     """
     folded = name.casefold()
     base = "".join(ch for ch in unicodedata.normalize("NFKD", folded) if not unicodedata.combining(ch))
-    return (base, folded, name)
+    return (base.translate(_SPELLED_OUT), folded, name)
 
 
 def check_name(name: str) -> None:
