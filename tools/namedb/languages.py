@@ -246,11 +246,6 @@ def origins_of_notes(notes: str, sentences: int = 2):
     return found
 
 
-def notes_mention(notes: str, *phrases: str) -> bool:
-    lowered = notes.lower()
-    return any(phrase in lowered for phrase in phrases)
-
-
 # Words of the "country" list that place a name at home in an origin. "English-speaking countries" is left
 # out on purpose: the descriptions give it to nearly every name used in the United States.
 _HOMES = {

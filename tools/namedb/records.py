@@ -1,6 +1,6 @@
 """Plain records for what the package says about one name and sex."""
 
-from typing import NamedTuple, Optional, Tuple
+from typing import NamedTuple, Tuple
 
 
 class NameKey(NamedTuple):
@@ -61,11 +61,3 @@ def _meanings(value):
             else:
                 for language, meaning in entry.items():
                     yield (str(language).strip(), meaning.strip() if isinstance(meaning, str) else str(meaning))
-
-
-class Candidate(NamedTuple):
-    """A spelling and sex with its evidence, before cleaning."""
-
-    key: NameKey
-    usage: Usage
-    details: Optional[Details]

@@ -10,7 +10,6 @@ double name or junk entry. What is left is ranked by use and cut to a size a
 person can read through; "Popular" is computed from the counts alone.
 """
 
-import math
 import re
 import unicodedata
 from typing import Dict, List, NamedTuple, Optional, Set
@@ -51,8 +50,6 @@ THRESHOLDS = {
     },
 }
 
-# Origins far from American naming, whose labels the descriptions also stick on American coinages: a name
-# counts only where it is said to be used in the origin's own lands.
 # Names of these languages are built from a few syllable shapes; a spelling that cannot be one is no name
 # of theirs, whatever its description says.
 SYLLABLES = {
@@ -66,6 +63,8 @@ SYLLABLES = {
     ),
 }
 
+# Origins far from American naming, whose labels the descriptions also stick on American coinages: a name
+# counts only where it is said to be used in the origin's own lands.
 HOME_REQUIRED = {"Japanese", "Hawaiian", "Persian", "Hindi", "Sanskrit", "Indian", "Finnish", "Hungarian", "Basque"}
 
 # The share of a spelling's births that must be of the file's sex.
@@ -130,7 +129,9 @@ class Selection(NamedTuple):
     """The result of the automatic step."""
 
     files: Dict[str, List[str]]  # file name -> spellings, ranked by use
-    keys: Dict[str, NameKey]  # spelling as printed -> the counts' spelling and sex, for later outputs
+    # file name -> spelling as printed -> the counts' spelling and sex, where a later output finds the
+    # births per year and the description of each name
+    sources: Dict[str, Dict[str, NameKey]]
     decisions: List[Decision]
 
 
@@ -163,8 +164,9 @@ def is_derivative(details: Details) -> bool:
 
 def is_african_american(details: Details) -> bool:
     """Whether the description ties the name to African American naming."""
-    if any(origin == "AfroUSA" for language, _ in details.meanings for origin in languages.origins_of_key(language)):
-        return True
+    for language, _ in details.meanings:
+        if "AfroUSA" in languages.origins_of_key(language):
+            return True
     if any(_AFRICAN_AMERICAN.search(country) for country in details.countries):
         return True
     return bool(_AFRICAN_AMERICAN.search(languages.first_sentences(details.notes, 3)))
@@ -180,7 +182,8 @@ def evidence(details: Details) -> Dict[str, Evidence]:
     from_notes = set(languages.origins_of_notes(details.notes))
     forms = set(native_form_origins(details))
     # A plain "English" key is evidence only beside another sign of an English origin.
-    if english_key and ("English" in from_notes or "Anglo-Saxon" in from_notes or languages.at_home(details.countries, "English")):
+    english_elsewhere = from_notes & {"English", "Anglo-Saxon"} or languages.at_home(details.countries, "English")
+    if english_key and english_elsewhere:
         from_keys.add("English")
     result = {}
     for origin in ORIGINS:
@@ -197,8 +200,9 @@ def evidence(details: Details) -> Dict[str, Evidence]:
                 result[origin] = scandinavian._replace(home=True)
     # Germanic names in use in the German lands are German names too.
     teutonic = result.get("Teutonic")
-    if teutonic and teutonic.kinds() >= 2 and "German" not in result and languages.at_home(details.countries, "German"):
-        result["German"] = teutonic._replace(home=True)
+    if teutonic and teutonic.kinds() >= 2 and "German" not in result:
+        if languages.at_home(details.countries, "German"):
+            result["German"] = teutonic._replace(home=True)
     if is_african_american(details):
         result["AfroUSA"] = Evidence(True, True, False, True)
     if is_arthurian(details):
@@ -206,17 +210,16 @@ def evidence(details: Details) -> Dict[str, Evidence]:
     return result
 
 
-_ARTHURIAN = re.compile(r"arthurian|king arthur|round table|camelot|mabinogi|holy grail|lady of the lake", re.IGNORECASE)
+_ARTHURIAN = re.compile(
+    r"arthurian|king arthur|round table|camelot|mabinogi|holy grail|lady of the lake", re.IGNORECASE
+)
 
 
 def is_arthurian(details: Details) -> bool:
     """Whether the description ties the name to the legends of Arthur."""
-    texts = [languages.first_sentences(details.notes, 3), *details.countries, *(l for l, _ in details.meanings)]
+    languages_named = (language for language, _ in details.meanings)
+    texts = [languages.first_sentences(details.notes, 3), *details.countries, *languages_named]
     return any(_ARTHURIAN.search(text) for text in texts)
-
-
-def _total(usage: Dict[NameKey, Usage], name: str) -> int:
-    return sum(usage[key].total for key in (NameKey(name, "f"), NameKey(name, "m")) if key in usage)
 
 
 def _run_together(name: str, common: Set[str]) -> bool:
@@ -237,7 +240,9 @@ def _one_letter_apart(a: str, b: str) -> bool:
     return any(longer[:i] + longer[i + 1 :] == shorter for i in range(len(longer)))
 
 
-def _rejection(key: NameKey, use: Usage, info: Details, origin: str, found: Evidence, forms, usage, common_parts) -> Optional[str]:
+def _rejection(
+    key: NameKey, use: Usage, info: Details, origin: str, found: Evidence, forms, usage, common_parts
+) -> Optional[str]:
     """The rule that keeps a spelling out of an origin's file, or None when it goes in."""
     if found.kinds() < 2:
         return "too little evidence"
@@ -274,7 +279,6 @@ def select(package) -> Selection:
     usage: Dict[NameKey, Usage] = package.usage
     details: Dict[NameKey, Details] = package.details
     decisions: List[Decision] = []
-    keys: Dict[str, NameKey] = {}
 
     # Names common enough to be one half of a run-together double name.
     common_parts = {key.name for key, use in usage.items() if use.total >= 20000 and len(key.name) >= 3}
@@ -289,10 +293,10 @@ def select(package) -> Selection:
         for origin, found in sorted(evidence(info).items()):
             target = file_name(origin, key.sex)
             rule = _rejection(key, usage[key], info, origin, found, forms, usage, common_parts)
-            decisions.append(Decision(target, spelling, rule or "kept"))
             if rule is None:
                 members.setdefault(target, {})[spelling] = key
-                keys[spelling] = key
+            else:
+                decisions.append(Decision(target, spelling, rule))
 
     files: Dict[str, List[str]] = {}
     for target in sorted(members):
@@ -306,16 +310,16 @@ def select(package) -> Selection:
                 decisions.append(Decision(target, spelling, "beyond the size of a file"))
             else:
                 kept.append(spelling)
+                decisions.append(Decision(target, spelling, "kept"))
         files[target] = kept
 
+    sources = {target: {spelling: members[target][spelling] for spelling in files[target]} for target in files}
     for sex in ("f", "m"):
         target = file_name("Popular", sex)
-        files[target] = []
-        for key in _popular(usage, sex):
-            spelling = display_spelling(key, details.get(key))
-            files[target].append(spelling)
-            keys.setdefault(spelling, key)
-    return Selection(files, keys, decisions)
+        popular = {display_spelling(key, details.get(key)): key for key in _popular(usage, sex)}
+        files[target] = list(popular)
+        sources[target] = popular
+    return Selection(files, sources, decisions)
 
 
 def _near_duplicate(spelling, members, kept, usage, details) -> Optional[str]:
