@@ -58,7 +58,7 @@ run)
     build release
     if ! have_display; then
         die "there is no graphical display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY is set).
-Start Namorel from a desktop session, or inside a virtual one: xvfb-run bash tools/dev.sh run"
+Start Namorel from a desktop session, or inside a virtual one (Debian package xvfb): xvfb-run bash tools/dev.sh run"
     fi
     exec "$root/build/release/bin/namorel"
     ;;
