@@ -29,9 +29,8 @@ template<typename Array> const char *pick(const Array &items, std::mt19937 &rand
 QByteArray makeName(std::mt19937 &random)
 {
     // One to four syllables, most often two: lengths from 2 to about 14 letters, most between 4 and 7.
-    static const std::discrete_distribution<int> syllables { 14, 58, 24, 4 };
-    std::discrete_distribution<int> syllableCount = syllables;
-    const int count = syllableCount(random) + 1;
+    static std::discrete_distribution<int> syllables { 14, 58, 24, 4 };
+    const int count = syllables(random) + 1;
     QByteArray name;
     for (int i = 0; i < count; ++i) {
         name += pick(kOnsets, random);

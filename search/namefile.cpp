@@ -114,31 +114,35 @@ QString decodeWindows1252(QByteArrayView bytes)
 // inside a line.
 constexpr char16_t kFirstJoiningCodePoint = 0x0300;
 
-// Counts the grapheme clusters of a line, and cuts the line after the maxLength-th.
-qsizetype measureAndCut(QStringView line, qsizetype maxLength, qsizetype &cutAt)
+struct Measure
 {
+    qsizetype Length; // in grapheme clusters, at most maxLength
+    qsizetype CutAt; // code units kept
+};
+
+// Counts the grapheme clusters of a line, up to maxLength, and where the line is cut after the last of
+// them. A simple line (nothing at or above kFirstJoiningCodePoint) has one cluster per code unit.
+Measure measure(QStringView line, bool simple, qsizetype maxLength)
+{
+    if (simple) {
+        const qsizetype kept = qMin(line.size(), maxLength);
+        return { kept, kept };
+    }
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, line.data(), line.size());
-    qsizetype count = 0;
-    cutAt = line.size();
+    Measure result { 0, line.size() };
     while (finder.toNextBoundary() > 0) {
-        ++count;
-        if (count == maxLength) {
-            cutAt = finder.position();
+        if (++result.Length == maxLength) {
+            result.CutAt = finder.position();
             break;
         }
     }
-    return count;
+    return result;
 }
 
 NameLine makeLine(QStringView line, bool simple, qsizetype maxLength)
 {
-    if (simple) {
-        const QStringView kept = line.first(qMin(line.size(), maxLength));
-        return { kept.toString(), kept.size() };
-    }
-    qsizetype cutAt = 0;
-    const qsizetype length = measureAndCut(line, maxLength, cutAt);
-    return { line.first(cutAt).toString(), length };
+    const Measure measured = measure(line, simple, maxLength);
+    return { line.first(measured.CutAt).toString(), measured.Length };
 }
 
 } // namespace
@@ -240,10 +244,7 @@ std::vector<NameLine> SplitNameLines(const QString &text, qsizetype maxLength)
 qsizetype NameLength(QStringView name)
 {
     const bool simple = std::all_of(name.begin(), name.end(), [](QChar c) { return c < kFirstJoiningCodePoint; });
-    if (simple)
-        return name.size();
-    qsizetype cutAt = 0;
-    return measureAndCut(name, name.size(), cutAt);
+    return measure(name, simple, name.size()).Length;
 }
 
 } // namespace namorel

@@ -60,11 +60,6 @@ int LengthSpinBox::valueFromText(const QString &text) const
     return wholeNumber(text).value_or(minimum());
 }
 
-void LengthSpinBox::fixup(QString &input) const
-{
-    input = textFromValue(qBound(minimum(), valueFromText(input), maximum()));
-}
-
 void LengthSpinBox::keyPressEvent(QKeyEvent *event)
 {
     const QString typed = event->text();
