@@ -4,6 +4,7 @@
 #
 #   bash tools/dev.sh run    build (release) and start Namorel
 #   bash tools/dev.sh test   build (sanitizers, warnings as errors) and run every test
+#   bash tools/dev.sh bench  build (release) and compare Namorel with plain programs (bench/compare.sh)
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -15,6 +16,9 @@ packages=(
     libjpeg62-turbo-dev libbenchmark-dev libicu-dev
     fonts-liberation
 )
+# What bench/compare.sh needs besides: the programs it compares with, a virtual display and the clock of
+# first paint.
+bench_packages=(gawk time locales xvfb xauth libxcb-damage0-dev)
 
 die() {
     printf 'namorel: %s\n' "$*" >&2
@@ -67,8 +71,13 @@ test)
     build ci
     exec ctest --preset ci
     ;;
+bench)
+    packages+=("${bench_packages[@]}")
+    install_missing_packages
+    exec bash "$root/bench/compare.sh" "${@:2}"
+    ;;
 *)
-    printf 'usage: bash tools/dev.sh run|test\n' >&2
+    printf 'usage: bash tools/dev.sh run|test|bench [rounds]\n' >&2
     exit 2
     ;;
 esac
