@@ -5,6 +5,7 @@
 
 #include <QIcon>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -18,6 +19,10 @@ Application::Application(int &argc, char **argv)
     : QApplication(argc, argv)
 {
     setApplicationName(ApplicationTitle());
+}
+
+void Application::installProgramIcon()
+{
     QIcon icon;
     icon.addFile(QStringLiteral(":/namorel-16.png"), QSize(16, 16));
     icon.addFile(QStringLiteral(":/namorel-32.png"), QSize(32, 32));
@@ -33,6 +38,43 @@ bool Application::notify(QObject *receiver, QEvent *event)
         ShowErrorReport(ErrorMessage(error));
     }
     return false;
+}
+
+namespace {
+
+// Waits for the first paint of a window, then runs its work once the paint is done.
+class FirstPaintWatcher : public QObject
+{
+public:
+    FirstPaintWatcher(QWidget *window, std::function<void()> work)
+        : QObject(window)
+        , m_work(std::move(work))
+    {
+        window->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] {
+                const std::function<void()> work = std::move(m_work);
+                deleteLater();
+                work();
+            });
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_work;
+};
+
+} // namespace
+
+void RunAfterFirstPaint(QWidget *window, std::function<void()> work)
+{
+    new FirstPaintWatcher(window, std::move(work));
 }
 
 #ifdef Q_OS_UNIX
