@@ -6,6 +6,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -94,13 +95,6 @@ public:
         m_size += count;
     }
 
-    void release()
-    {
-        std::free(m_data);
-        m_data = nullptr;
-        m_size = m_capacity = 0;
-    }
-
 private:
     char *m_data = nullptr;
     size_t m_size = 0;
@@ -110,27 +104,55 @@ private:
 // Keys below this size are made in a buffer on the stack.
 constexpr int32_t kScratchBytes = 256;
 
-void makeKeys(const QStringList &names, qsizetype begin, qsizetype end, const QByteArray &localeName,
+// Below U+0300 no character's decomposition begins with a combining mark, so text made only of such
+// characters is already in the form that the collator would otherwise bring it into first (FCD); for it, a
+// collator that skips that step makes the same keys, faster.
+constexpr char16_t kFirstCombiningMark = 0x0300;
+
+bool needsNormalizing(QStringView text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= kFirstCombiningMark; });
+}
+
+// The collators of one worker: one that brings the text into canonical form first, and one that need not.
+struct WorkerCollators
+{
+    Collator Normalizing;
+    Collator Plain;
+};
+
+WorkerCollators openCollators(const QByteArray &localeName)
+{
+    WorkerCollators collators { openCollator(localeName), openCollator(localeName) };
+    UErrorCode status = U_ZERO_ERROR;
+    ucol_setAttribute(collators.Plain.get(), UCOL_NORMALIZATION_MODE, UCOL_OFF, &status);
+    if (U_FAILURE(status))
+        collators.Plain = openCollator(localeName);
+    return collators;
+}
+
+// Makes the records of the names [begin, end), the bytes of long keys going to the end of rest.
+void makeKeys(const WorkerCollators &collators, const QStringList &names, qsizetype begin, qsizetype end,
     KeyRecord *records, ByteBuffer &rest)
 {
-    const Collator collator = openCollator(localeName);
     uint8_t scratch[kScratchBytes];
     std::vector<uint8_t> large;
     for (qsizetype i = begin; i < end; ++i) {
         const QString &name = names.at(i);
+        const UCollator *collator = needsNormalizing(name) ? collators.Normalizing.get() : collators.Plain.get();
         const auto *text = reinterpret_cast<const UChar *>(name.constData());
         const auto length = int32_t(std::min<qsizetype>(name.size(), std::numeric_limits<int32_t>::max()));
         uint8_t *key = scratch;
-        int32_t size = ucol_getSortKey(collator.get(), text, length, key, kScratchBytes);
+        int32_t size = ucol_getSortKey(collator, text, length, key, kScratchBytes);
         if (size > kScratchBytes) {
             large.resize(size_t(size));
             key = large.data();
-            size = ucol_getSortKey(collator.get(), text, length, key, size);
+            size = ucol_getSortKey(collator, text, length, key, size);
         }
         quint64 prefix = 0;
         for (qsizetype b = 0; b < kPrefixBytes; ++b)
             prefix = (prefix << 8) | (b < size ? key[b] : 0);
-        KeyRecord &record = records[i - begin];
+        KeyRecord &record = records[i];
         record.Prefix = prefix;
         record.Index = quint32(i);
         record.Rest = 0;
@@ -143,27 +165,22 @@ void makeKeys(const QStringList &names, qsizetype begin, qsizetype end, const QB
     }
 }
 
-// Orders two records whose key bytes after the prefix lie in restA and restB.
-inline bool recordLess(const KeyRecord &a, const char *restA, const KeyRecord &b, const char *restB)
-{
-    if (a.Prefix != b.Prefix)
-        return a.Prefix < b.Prefix;
-    // A zero last byte means the zero that ends the key lies within the prefix: the keys are equal.
-    if ((a.Prefix & 0xFF) != 0) {
-        if (const int order = std::strcmp(restA + a.Rest, restB + b.Rest))
-            return order < 0;
-    }
-    return a.Index < b.Index;
-}
+// The names are handed out to the workers in chunks of this many, as each worker is ready for more, so that
+// a worker that gets no processor time (the machine busy with other work) holds up nobody.
+constexpr int kChunkShift = 12;
+constexpr qsizetype kChunkNames = qsizetype(1) << kChunkShift;
 
-// Below this many names for each worker, another thread costs more than it saves.
-constexpr qsizetype kMinNamesPerWorker = 16384;
+// Below this many names a second thread costs more than it saves.
+constexpr qsizetype kMinNamesForThreads = 4 * kChunkNames;
 constexpr int kMaxWorkers = 8;
 
 int workerCount(qsizetype names)
 {
+    if (names < kMinNamesForThreads)
+        return 1;
     const qsizetype cores = std::max(1u, std::thread::hardware_concurrency());
-    return int(std::clamp<qsizetype>(names / kMinNamesPerWorker, 1, std::min<qsizetype>(cores, kMaxWorkers)));
+    const qsizetype chunks = (names + kChunkNames - 1) / kChunkNames;
+    return int(std::min({ cores, chunks, qsizetype(kMaxWorkers) }));
 }
 
 // Runs job(0) to job(count - 1), each on a thread of its own except job(0), which runs on the calling
@@ -197,66 +214,64 @@ template<typename Job> void runParallel(int count, const Job &job)
     }
 }
 
-// Where the sorted list takes each name from: order[k] is the place in the unsorted list of the name that
-// comes k-th. Each worker makes the keys of one share of the list and sorts its share; the sorted shares
-// are then merged.
-std::vector<quint32> sortedOrder(const QStringList &names)
+// The records of all names, sorted. The keys are made on the processor's cores; the sort, a small part of
+// the work once the keys are made, runs on one.
+std::unique_ptr<KeyRecord[]> sortedRecords(const QStringList &names)
 {
     const qsizetype count = names.size();
     const int workers = workerCount(count);
     const QByteArray localeName = collatorLocaleName();
+    const size_t chunks = size_t((count + kChunkNames - 1) / kChunkNames);
 
-    std::vector<qsizetype> start(size_t(workers) + 1);
-    for (int w = 0; w <= workers; ++w)
-        start[size_t(w)] = count * w / workers;
     std::unique_ptr<KeyRecord[]> records(new KeyRecord[size_t(count)]);
     std::vector<ByteBuffer> rest(static_cast<size_t>(workers));
-    runParallel(workers, [&](int w) {
-        KeyRecord *first = records.get() + start[size_t(w)];
-        KeyRecord *last = records.get() + start[size_t(w) + 1];
-        makeKeys(names, start[size_t(w)], start[size_t(w) + 1], localeName, first, rest[size_t(w)]);
-        const char *base = rest[size_t(w)].data();
-        std::sort(first, last, [base](const KeyRecord &a, const KeyRecord &b) { return recordLess(a, base, b, base); });
+    std::vector<int> madeBy(chunks);
+    std::atomic<size_t> nextChunk { 0 };
+    runParallel(workers, [&](int worker) {
+        // A collator keeps working state, so each worker has its own.
+        const WorkerCollators collators = openCollators(localeName);
+        for (size_t chunk = nextChunk++; chunk < chunks; chunk = nextChunk++) {
+            const qsizetype begin = qsizetype(chunk) * kChunkNames;
+            makeKeys(
+                collators, names, begin, std::min(begin + kChunkNames, count), records.get(), rest[size_t(worker)]);
+            madeBy[chunk] = worker;
+        }
     });
 
-    // Each step takes the least of the shares' first records; there are few shares.
-    std::vector<quint32> order(static_cast<size_t>(count));
-    std::vector<const KeyRecord *> next(static_cast<size_t>(workers));
-    std::vector<const KeyRecord *> end(static_cast<size_t>(workers));
-    for (int w = 0; w < workers; ++w) {
-        next[size_t(w)] = records.get() + start[size_t(w)];
-        end[size_t(w)] = records.get() + start[size_t(w) + 1];
-    }
-    for (quint32 &slot : order) {
-        int least = -1;
-        for (int w = 0; w < workers; ++w) {
-            if (next[size_t(w)] == end[size_t(w)])
-                continue;
-            if (least < 0
-                || recordLess(
-                    *next[size_t(w)], rest[size_t(w)].data(), *next[size_t(least)], rest[size_t(least)].data()))
-                least = w;
+    // The buffers no longer grow: each chunk's key bytes can be found from the name's place.
+    std::vector<const char *> restOfChunk(chunks);
+    for (size_t chunk = 0; chunk < chunks; ++chunk)
+        restOfChunk[chunk] = rest[size_t(madeBy[chunk])].data();
+    std::sort(records.get(), records.get() + count, [&](const KeyRecord &a, const KeyRecord &b) {
+        if (a.Prefix != b.Prefix)
+            return a.Prefix < b.Prefix;
+        // A zero last byte means that the zero ending the key lies within the prefix: the keys are equal.
+        if ((a.Prefix & 0xFF) != 0) {
+            const char *restA = restOfChunk[a.Index >> kChunkShift] + a.Rest;
+            const char *restB = restOfChunk[b.Index >> kChunkShift] + b.Rest;
+            if (const int order = std::strcmp(restA, restB))
+                return order < 0;
         }
-        slot = next[size_t(least)]->Index;
-        ++next[size_t(least)];
-    }
-    return order;
+        return a.Index < b.Index;
+    });
+    return records;
 }
 
-// Puts the names into the given order in place, moving each name once.
-void applyOrder(QStringList &names, std::vector<quint32> &order)
+// Puts the names into the order of the sorted records in place, moving each name once. The records'
+// indices are used up on the way.
+void applyOrder(QStringList &names, KeyRecord *records)
 {
     QString *data = names.data();
-    const size_t count = order.size();
+    const size_t count = size_t(names.size());
     for (size_t k = 0; k < count; ++k) {
-        if (order[k] == k)
+        if (records[k].Index == k)
             continue;
         // Follow the cycle that starts here, marking each place as done.
         QString held = std::move(data[k]);
         size_t to = k;
         for (;;) {
-            const size_t from = order[to];
-            order[to] = quint32(to);
+            const size_t from = records[to].Index;
+            records[to].Index = quint32(to);
             if (from == k) {
                 data[to] = std::move(held);
                 break;
@@ -298,9 +313,9 @@ void SortNames(QStringList &names)
         return;
     if (names.size() > qsizetype(std::numeric_limits<quint32>::max()))
         throw std::bad_alloc();
-    // The keys and records are gone before the names move, so the two never add up.
-    std::vector<quint32> order = sortedOrder(names);
-    applyOrder(names, order);
+    // The key bytes are gone before the names move; the records go with the end of the sort.
+    const std::unique_ptr<KeyRecord[]> records = sortedRecords(names);
+    applyOrder(names, records.get());
 }
 
 } // namespace namorel
