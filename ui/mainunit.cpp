@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QMenu>
 #include <QSessionManager>
 #include <QStringListModel>
@@ -101,6 +102,11 @@ TMainForm::TMainForm(QWidget *parent)
     m_ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    // The Generate button's glyph, its size given so that it is decoded when first drawn rather than while
+    // the window is built. The window takes the program's icon, set once the window is first on screen.
+    QIcon glyph;
+    glyph.addFile(QStringLiteral(":/generate.png"), m_ui->BitBtn2->iconSize());
+    m_ui->BitBtn2->setIcon(glyph);
     centralWidget()->setFixedSize(534, 383);
     setFixedSize(534, 383 + menuBar()->sizeHint().height());
 
