@@ -22,10 +22,10 @@ constexpr std::array<Spelling, 15> kVowels = { {
     { u"AO", u"aw" },
     { u"AW", u"ow" },
     { u"AY", u"eye" },
-    { u"EH", u"eh" },
+    { u"EH", u"e" },
     { u"ER", u"er" },
     { u"EY", u"ay" },
-    { u"IH", u"ih" },
+    { u"IH", u"i" },
     { u"IY", u"ee" },
     { u"OW", u"oh" },
     { u"OY", u"oy" },
@@ -219,7 +219,10 @@ QString SpokenSyllables(const QStringList &phones)
             const qint32 stress = PhoneStress(phone);
             if (stress >= 0) {
                 stressed = stress == 1;
-                letters += QString::fromUtf16(findSpelling(kVowels, vowelBase(phone))->Letters);
+                // "eye" alone, but "my", "ky" after a consonant.
+                const bool lateEye = vowelBase(phone) == u"AY" && !letters.isEmpty();
+                letters += lateEye ? QStringLiteral("y")
+                                   : QString::fromUtf16(findSpelling(kVowels, vowelBase(phone))->Letters);
             } else if (const Spelling *consonant = findSpelling(kConsonants, phone)) {
                 letters += QString::fromUtf16(consonant->Letters);
             }

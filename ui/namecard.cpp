@@ -16,11 +16,11 @@
 #include <QPushButton>
 #include <QScatterSeries>
 #include <QSettings>
-#include <QShortcut>
 #include <QStandardPaths>
 #include <QToolTip>
 #include <QValueAxis>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -39,7 +39,8 @@ QString number(qint64 value)
 
 QString percent(double share)
 {
-    return QLocale(QLocale::English, QLocale::UnitedStates).toString(share * 100, 'f', share < 0.1 ? 1 : 0);
+    return QLocale(QLocale::English, QLocale::UnitedStates)
+        .toString(share * 100, 'f', share < 0.1 || share > 0.9 ? 1 : 0);
 }
 
 // A label that the keyboard reaches and a screen reader reads under its name.
@@ -177,6 +178,7 @@ NameCard::NameCard(QWidget *parent, const QString &settingsPath)
     setAttribute(Qt::WA_QuitOnClose, false);
 
     auto *layout = new QVBoxLayout(this);
+    m_layout = layout;
 
     m_name = new QLabel(this);
     m_name->setAccessibleName(QStringLiteral("Name"));
@@ -253,13 +255,10 @@ NameCard::NameCard(QWidget *parent, const QString &settingsPath)
     m_extraPanels = new QVBoxLayout;
     layout->addLayout(m_extraPanels);
 
+    layout->addStretch(0);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QWidget::close);
     layout->addWidget(buttons);
-
-    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    escape->setContext(Qt::WindowShortcut);
-    connect(escape, &QShortcut::activated, this, &QWidget::close);
 
     resize(560, 760);
 }
@@ -305,6 +304,15 @@ void NameCard::showName(const QString &programFolder, const QString &name, qint3
     m_usage->setTitle(QStringLiteral("Use in the US: births per million %1").arg(girls ? u"girls" : u"boys"));
     m_chart->setVisible(hasRecords);
     m_noRecords->setVisible(!hasRecords);
+    // Without the chart, the spare room goes below the card's contents instead.
+    m_layout->setStretchFactor(m_usage, hasRecords ? 1 : 0);
+    m_layout->setStretch(m_layout->count() - 2, hasRecords ? 0 : 1);
+    const bool lettersAtoZ = std::all_of(
+        name.begin(), name.end(), [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); });
+    m_noRecords->setText(lettersAtoZ
+            ? QStringLiteral("No US records for this spelling")
+            : QStringLiteral("No US records for this spelling\n(the records write names in the "
+                             "letters A to Z only, without accents, spaces or hyphens)"));
     m_yearDetail->setVisible(hasRecords);
     m_rank->setVisible(hasRecords);
     m_peak->setVisible(hasRecords);
@@ -357,10 +365,13 @@ void NameCard::buildChart()
     auto *years = new QValueAxis;
     years->setRange(m_firstYear, m_firstYear + qreal(m_perMillion.size()) - 1);
     years->setLabelFormat(QStringLiteral("%d"));
-    years->setTickCount(8);
+    years->setTickType(QValueAxis::TicksDynamic);
+    years->setTickAnchor(1900);
+    years->setTickInterval(20);
     years->setTitleText(QStringLiteral("Year"));
     auto *rates = new QValueAxis;
-    rates->setRange(0, highest > 0 ? highest * 1.08 : 1);
+    rates->setRange(0, highest > 0 ? highest * 1.05 : 1);
+    rates->applyNiceNumbers();
     rates->setLabelFormat(QStringLiteral("%.0f"));
     rates->setTitleText(QStringLiteral("Per million"));
     chart->addAxis(years, Qt::AlignBottom);
@@ -390,6 +401,16 @@ QString NameCard::yearSummary(qint32 year) const
         .arg(year)
         .arg(number(births), number(rank),
             QLocale(QLocale::English, QLocale::UnitedStates).toString(m_perMillion[year - m_firstYear], 'f', 1));
+}
+
+void NameCard::keyPressEvent(QKeyEvent *event)
+{
+    // Escape closes the card, from wherever the focus is in it.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void NameCard::hideEvent(QHideEvent *event)

@@ -45,6 +45,7 @@ public:
     QString yearSummary(qint32 year) const;
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 
 private:
@@ -65,6 +66,7 @@ private:
     QLabel *m_syllables = nullptr;
     QLabel *m_origins = nullptr;
     QLabel *m_meaning = nullptr;
+    QVBoxLayout *m_layout = nullptr;
     QGroupBox *m_usage = nullptr;
     BirthsChartView *m_chart = nullptr;
     QLabel *m_noRecords = nullptr;
