@@ -70,6 +70,7 @@ bool parseNumbers(QByteArrayView text, QList<qint32> &numbers)
     numbers.clear();
     if (text.isEmpty())
         return true;
+    numbers.reserve(text.count(' ') + 1);
     qint64 value = -1;
     for (const char c : text) {
         if (c == ' ') {
@@ -161,7 +162,7 @@ void FactsDatabase::loadOrigins(const QString &programFolder)
             const QString text = DecodeNameText(ReadNameFile(path, limits.MaxFileBytes));
             for (const NameLine &line : SplitNameLines(text, limits.MaxLineLength)) {
                 if (!line.Text.isEmpty())
-                    m_origins[sex][line.Text.toCaseFolded()] |= quint64(1) << origin;
+                    m_origins[sex][line.Text] |= quint64(1) << origin;
             }
         }
     }
@@ -171,17 +172,18 @@ void FactsDatabase::loadMeanings(const QString &path)
 {
     const QByteArray data = readFactsFile(path);
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8.decode(data);
+    m_meaningsText = utf8.decode(data);
     if (utf8.hasError())
         throw damaged(path);
-    for (const QStringView line : QStringView(text).split(u'\n', Qt::SkipEmptyParts)) {
+    for (const QStringView line : QStringView(m_meaningsText).tokenize(u'\n', Qt::SkipEmptyParts)) {
         if (line.startsWith(u'#'))
             continue;
-        const QList<QStringView> fields = line.split(u'\t');
-        if (fields.size() != 3 || fields[0].isEmpty() || fields[2].isEmpty()
-            || (fields[1] != u"f" && fields[1] != u"m"))
+        // "<name>\t<f or m>\t<meaning>"
+        const qsizetype nameEnd = line.indexOf(u'\t');
+        if (nameEnd <= 0 || line.size() < nameEnd + 4 || (line[nameEnd + 1] != u'f' && line[nameEnd + 1] != u'm')
+            || line[nameEnd + 2] != u'\t' || line.indexOf(u'\t', nameEnd + 3) >= 0)
             throw damaged(path);
-        m_meanings[fields[1] == u"f" ? 0 : 1].insert(fields[0].toString().toCaseFolded(), fields[2].toString());
+        m_meanings[line[nameEnd + 1] == u'f' ? 0 : 1].insert(line.first(nameEnd), line.sliced(nameEnd + 3));
     }
 }
 
@@ -189,6 +191,7 @@ void FactsDatabase::loadBirths(const QString &path)
 {
     m_birthsPath = path;
     m_births = readFactsFile(path);
+    m_birthLines.reserve(m_births.count('\n'));
     qsizetype start = 0;
     while (start < m_births.size()) {
         const qsizetype end = m_births.indexOf('\n', start);
@@ -197,9 +200,9 @@ void FactsDatabase::loadBirths(const QString &path)
             // "<spelling>\t<sex>\t<first year>\t<births>\t<ranks>"
             const qsizetype keyEnd = line.indexOf('\t');
             if (keyEnd <= 0 || line.size() < keyEnd + 3 || (line[keyEnd + 1] != 'f' && line[keyEnd + 1] != 'm')
-                || line[keyEnd + 2] != '\t' || line.count('\t') != 4)
+                || line[keyEnd + 2] != '\t')
                 throw damaged(path);
-            const QByteArray key = line.first(keyEnd + 2).toByteArray();
+            const QByteArrayView key = line.first(keyEnd + 2);
             if (m_birthLines.contains(key))
                 throw damaged(path);
             m_birthLines.insert(key, start);
@@ -209,7 +212,8 @@ void FactsDatabase::loadBirths(const QString &path)
 
     // The births of all names set the years every other line lies within.
     for (int sex = 0; sex < 2; ++sex) {
-        const qsizetype offset = m_birthLines.value(kAllNames + '\t' + sexLetter(sex), -1);
+        const QByteArray key = kAllNames + '\t' + sexLetter(sex);
+        const qsizetype offset = m_birthLines.value(QByteArrayView(key), -1);
         if (offset < 0)
             throw damaged(path);
         const QByteArrayView line = QByteArrayView(m_births).sliced(offset, m_births.indexOf('\n', offset) - offset);
@@ -228,7 +232,8 @@ FactsDatabase::YearlyLine FactsDatabase::yearly(const QString &name, int sex) co
     const QByteArray spelling = recordsSpelling(name);
     if (spelling.isEmpty())
         return {};
-    const qsizetype offset = m_birthLines.value(spelling + '\t' + sexLetter(sex), -1);
+    const QByteArray key = spelling + '\t' + sexLetter(sex);
+    const qsizetype offset = m_birthLines.value(QByteArrayView(key), -1);
     if (offset < 0)
         return {};
     const QByteArrayView line = QByteArrayView(m_births).sliced(offset, m_births.indexOf('\n', offset) - offset);
@@ -254,23 +259,22 @@ NameFacts FactsDatabase::lookUp(const QString &name, qint32 genderIndex) const
     facts.Name = name;
     facts.GenderIndex = genderIndex;
 
-    const QString key = name.toCaseFolded();
-    const quint64 origins = m_origins[sex].value(key);
+    const quint64 origins = m_origins[sex].value(name);
     for (qsizetype origin = 0; origin < OriginTable().size(); ++origin) {
         if (origins & (quint64(1) << origin))
             facts.Origins.append(OriginTable()[origin]);
     }
 
-    if (const NamePronunciation *spoken = m_pronunciations.find(name)) {
+    if (const std::optional<NamePronunciation> spoken = m_pronunciations.find(name)) {
         facts.Pronunciation = spoken->Ipa;
         facts.PronunciationEstimated = spoken->estimated();
         facts.Syllables = SyllableCount(spoken->Phones);
     }
 
     // A meaning written for the other sex still tells what the name means.
-    facts.Meaning = m_meanings[sex].value(key);
+    facts.Meaning = m_meanings[sex].value(name).toString();
     if (facts.Meaning.isEmpty())
-        facts.Meaning = m_meanings[1 - sex].value(key);
+        facts.Meaning = m_meanings[1 - sex].value(name).toString();
 
     const YearlyLine own = yearly(name, sex);
     if (!own.Births.isEmpty()) {

@@ -32,8 +32,8 @@ public:
     /// The name's rank among names of its sex in each year of NameFacts::Births, 0 where it had no births.
     QList<qint32> ranks(const QString &name, qint32 genderIndex) const;
 
-    /// The pronunciation of \a name, or nullptr when there is none.
-    const NamePronunciation *pronunciation(const QString &name) const { return m_pronunciations.find(name); }
+    /// The pronunciation of \a name, or nothing when there is none.
+    std::optional<NamePronunciation> pronunciation(const QString &name) const { return m_pronunciations.find(name); }
 
     /// US births of all names of a sex per year, from firstYear() to latestYear().
     const QList<qint32> &allBirths(qint32 genderIndex) const { return m_allBirths[sexIndex(genderIndex)]; }
@@ -57,11 +57,12 @@ private:
     YearlyLine yearly(const QString &name, int sex) const;
 
     QString m_birthsPath;
-    std::array<QHash<QString, quint64>, 2> m_origins; // case-folded name -> bit per origin of the table
+    std::array<QHash<QString, quint64>, 2> m_origins; // name -> bit per origin of the table
     PronunciationTable m_pronunciations;
-    std::array<QHash<QString, QString>, 2> m_meanings; // case-folded name -> meaning
+    QString m_meaningsText;
+    std::array<QHash<QStringView, QStringView>, 2> m_meanings; // name -> meaning, views into m_meaningsText
     QByteArray m_births; // the births file, parsed line by line on lookup
-    QHash<QByteArray, qsizetype> m_birthLines; // "<spelling>\t<sex>" -> offset of its line in m_births
+    QHash<QByteArrayView, qsizetype> m_birthLines; // "<spelling>\t<sex>" in m_births -> offset of its line
     std::array<QList<qint32>, 2> m_allBirths;
     qint32 m_firstYear = 0;
 };

@@ -141,6 +141,18 @@ qint32 PhoneStress(QStringView phone)
     return findSpelling(kVowels, vowelBase(phone)) ? phone.back().unicode() - u'0' : -1;
 }
 
+bool IsArpabetWord(QStringView arpabet)
+{
+    bool hasVowel = false;
+    for (const QStringView phone : arpabet.tokenize(u' ', Qt::SkipEmptyParts)) {
+        const bool vowel = IsVowelPhone(phone);
+        if (!vowel && !isConsonantPhone(phone))
+            return false;
+        hasVowel = hasVowel || vowel;
+    }
+    return hasVowel;
+}
+
 QStringList ParsePhones(QStringView arpabet)
 {
     QStringList phones;

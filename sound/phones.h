@@ -21,6 +21,9 @@ qint32 PhoneStress(QStringView phone);
 /// ARPAbet phone (a vowel without its stress digit included), or has no vowel.
 QStringList ParsePhones(QStringView arpabet);
 
+/// Whether ParsePhones() would accept \a arpabet; reads it without making any copies.
+bool IsArpabetWord(QStringView arpabet);
+
 /// The number of syllables: one per vowel.
 qint32 SyllableCount(const QStringList &phones);
 

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
+#include <array>
+
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -86,33 +88,38 @@ PronunciationTable PronunciationTable::parse(const QByteArray &data, const QStri
     if (!data.isEmpty() && !data.endsWith('\n'))
         throw cannotOpen(path);
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8.decode(data);
+    PronunciationTable table;
+    table.m_text = utf8.decode(data);
     if (utf8.hasError())
         throw cannotOpen(path);
 
-    PronunciationTable table;
-    for (const QStringView line : QStringView(text).split(u'\n', Qt::SkipEmptyParts)) {
+    const QStringView text(table.m_text);
+    table.m_entries.reserve(text.count(u'\n'));
+    for (const QStringView line : text.tokenize(u'\n', Qt::SkipEmptyParts)) {
         if (line.startsWith(u'#'))
             continue;
-        const QList<QStringView> fields = line.split(u'\t');
-        if (fields.size() != 4 || fields[0].isEmpty() || fields[1].size() < 3 || !fields[1].startsWith(u'/')
-            || !fields[1].endsWith(u'/') || fields[3].isEmpty())
+        std::array<QStringView, 4> fields;
+        qsizetype count = 0;
+        for (const QStringView field : line.tokenize(u'\t')) {
+            if (count == qsizetype(fields.size()))
+                throw cannotOpen(path);
+            fields[count++] = field;
+        }
+        const QStringView ipa = fields[1];
+        if (count != 4 || fields[0].isEmpty() || ipa.size() < 3 || !ipa.startsWith(u'/') || !ipa.endsWith(u'/')
+            || fields[3].isEmpty() || !IsArpabetWord(fields[2]) || table.m_entries.contains(fields[0]))
             throw cannotOpen(path);
-        NamePronunciation entry { fields[1].toString(), ParsePhones(fields[2]), fields[3].toString() };
-        if (entry.Phones.isEmpty())
-            throw cannotOpen(path);
-        const QString key = fields[0].toString().toCaseFolded();
-        if (table.m_entries.contains(key))
-            throw cannotOpen(path);
-        table.m_entries.insert(key, std::move(entry));
+        table.m_entries.insert(fields[0], Entry { ipa, fields[2], fields[3] });
     }
     return table;
 }
 
-const NamePronunciation *PronunciationTable::find(const QString &name) const
+std::optional<NamePronunciation> PronunciationTable::find(QStringView name) const
 {
-    const auto found = m_entries.constFind(name.toCaseFolded());
-    return found == m_entries.constEnd() ? nullptr : &*found;
+    const auto found = m_entries.constFind(name);
+    if (found == m_entries.constEnd())
+        return std::nullopt;
+    return NamePronunciation { found->Ipa.toString(), ParsePhones(found->Arpabet), found->Source.toString() };
 }
 
 } // namespace namorel

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <stdexcept>
 
 namespace namorel {
@@ -44,8 +45,8 @@ private:
 QByteArray ReadDataFile(const QString &path, qint64 maxBytes);
 
 /// The pronunciations of the names of the database, from database/pronunciations.txt: one name a line,
-/// "name<TAB>IPA<TAB>phones<TAB>source", lines starting with "#" ignored. Looked up without regard to
-/// letter case.
+/// "name<TAB>IPA<TAB>phones<TAB>source", lines starting with "#" ignored. Names are looked up by their
+/// exact spelling, as the name files write them.
 class PronunciationTable
 {
 public:
@@ -65,13 +66,22 @@ public:
     /// Parses the table from the text of such a file; \a path names it in errors.
     static PronunciationTable parse(const QByteArray &data, const QString &path);
 
-    /// The pronunciation of \a name, or nullptr when the table does not know it.
-    const NamePronunciation *find(const QString &name) const;
+    /// The pronunciation of \a name, or nothing when the table does not know it.
+    std::optional<NamePronunciation> find(QStringView name) const;
 
     qsizetype size() const { return m_entries.size(); }
 
 private:
-    QHash<QString, NamePronunciation> m_entries;
+    // Views into m_text, which the table keeps: loading makes no copy of any line.
+    struct Entry
+    {
+        QStringView Ipa;
+        QStringView Arpabet;
+        QStringView Source;
+    };
+
+    QString m_text;
+    QHash<QStringView, Entry> m_entries;
 };
 
 } // namespace namorel

@@ -103,8 +103,9 @@ void tst_Sound::damagedTable_data()
     QTest::newRow("three fields") << QByteArray("Liam\t/liəm/\tL IY1 AH0 M\n");
     QTest::newRow("phones that are not ARPAbet") << QByteArray("Liam\t/liəm/\tL IY AH0 M\tcmudict\n");
     QTest::newRow("IPA without its slashes") << QByteArray("Liam\tliəm\tL IY1 AH0 M\tcmudict\n");
-    QTest::newRow("a name twice, in another case")
-        << QByteArray("Liam\t/liəm/\tL IY1 AH0 M\tcmudict\nLIAM\t/liəm/\tL IY1 AH0 M\tcmudict\n");
+    QTest::newRow("a name twice") << QByteArray(
+        "Liam\t/liəm/\tL IY1 AH0 M\tcmudict\nLiam\t/liəm/\tL IY1 AH0 M\tcmudict\n");
+    QTest::newRow("five fields") << QByteArray("Liam\t/liəm/\tL IY1 AH0 M\tcmudict\tx\n");
     QTest::newRow("cut short in the last line") << QByteArray("Liam\t/liəm/\tL IY1 AH0 M\tcmu");
     QTest::newRow("not UTF-8") << QByteArray("Zo\xEB\t/zoʊi/\tZ OW1 IY0\tcmudict\n");
 }
@@ -127,11 +128,14 @@ void tst_Sound::tableLookup()
         QByteArray("# comment\nSøren\t/sˈœʔʌn/\tS ER1 AH0 N\tespeak-ng:da\nLiam\t/ˈliəm/\tL IY1 AH0 M\tcmudict\n"),
         QString());
     QCOMPARE(table.size(), 2);
-    const NamePronunciation *soren = table.find(QStringLiteral("SØREN"));
+    const std::optional<NamePronunciation> soren = table.find(QStringLiteral("Søren"));
     QVERIFY(soren);
+    QCOMPARE(soren->Phones, texts({ "S", "ER1", "AH0", "N" }));
     QCOMPARE(soren->Ipa, QStringLiteral("/sˈœʔʌn/"));
     QVERIFY(soren->estimated());
-    QVERIFY(!table.find(QStringLiteral("liam"))->estimated());
+    QVERIFY(!table.find(QStringLiteral("Liam"))->estimated());
+    // Spellings are exact: neither another case nor the unaccented twin is the same name.
+    QVERIFY(!table.find(QStringLiteral("liam")));
     QVERIFY(!table.find(QStringLiteral("Soren")));
 }
 

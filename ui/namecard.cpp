@@ -292,7 +292,7 @@ void NameCard::showName(const QString &programFolder, const QString &name, qint3
                                      .arg(m_facts.Pronunciation,
                                          m_facts.PronunciationEstimated ? QStringLiteral("approximate")
                                                                         : QStringLiteral("pronouncing dictionary")));
-        const NamePronunciation *spoken = database->pronunciation(name);
+        const std::optional<NamePronunciation> spoken = database->pronunciation(name);
         m_syllables->setText(QStringLiteral("%1: %2").arg(m_facts.Syllables).arg(markedSyllables(spoken->Phones)));
     }
     m_origins->setText(m_facts.Origins.isEmpty() ? QStringLiteral("Not in the name files for %1")
