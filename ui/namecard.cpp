@@ -15,6 +15,7 @@
 #include <QLineSeries>
 #include <QPushButton>
 #include <QScatterSeries>
+#include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QToolTip>
@@ -435,11 +436,25 @@ void NameCard::restoreSavedGeometry()
         if (restoreGeometry(settings.value(kGeometryKey).toByteArray()))
             return;
     }
-    // First time: beside the main window, or centred over it where there is no room.
-    if (QWidget *owner = parentWidget()) {
+    // First time: beside the main window where the screen has room, else over it, always on the screen.
+    QWidget *owner = parentWidget();
+    const QScreen *screen = owner ? owner->screen() : this->screen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    QRect placed(QPoint(), size().boundedTo(available.size()));
+    if (owner) {
         const QRect frame = owner->window()->frameGeometry();
-        move(frame.right() + 12, frame.top());
+        placed.moveTopLeft(QPoint(frame.right() + 12, frame.top()));
+        if (!available.contains(placed))
+            placed.moveTopRight(QPoint(frame.left() - 12, frame.top()));
+    } else {
+        placed.moveCenter(available.center());
     }
+    placed.moveLeft(qBound(available.left(), placed.left(), available.right() - placed.width() + 1));
+    placed.moveTop(qBound(available.top(), placed.top(), available.bottom() - placed.height() + 1));
+    resize(placed.size());
+    move(placed.topLeft());
 }
 
 } // namespace namorel
