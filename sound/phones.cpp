@@ -99,6 +99,40 @@ template<std::size_t N> const Spelling *findSpelling(const std::array<Spelling, 
     return found == table.end() ? nullptr : &*found;
 }
 
+enum PhoneKind : quint8 { NoPhone, Consonant, Vowel };
+
+// The kind of every one- and two-letter phone name, indexed by its letters: a constant-time check for
+// reading whole dictionaries.
+const std::array<quint8, 26 * 27> &phoneKinds()
+{
+    static const std::array<quint8, 26 * 27> kinds = [] {
+        std::array<quint8, 26 * 27> table {};
+        const auto mark = [&table](const char16_t *name, quint8 kind) {
+            const int second = name[1] ? name[1] - u'A' + 1 : 0;
+            table[std::size_t((name[0] - u'A') * 27 + second)] = kind;
+        };
+        for (const Spelling &vowel : kVowels)
+            mark(vowel.Phone, Vowel);
+        for (const Spelling &consonant : kConsonants)
+            mark(consonant.Phone, Consonant);
+        return table;
+    }();
+    return kinds;
+}
+
+PhoneKind kindOf(QStringView base)
+{
+    if (base.isEmpty() || base.size() > 2 || base[0] < u'A' || base[0] > u'Z')
+        return NoPhone;
+    int second = 0;
+    if (base.size() == 2) {
+        if (base[1] < u'A' || base[1] > u'Z')
+            return NoPhone;
+        second = base[1].unicode() - u'A' + 1;
+    }
+    return PhoneKind(phoneKinds()[std::size_t((base[0].unicode() - u'A') * 27 + second)]);
+}
+
 QStringView vowelBase(QStringView phone)
 {
     return phone.size() >= 2 ? phone.first(phone.size() - 1) : QStringView();
@@ -106,7 +140,7 @@ QStringView vowelBase(QStringView phone)
 
 bool isConsonantPhone(QStringView phone)
 {
-    return findSpelling(kConsonants, phone) != nullptr;
+    return kindOf(phone) == Consonant;
 }
 
 bool isOnset(const QStringList &cluster)
@@ -138,7 +172,7 @@ qint32 PhoneStress(QStringView phone)
 {
     if (phone.size() != 3 || phone.back() < u'0' || phone.back() > u'2')
         return -1;
-    return findSpelling(kVowels, vowelBase(phone)) ? phone.back().unicode() - u'0' : -1;
+    return kindOf(vowelBase(phone)) == Vowel ? phone.back().unicode() - u'0' : -1;
 }
 
 bool IsArpabetWord(QStringView arpabet)
