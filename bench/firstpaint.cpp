@@ -5,8 +5,10 @@
 // The clock is an X client of its own. It watches the root window for new top-level windows, asks the
 // DAMAGE extension to report drawing on each, starts the program and stops the clock at the first drawing
 // on a mapped window; the program is then killed. The two programs run in turn, A first in odd rounds and
-// B first in even ones, after one unmeasured start of each. Prints each time, the medians, and last
-// ratio=<median A / median B>. Run it on a display of its own (xvfb-run), with no window manager.
+// B first in even ones, after one unmeasured start of each. Prints each time, the medians, the median of
+// the ratios of the rounds' pairs, the processor time each program had used when it was stopped (a measure
+// that other work on the machine disturbs less), and last ratio=<median A / median B>. Run it on a display
+// of its own (xvfb-run), with no window manager.
 
 #include <xcb/damage.h>
 #include <xcb/xcb.h>
@@ -19,6 +21,7 @@
 #include <memory>
 #include <vector>
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -38,8 +41,14 @@ double median(std::vector<double> values)
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-// Starts the program and returns the milliseconds until its first paint, or -1.
-double time_first_paint(xcb_connection_t *connection, xcb_window_t root, uint8_t damage_event, const char *program)
+struct Timing
+{
+    double Elapsed = -1; // milliseconds from the start to the first paint, -1 when the program showed nothing
+    double Processor = 0; // milliseconds of processor time the program had used when it was stopped
+};
+
+// Starts the program and times it until its first paint.
+Timing time_first_paint(xcb_connection_t *connection, xcb_window_t root, uint8_t damage_event, const char *program)
 {
     constexpr int kMaxWindows = 64;
     xcb_window_t windows[kMaxWindows] = {};
@@ -50,7 +59,7 @@ double time_first_paint(xcb_connection_t *connection, xcb_window_t root, uint8_t
     const double start = now_ms();
     const pid_t child = fork();
     if (child < 0)
-        return -1;
+        return {};
     if (child == 0) {
         execl(program, program, static_cast<char *>(nullptr));
         _exit(127);
@@ -86,13 +95,15 @@ double time_first_paint(xcb_connection_t *connection, xcb_window_t root, uint8_t
     }
 
     kill(child, SIGKILL);
-    waitpid(child, nullptr, 0);
+    rusage usage = {};
+    wait4(child, nullptr, 0, &usage);
+    const auto ms = [](const timeval &t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
     /* Forget what the program left behind: its windows are gone with it. */
     std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
     xcb_generic_event_t *left;
     while ((left = xcb_poll_for_event(connection)))
         std::free(left);
-    return elapsed;
+    return { elapsed, ms(usage.ru_utime) + ms(usage.ru_stime) };
 }
 
 } // namespace
@@ -121,26 +132,36 @@ int main(int argc, char *argv[])
     xcb_flush(connection);
 
     const char *programs[2] = { argv[2], argv[3] };
-    std::vector<double> times[2] = { std::vector<double>(size_t(rounds)), std::vector<double>(size_t(rounds)) };
-    for (int p = 0; p < 2; ++p) {
-        if (time_first_paint(connection, root, extension->first_event, programs[p]) < 0) {
-            std::fprintf(stderr, "namorel_firstpaint: %s showed no window\n", programs[p]);
+    for (const char *program : programs) {
+        if (time_first_paint(connection, root, extension->first_event, program).Elapsed < 0) {
+            std::fprintf(stderr, "namorel_firstpaint: %s showed no window\n", program);
             return 1;
         }
     }
+    std::vector<Timing> timings[2] = { std::vector<Timing>(size_t(rounds)), std::vector<Timing>(size_t(rounds)) };
     for (int round = 0; round < rounds; ++round) {
         for (int turn = 0; turn < 2; ++turn) {
             const int p = round % 2 ? 1 - turn : turn;
-            times[p][size_t(round)] = time_first_paint(connection, root, extension->first_event, programs[p]);
+            timings[p][size_t(round)] = time_first_paint(connection, root, extension->first_event, programs[p]);
         }
     }
+    std::vector<double> elapsed[2];
+    std::vector<double> processor[2];
     for (int p = 0; p < 2; ++p) {
         std::printf("%s (ms):", programs[p]);
-        for (int round = 0; round < rounds; ++round)
-            std::printf(" %.1f", times[p][size_t(round)]);
-        std::printf("  median %.1f\n", median(times[p]));
+        for (const Timing &timing : timings[p]) {
+            std::printf(" %.1f", timing.Elapsed);
+            elapsed[p].push_back(timing.Elapsed);
+            processor[p].push_back(timing.Processor);
+        }
+        std::printf("  median %.1f; processor time median %.1f\n", median(elapsed[p]), median(processor[p]));
     }
-    std::printf("ratio=%.2f\n", median(times[0]) / median(times[1]));
+    std::vector<double> pairs;
+    for (size_t round = 0; round < size_t(rounds); ++round)
+        pairs.push_back(elapsed[0][round] / elapsed[1][round]);
+    std::printf("paired_ratio_median=%.2f\n", median(pairs));
+    std::printf("processor_ratio=%.2f\n", median(processor[0]) / median(processor[1]));
+    std::printf("ratio=%.2f\n", median(elapsed[0]) / median(elapsed[1]));
     xcb_disconnect(connection);
     return 0;
 }
