@@ -170,8 +170,9 @@ void makeKeys(const WorkerCollators &collators, const QStringList &names, qsizet
 constexpr int kChunkShift = 12;
 constexpr qsizetype kChunkNames = qsizetype(1) << kChunkShift;
 
-// Below this many names a second thread costs more than it saves.
-constexpr qsizetype kMinNamesForThreads = 4 * kChunkNames;
+// Below this many names a second thread saves a few milliseconds at best, and costs more than that when the
+// machine is busy and the thread is slow to start; from here on a late thread holds up little.
+constexpr qsizetype kMinNamesForThreads = 16 * kChunkNames;
 constexpr int kMaxWorkers = 8;
 
 int workerCount(qsizetype names)
