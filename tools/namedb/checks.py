@@ -84,7 +84,7 @@ def skeleton(name: str) -> str:
     text = fold(name).replace(" ", "").replace("-", "")
     text = text.replace("ph", "f").replace("y", "i").replace("w", "v")
     text = re.sub(r"c(?!h)", "k", text)
-    text = re.sub(r"(?<![cs])h", "", text)
+    text = re.sub(r"(?<=[^cs])h", "", text)
     return re.sub(r"(.)\1+", r"\1", text)
 
 
