@@ -97,6 +97,18 @@ def counts_key(name: str) -> Optional[str]:
     return key if re.fullmatch(r"[a-z]+", key) else None
 
 
+def native_sources(origin: str) -> List[str]:
+    """The origins whose spellings show how an origin's language writes its names: itself, and for a group
+    origin (Scandinavian, Slavic, Gaelic, Celtic) the languages it gathers."""
+    found = [origin]
+    for rule in RULES:
+        if rule.target == origin:
+            found += [member for member in rule.members if member not in found]
+    if origin in ("Gaelic", "Celtic"):
+        found += [extra for extra in ("Irish", "Scottish") if extra not in found]
+    return found
+
+
 # --- the checks --------------------------------------------------------------------------------------------
 
 
@@ -121,14 +133,20 @@ def check_duplicates(names: Iterable[str]) -> List[str]:
 
 
 def unaccented_twins(names: Iterable[str], native: Iterable[str], excused: Mapping[str, str]) -> List[str]:
-    """Plain spellings of names whose native spelling has accents: "Jose" beside a known "José"."""
+    """Plain spellings of names whose native spelling has accents: "Jose" beside a known "José".
+
+    A plain spelling that is itself among the native ones (Polish "Karolina" beside Czech "Karolína", in the
+    Slavic file) is no copy.
+    """
+    native = list(native)
     accented: Dict[str, str] = {}
     for name in native:
         if not is_plain(name):
             accented.setdefault(fold(name), name)
+    spelled = set(native)
     problems = []
     for name in names:
-        if is_plain(name) and name.casefold() in accented and name not in excused:
+        if is_plain(name) and name.casefold() in accented and name not in excused and name not in spelled:
             problems.append(f"{name} is an unaccented copy of {accented[name.casefold()]}")
     return problems
 
@@ -311,10 +329,13 @@ def run_all(files: Mapping[str, List[str]], corrections: Mapping[str, curation.C
                 report(target, check_variants(names))
             report(target, other_sex(names, sex, usage, mine.excused("sex")))
             if origin in ACCENTED:
-                native = list(per_sex["f"]) + list(per_sex["m"])
-                for other_sex_ in ("f", "m"):
-                    table = statistics.get(file_name(origin, other_sex_))
-                    native += table.names if table else []
+                native: List[str] = [n for either in ("f", "m") for n in per_sex[either] if not is_plain(n)]
+                for source in native_sources(origin):
+                    for either in ("f", "m"):
+                        if source != origin:
+                            native += files.get(file_name(source, either), [])
+                        table = statistics.get(file_name(source, either))
+                        native += table.names if table else []
                 report(target, unaccented_twins(names, native, mine.excused("plain")))
             if target in statistics:
                 report(target, check_coverage(names, statistics[target]))

@@ -44,6 +44,13 @@ class UnaccentedTwins(unittest.TestCase):
         self.assertEqual(checks.unaccented_twins(["Soren"], ["Søren"], {}), ["Soren is an unaccented copy of Søren"])
         self.assertEqual(checks.unaccented_twins(["Laszlo"], ["Lajos"], {}), [])
 
+    def test_a_group_origin_keeps_the_plain_spellings_of_its_languages(self):
+        self.assertEqual(checks.native_sources("Slavic"), ["Slavic", "Czechoslovakian", "Polish", "Russian"])
+        self.assertIn("Scottish", checks.native_sources("Celtic"))
+        # Polish Karolina beside Czech Karolína is no copy; Pawel beside Polish Paweł is.
+        found = checks.unaccented_twins(["Karolina", "Pawel"], ["Karolína", "Karolina", "Paweł"], {})
+        self.assertEqual(found, ["Pawel is an unaccented copy of Paweł"])
+
 
 class OtherSex(unittest.TestCase):
     def test_share_and_evidence(self):
