@@ -15,6 +15,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev
     libjpeg62-turbo-dev libbenchmark-dev libicu-dev
     fonts-liberation
+    python3
 )
 # What bench/compare.sh needs besides: the programs it compares with, a virtual display and the clock of
 # first paint.
