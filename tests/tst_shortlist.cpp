@@ -172,10 +172,14 @@ int runChild()
         Shortlist shortlist(qEnvironmentVariable(kChildDb));
         std::printf("ready\n");
         std::fflush(stdout);
+        const auto now = [] {
+            return static_cast<long long>(
+                std::chrono::nanoseconds(std::chrono::steady_clock::now().time_since_epoch()).count());
+        };
         const auto rate = [&](int i) {
+            const long long start = now();
             shortlist.rate(numbered(tag, i));
-            const auto now = std::chrono::steady_clock::now().time_since_epoch();
-            std::printf("rated %d %lld\n", i, static_cast<long long>(std::chrono::nanoseconds(now).count()));
+            std::printf("rated %d %lld %lld\n", i, start, now());
             std::fflush(stdout);
         };
         if (role == "loop") {
@@ -850,21 +854,22 @@ void TestShortlist::twoCopiesRateAtOnce()
                 QVERIFY(stored.contains(numbered(tag, i).Name));
         }
 
-        // The moments at which each copy had stored a rating; a rating of one between two of the other's is
-        // one they were storing at the same time.
-        QList<qint64> moments[2];
+        // When each rating of each copy began and was stored. A rating of one copy that began before the other
+        // stored its last and was stored after the other began its first was made while the other was rating:
+        // stored between two of the other's, or kept waiting by them.
+        QList<std::pair<qint64, qint64>> spans[2];
         for (int i = 0; i < 2; ++i) {
             for (const QByteArray &line : output[i].split('\n')) {
-                if (line.startsWith("rated "))
-                    moments[i].append(line.split(' ').at(2).toLongLong());
+                if (const QList<QByteArray> fields = line.split(' '); fields.size() == 4 && fields.at(0) == "rated")
+                    spans[i].append({ fields.at(2).toLongLong(), fields.at(3).toLongLong() });
             }
-            QCOMPARE(moments[i].size(), kRatings);
+            QCOMPARE(spans[i].size(), kRatings);
         }
-        for (const qint64 moment : moments[1])
-            overlapping += moment > moments[0].first() && moment < moments[0].last();
+        for (const auto &[start, end] : spans[1])
+            overlapping += start < spans[0].last().second && end > spans[0].first().first;
     }
     QVERIFY2(overlapping > 0, "the two copies never rated at the same time");
-    qInfo("%d of %d ratings of one copy were stored while the other was rating", overlapping, kRatings);
+    qInfo("%d of %d ratings of one copy were made while the other was rating", overlapping, kRatings);
 }
 
 void TestShortlist::killedWhileRating()
