@@ -197,13 +197,16 @@ ShortlistError::ShortlistError(const QString &message)
 
 QString Shortlist::userDatabasePath()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/shortlist.sqlite");
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    return folder.isEmpty() ? QString() : folder + QStringLiteral("/shortlist.sqlite");
 }
 
 Shortlist::Shortlist(const QString &databasePath)
     : m_path(databasePath)
     , m_connection(QStringLiteral("namorel-shortlist-%1").arg(g_connectionCount.fetchAndAddRelaxed(1)))
 {
+    if (m_path.isEmpty())
+        throw ShortlistError(QStringLiteral("Cannot open the shortlist: there is no folder for the program's data."));
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE")))
         throw ShortlistError(QStringLiteral("Cannot open the shortlist: the SQLite driver of Qt is not installed "
                                             "(on Debian, package libqt6sql6-sqlite)."));
@@ -349,6 +352,31 @@ QList<Rating> Shortlist::partners() const
     });
     sortByName(ratings);
     return ratings;
+}
+
+std::optional<Rating> Shortlist::findRating(const char *table, const QString &name, qint32 genderIndex) const
+{
+    const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    const QString partnerClause = qstrcmp(table, "partner_ratings") == 0
+        ? QStringLiteral(" AND partner = %1").arg(QLatin1StringView(kCurrentPartner))
+        : QString();
+    QList<Rating> found = retrying(QStringLiteral("Cannot read the shortlist"), [&] {
+        return readRatings(run(db,
+            QStringLiteral("SELECT name, gender, stars, veto, note, updated FROM %1 WHERE name = ? AND gender = ?%2")
+                .arg(QLatin1StringView(table), partnerClause),
+            { name, genderIndex }));
+    });
+    return found.isEmpty() ? std::nullopt : std::optional<Rating>(found.first());
+}
+
+std::optional<Rating> Shortlist::myRating(const QString &name, qint32 genderIndex) const
+{
+    return findRating("my_ratings", name, genderIndex);
+}
+
+std::optional<Rating> Shortlist::partnersRating(const QString &name, qint32 genderIndex) const
+{
+    return findRating("partner_ratings", name, genderIndex);
 }
 
 QString Shortlist::partnerName() const

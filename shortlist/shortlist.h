@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include <optional>
 #include <stdexcept>
 
 namespace namorel {
@@ -49,7 +50,7 @@ public:
     Shortlist(const Shortlist &) = delete;
     Shortlist &operator=(const Shortlist &) = delete;
 
-    /// The current user's database file, in the application-data folder.
+    /// The current user's database file, in the application-data folder; empty when there is no such folder.
     static QString userDatabasePath();
 
     /// The path the database was opened at.
@@ -72,6 +73,10 @@ public:
 
     /// The ratings of the partner imported last, ordered as mine().
     QList<Rating> partners() const;
+
+    /// My rating of the name for the gender, and the partner's (the partner imported last), if any.
+    std::optional<Rating> myRating(const QString &name, qint32 genderIndex) const;
+    std::optional<Rating> partnersRating(const QString &name, qint32 genderIndex) const;
 
     /// The display name of the partner imported last; empty before any import.
     QString partnerName() const;
@@ -97,6 +102,7 @@ public:
 
 private:
     void open(bool fresh);
+    std::optional<Rating> findRating(const char *table, const QString &name, qint32 genderIndex) const;
 
     QString m_path;
     QString m_connection;

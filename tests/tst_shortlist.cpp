@@ -439,9 +439,13 @@ void TestShortlist::laterPartnerTakesOver()
     shortlist.importRatings(jo);
     QCOMPARE(shortlist.partnerName(), S(u"Jo"));
     QCOMPARE(names(shortlist.partners()), QStringList { S(u"Ben") });
+    QVERIFY(!shortlist.partnersRating(S(u"Anna"), 0));
     QCOMPARE(shortlist.importRatings(sam), 0);
     QCOMPARE(shortlist.partnerName(), S(u"Sam"));
     QCOMPARE(names(shortlist.partners()), QStringList { S(u"Anna") });
+    QCOMPARE(shortlist.partnersRating(S(u"Anna"), 0).value_or(Rating {}).Stars, 4);
+    QVERIFY(!shortlist.partnersRating(S(u"Anna"), 1));
+    QVERIFY(!shortlist.myRating(S(u"Anna"), 0));
 }
 
 void TestShortlist::badImportFile_data()

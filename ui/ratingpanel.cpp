@@ -14,7 +14,6 @@
 #include <QStylePainter>
 
 #include <algorithm>
-#include <optional>
 
 namespace namorel {
 
@@ -25,13 +24,6 @@ constexpr int kStarSpacing = 3;
 constexpr int kMargin = 2;
 // Long enough for a thought about a name, short enough for one line of the shortlist.
 constexpr int kNoteLength = 200;
-
-std::optional<Rating> findRating(const QList<Rating> &ratings, const QString &name, qint32 genderIndex)
-{
-    const auto found = std::find_if(ratings.cbegin(), ratings.cend(),
-        [&](const Rating &rating) { return rating.Name == name && rating.GenderIndex == genderIndex; });
-    return found == ratings.cend() ? std::nullopt : std::optional<Rating>(*found);
-}
 
 QString starsText(int stars)
 {
@@ -237,7 +229,7 @@ void RatingPanel::reload()
             return;
         }
         Shortlist &shortlist = m_session->shortlist();
-        const std::optional<Rating> mine = findRating(shortlist.mine(), m_name, m_genderIndex);
+        const std::optional<Rating> mine = shortlist.myRating(m_name, m_genderIndex);
         m_stars->setStars(mine ? mine->Stars : 0);
         m_veto->setChecked(mine && mine->Veto);
         m_stars->setEnabled(!m_veto->isChecked());
@@ -247,7 +239,7 @@ void RatingPanel::reload()
             m_note->setText(m_storedNote);
 
         const QString partner = shortlist.partnerName();
-        const std::optional<Rating> theirs = findRating(shortlist.partners(), m_name, m_genderIndex);
+        const std::optional<Rating> theirs = shortlist.partnersRating(m_name, m_genderIndex);
         QString text;
         if (partner.isEmpty())
             text = QString();

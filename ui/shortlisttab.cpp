@@ -443,9 +443,11 @@ void ShortlistTab::exportMyRatings()
                                .trimmed();
     if (!ok)
         return;
+    if (myName.isEmpty())
+        throw ShortlistError(QStringLiteral("Cannot export your ratings without your name: your partner's copy of "
+                                            "Namorel shows it beside your stars."));
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    const QString suggested = QDir(folder).filePath(
-        QStringLiteral("%1 ratings.namorel").arg(myName.isEmpty() ? QStringLiteral("My") : myName));
+    const QString suggested = QDir(folder).filePath(QStringLiteral("%1 ratings.namorel").arg(myName));
     const QString filePath = QFileDialog::getSaveFileName(
         this, QStringLiteral("Export my ratings"), suggested, QStringLiteral("Namorel ratings (*.namorel)"));
     if (filePath.isEmpty())
