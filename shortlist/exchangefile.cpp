@@ -168,9 +168,8 @@ public:
             const std::pair key { rating.Name, rating.GenderIndex };
             if (const auto first = seen.constFind(key); first != seen.cend())
                 fail(QStringLiteral("rating %1 (\"%2\", %3) repeats rating %4.")
-                         .arg(i + 1)
-                         .arg(rating.Name, genderText(rating.GenderIndex))
-                         .arg(first.value()));
+                         .arg(QString::number(i + 1), rating.Name, genderText(rating.GenderIndex),
+                             QString::number(first.value())));
             seen.insert(key, i + 1);
             file.Ratings.append(rating);
         }
@@ -210,7 +209,8 @@ private:
 
         rating.Note = text(object, QStringLiteral("note"), where);
         if (rating.Note.size() > kMaxNoteLength)
-            fail(QStringLiteral("%1: \"note\" is longer than %2 characters.").arg(where).arg(kMaxNoteLength));
+            fail(QStringLiteral("%1: \"note\" is longer than %2 characters.")
+                     .arg(where, QString::number(kMaxNoteLength)));
         if (!rating.Note.isValidUtf16())
             fail(QStringLiteral("%1: \"note\" is not valid text.").arg(where));
 

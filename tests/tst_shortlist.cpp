@@ -455,8 +455,8 @@ void TestShortlist::badImportFile_data()
 
     const QDateTime t = at("2024-05-01T10:00:00Z");
     const QJsonObject valid = exchangeJson(S(u"Sam"),
-        { rating(S(u"Anna"), 0, 4, false, {}, t), rating(S(u"Zoë"), 0, 2, false, {}, t),
-            rating(S(u"Zoë"), 1, 3, false, {}, t) });
+        { rating(S(u"Anna"), 0, 4, false, {}, t), rating(S(u"Zoë %1"), 0, 2, false, {}, t),
+            rating(S(u"Zoë %1"), 1, 3, false, {}, t) });
     const auto with = [&](const QString &key, const QJsonValue &value) {
         QJsonObject root = valid;
         if (value.isUndefined())
@@ -465,7 +465,7 @@ void TestShortlist::badImportFile_data()
             root.insert(key, value);
         return json(root);
     };
-    // The second rating with one field changed (or removed).
+    // The second rating with one field changed (or removed). Its name looks like a place holder of a message.
     const auto withRating = [&](const QString &key, const QJsonValue &value) {
         QJsonArray ratings = valid.value(S(u"ratings")).toArray();
         QJsonObject second = ratings.at(1).toObject();
@@ -511,23 +511,23 @@ void TestShortlist::badImportFile_data()
     QTest::newRow("a name with a control character")
         << withRating(S(u"name"), S(u"Zo\u0007")) << S(u"the name of rating 2 holds a control character.");
     QTest::newRow("gender 2") << withRating(S(u"gender"), 2)
-                              << S(u"rating 2 (\"Zoë\"): \"gender\" is 2; it must be 0 (girls) or 1 (boys).");
-    QTest::newRow("gender as text") << withRating(S(u"gender"), S(u"0"))
-                                    << S(u"rating 2 (\"Zoë\"): \"gender\" is \"0\"; it must be 0 (girls) or 1 (boys).");
+                              << S(u"rating 2 (\"Zoë %1\"): \"gender\" is 2; it must be 0 (girls) or 1 (boys).");
+    QTest::newRow("gender as text") << withRating(
+        S(u"gender"), S(u"0")) << S(u"rating 2 (\"Zoë %1\"): \"gender\" is \"0\"; it must be 0 (girls) or 1 (boys).");
     QTest::newRow("six stars") << withRating(S(u"stars"), 6)
-                               << S(u"rating 2 (\"Zoë\"): \"stars\" is 6; it must be a whole number from 0 to 5.");
-    QTest::newRow("half a star") << withRating(S(u"stars"), 2.5)
-                                 << S(u"rating 2 (\"Zoë\"): \"stars\" is 2.5; it must be a whole number from 0 to 5.");
-    QTest::newRow("no stars") << withRating(S(u"stars"), missing) << S(u"rating 2 (\"Zoë\"): \"stars\" is missing.");
+                               << S(u"rating 2 (\"Zoë %1\"): \"stars\" is 6; it must be a whole number from 0 to 5.");
+    QTest::newRow("half a star") << withRating(
+        S(u"stars"), 2.5) << S(u"rating 2 (\"Zoë %1\"): \"stars\" is 2.5; it must be a whole number from 0 to 5.");
+    QTest::newRow("no stars") << withRating(S(u"stars"), missing) << S(u"rating 2 (\"Zoë %1\"): \"stars\" is missing.");
     QTest::newRow("veto as text") << withRating(S(u"veto"), S(u"yes"))
-                                  << S(u"rating 2 (\"Zoë\"): \"veto\" is \"yes\"; it must be true or false.");
+                                  << S(u"rating 2 (\"Zoë %1\"): \"veto\" is \"yes\"; it must be true or false.");
     QTest::newRow("note as null") << withRating(S(u"note"), QJsonValue())
-                                  << S(u"rating 2 (\"Zoë\"): \"note\" is null; it must be a text.");
+                                  << S(u"rating 2 (\"Zoë %1\"): \"note\" is null; it must be a text.");
     QTest::newRow("an overlong note") << withRating(S(u"note"), QString(501, u'n'))
-                                      << S(u"rating 2 (\"Zoë\"): \"note\" is longer than 500 characters.");
+                                      << S(u"rating 2 (\"Zoë %1\"): \"note\" is longer than 500 characters.");
     QTest::newRow("updated as a date alone")
         << withRating(S(u"updated"), S(u"2024-05-01"))
-        << S(u"rating 2 (\"Zoë\"): \"updated\" is \"2024-05-01\"; it must be an ISO 8601 time in UTC, such as "
+        << S(u"rating 2 (\"Zoë %1\"): \"updated\" is \"2024-05-01\"; it must be an ISO 8601 time in UTC, such as "
              u"\"2024-05-31T18:04:00Z\".");
     QTest::newRow("one name and gender twice")
         << withRating(S(u"name"), S(u"Anna")) << S(u"rating 2 (\"Anna\", girls) repeats rating 1.");

@@ -355,7 +355,7 @@ void TestShortlistTab::printing()
     const QString text = tab.printDocument()->toPlainText();
     QVERIFY2(text.contains(S(u"<b>bold</b> & co")), qPrintable(text));
     QVERIFY(text.contains(S(u"Namorel shortlist: My partner's")));
-    QVERIFY(text.contains(S(u"My ratings and Sam's, 3 name(s)")));
+    QVERIFY(text.contains(S(u"My ratings and Sam's, 3 names")));
     QVERIFY(text.contains(S(u"Zoë")));
     QVERIFY(!text.contains(S(u"Ada")));
 

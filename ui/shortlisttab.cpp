@@ -521,11 +521,12 @@ std::unique_ptr<QTextDocument> ShortlistTab::printDocument() const
     };
     const QString partner = partnerTitle();
     QString html = QStringLiteral("<h2>Namorel shortlist: %1</h2>").arg(viewTitle(m_view).toHtmlEscaped());
-    html += QStringLiteral("<p>%1, %2 name(s), printed %3.</p>")
+    const qsizetype count = m_model->rows().size();
+    html += QStringLiteral("<p>%1, %2, printed %3.</p>")
                 .arg(m_partnerName.isEmpty() ? QStringLiteral("My ratings")
-                                             : QStringLiteral("My ratings and %1's").arg(m_partnerName).toHtmlEscaped())
-                .arg(m_model->rows().size())
-                .arg(QLocale().toString(QDate::currentDate(), QLocale::LongFormat).toHtmlEscaped());
+                                             : QStringLiteral("My ratings and %1's").arg(m_partnerName).toHtmlEscaped(),
+                    count == 1 ? QStringLiteral("1 name") : QStringLiteral("%1 names").arg(count),
+                    QLocale().toString(QDate::currentDate(), QLocale::LongFormat).toHtmlEscaped());
     html += QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"4\" width=\"100%\"><tr>");
     for (const QString &title : { QStringLiteral("Name"), QStringLiteral("For a"), QStringLiteral("Me"), partner,
              QStringLiteral("Both like"), QStringLiteral("My note"), QStringLiteral("%1's note").arg(partner) })
