@@ -207,7 +207,6 @@ void TestRatingPanel::partnersRatingOfTheSameGender_data()
     };
     QTest::newRow("four stars and a note")
         << QJsonArray { rated(0, 4, false, S(u"lovely")) } << S(u"Sam gave it 4 stars. \u201Clovely\u201D");
-    QTest::newRow("one star") << QJsonArray { rated(0, 1, false, {}) } << S(u"Sam gave it 1 star.");
     QTest::newRow("a veto") << QJsonArray { rated(0, 5, true, {}) } << S(u"Sam says: not this one.");
     QTest::newRow("rated for a boy only")
         << QJsonArray { rated(1, 5, false, S(u"for a boy")) } << S(u"Sam has not rated it.");

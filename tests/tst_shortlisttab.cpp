@@ -313,14 +313,6 @@ void TestShortlistTab::exchangeThroughTheTab()
 
     shown = answeringMessageBoxes([&] { partnerTab.importPartnersRatingsFrom(file); });
     QCOMPARE(shown.first().text, S(u"Nothing new from Alex: every rating in the file is already here."));
-
-    QFile broken(path(S(u"broken.namorel")));
-    QVERIFY(broken.open(QIODevice::WriteOnly));
-    broken.write("{\"format\": \"namorel-ratings\"");
-    broken.close();
-    QCOMPARE(errorOf([&] { partnerTab.importPartnersRatingsFrom(broken.fileName()); }),
-        S(u"Cannot import \"broken.namorel\": it is not valid JSON (unterminated string at line 1, column 29)."));
-    QCOMPARE(partnerTab.rows().size(), 4);
 }
 
 void TestShortlistTab::csvOfTheViewShown()
@@ -403,6 +395,9 @@ void TestShortlistTab::unopenableDatabaseIsReported()
     QVERIFY2(shown.first().text.startsWith(S(u"Cannot open the shortlist \"")), qPrintable(shown.first().text));
     QCOMPARE(tab.rows().size(), 0);
     QVERIFY(!tab.deleteButton()->isEnabled());
+    // It is not damage: nothing is moved aside.
+    QVERIFY(QFileInfo(path(S(u"shortlist.sqlite"))).isDir());
+    QCOMPARE(QDir(m_dir->path()).entryList({ S(u"*damaged*") }), QStringList());
 }
 
 QTEST_MAIN(TestShortlistTab)
