@@ -1,4 +1,7 @@
 #include "mainunit.h"
+#include "namecard.h"
+#include "namecardopener.h"
+#include "ratingpanel.h"
 #include "shortlistsession.h"
 #include "shortlisttab.h"
 #include "ui_mainunit.h"
@@ -86,6 +89,7 @@ private slots:
     void cleanup();
 
     void fourthTabOfTheMainWindow();
+    void cardOpensWithMyRating();
     void views();
     void deleteAsksFirst_data();
     void deleteAsksFirst();
@@ -183,6 +187,50 @@ void TestShortlistTab::fourthTabOfTheMainWindow()
     QTRY_VERIFY(form.shortlistTab()->isVisible());
     QVERIFY(QFileInfo::exists(Shortlist::userDatabasePath()));
     QCOMPARE(form.shortlistTab()->partnerLabel()->text(), S(u"No partner's ratings yet"));
+    form.close();
+}
+
+void TestShortlistTab::cardOpensWithMyRating()
+{
+    // Enter or a double click on a rated name opens the name card for that name and the gender it was rated for
+    // (not the one chosen on tab 2), with my rating on it; a rating given on the card shows in the tab.
+    for (const QString &suffix : { QString(), S(u"-wal"), S(u"-shm") })
+        QFile::remove(Shortlist::userDatabasePath() + suffix);
+    TMainForm form;
+    ProgramFolder = QStringLiteral(NAMOREL_SOURCE_DIR "/");
+    form.controls().cbGender->setCurrentIndex(0);
+    form.shortlistSession()->rate({ S(u"Noah"), 1, 2, false, S(u"strong"), {} });
+    form.shortlistSession()->rate({ S(u"Olivia"), 0, 4, false, {}, {} });
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.controls().PageControl1->setCurrentIndex(3);
+    QTableView *table = form.shortlistTab()->table();
+    QTRY_COMPARE(table->model()->rowCount(), 2);
+
+    table->setFocus();
+    table->setCurrentIndex(table->model()->index(0, ShortlistTab::NameColumn));
+    QTest::keyClick(table, Qt::Key_Return);
+    const NameCardOpener *opener = form.findChild<NameCardOpener *>();
+    NameCard *card = opener->card();
+    QVERIFY(card && card->isVisible());
+    QCOMPARE(card->facts().Name, S(u"Noah"));
+    QCOMPARE(card->facts().GenderIndex, 1);
+    RatingPanel *panel = opener->ratingPanel();
+    QCOMPARE(panel->window(), card);
+    QCOMPARE(panel->starsEdit()->stars(), 2);
+    QCOMPARE(panel->noteEdit()->text(), S(u"strong"));
+
+    QTest::keyClick(card, Qt::Key_5);
+    QCOMPARE(form.shortlistSession()->shortlist().myRating(S(u"Noah"), 1).value_or(Rating {}).Stars, 5);
+    QCOMPARE(table->model()->index(0, ShortlistTab::MineColumn).data().toString(), S(u"5 stars"));
+
+    const QPoint olivia = table->visualRect(table->model()->index(1, ShortlistTab::NameColumn)).center();
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, olivia);
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, olivia);
+    QCOMPARE(card->facts().Name, S(u"Olivia"));
+    QCOMPARE(card->facts().GenderIndex, 0);
+    QCOMPARE(panel->starsEdit()->stars(), 4);
+    card->close();
     form.close();
 }
 

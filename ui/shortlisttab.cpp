@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPrintDialog>
@@ -326,12 +327,10 @@ ShortlistTab::ShortlistTab(ShortlistSession *session, QWidget *parent)
     connect(importTheirs, &QPushButton::clicked, this, guarded(&ShortlistTab::importPartnersRatings));
     connect(csv, &QPushButton::clicked, this, guarded(&ShortlistTab::exportCsv));
     connect(print, &QPushButton::clicked, this, guarded(&ShortlistTab::print));
-    connect(m_table, &QAbstractItemView::activated, this, [this](const QModelIndex &index) {
-        if (index.isValid() && index.row() < m_model->rows().size()) {
-            const ShortlistRow &row = m_model->rows().at(index.row());
-            emit openCardRequested(row.Name, row.GenderIndex);
-        }
-    });
+    // Not QAbstractItemView::activated: on desktops that open items with a single click it would open the card
+    // on every click. Enter is taken in eventFilter().
+    connect(m_table, &QAbstractItemView::doubleClicked, this, &ShortlistTab::openCard);
+    m_table->installEventFilter(this);
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { updateCommands(); });
     connect(m_session, &ShortlistSession::changed, this, [this] {
         if (isVisible())
@@ -341,6 +340,27 @@ ShortlistTab::ShortlistTab(ShortlistSession *session, QWidget *parent)
 }
 
 ShortlistTab::~ShortlistTab() = default;
+
+void ShortlistTab::openCard(const QModelIndex &index)
+{
+    if (index.isValid() && index.row() < m_model->rows().size()) {
+        const ShortlistRow &row = m_model->rows().at(index.row());
+        emit openCardRequested(row.Name, row.GenderIndex);
+    }
+}
+
+bool ShortlistTab::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_table && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() == Qt::NoModifier
+            && m_table->currentIndex().isValid()) {
+            openCard(m_table->currentIndex());
+            return true;
+        }
+    }
+    return QFrame::eventFilter(watched, event);
+}
 
 QAbstractButton *ShortlistTab::viewButton(ShortlistView view) const
 {

@@ -9,6 +9,7 @@
 class QAbstractButton;
 class QButtonGroup;
 class QLabel;
+class QModelIndex;
 class QPrinter;
 class QPushButton;
 class QTableView;
@@ -74,8 +75,10 @@ signals:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void openCard(const QModelIndex &index);
     void updateCommands();
     QString partnerTitle() const;
 
