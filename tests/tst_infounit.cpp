@@ -1,3 +1,4 @@
+#include "fonts.h"
 #include "infounit.h"
 #include "jpegpicture.h"
 #include "shellopen.h"
@@ -147,9 +148,10 @@ void TestInfoUnit::layoutReachesTheControls()
         QCOMPARE(button->buttonLayout(), TOvalButton::blGlyphBottom);
         QCOMPARE(button->spacing(), 4);
         QCOMPARE(button->margin(), 0);
-        QCOMPARE(button->captionFont().family(), u"MS Sans Serif"_s);
-        QCOMPARE(button->captionFont().pointSize(), 8);
-        QVERIFY(button->captionFont().bold());
+        // The designed face, or where it is missing the face that stands in for it.
+        QFont designed(u"MS Sans Serif"_s, 8);
+        designed.setBold(true);
+        QCOMPARE(button->captionFont(), StandInFont(designed));
         QCOMPARE(button->cursor().shape(), Qt::PointingHandCursor);
         QCOMPARE(button->focusPolicy(), Qt::NoFocus);
     }

@@ -13,6 +13,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QStringListModel>
@@ -68,6 +69,38 @@ QString displayed(QString text)
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
+// The pixels of a widget as it paints itself at a device pixel ratio.
+QImage rendered(QWidget *widget, qreal ratio = 1)
+{
+    QPixmap pixmap(widget->size() * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    widget->render(&pixmap);
+    return pixmap.toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// The smallest rectangle of \a area that holds every pixel darker than \a below.
+QRect inkBounds(const QImage &image, const QRect &area, int below)
+{
+    QRect bounds;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (qGray(image.pixel(x, y)) < below)
+                bounds |= QRect(x, y, 1, 1);
+        }
+    }
+    return bounds;
+}
+
+int darkestGray(const QImage &image)
+{
+    int darkest = 255;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            darkest = qMin(darkest, qGray(image.pixel(x, y)));
+    }
+    return darkest;
+}
+
 } // namespace
 
 class TestMainUnit : public QObject
@@ -99,6 +132,17 @@ private slots:
     void errorReportText_data();
     void errorReportText();
     void errorEscapingAHandlerIsReported();
+
+    void originTickBoxesAreWholeAndDistinct_data();
+    void originTickBoxesAreWholeAndDistinct();
+    void labelsKeepTheirPlaceAndFit_data();
+    void labelsKeepTheirPlaceAndFit();
+    void boxesSitInsideTheirGroupFrames();
+    void labelsOfEditsFollowTheirEnabledState();
+    void generateGlyphAndCaptionCentredFivePixelsApart();
+    void notRecommendedScrollBarKeepsItsColours();
+    void panelsFillTheirTabsAsDesigned();
+    void oneFaceColourForWindowPanelsAndGroups();
 
 private:
     TMainForm &openWindow();
@@ -628,6 +672,229 @@ void TestMainUnit::errorEscapingAHandlerIsReported()
     QCOMPARE(shown[0].caption, QStringLiteral("Namorel"));
     QCOMPARE(shown[0].icon, QMessageBox::Critical);
     QCOMPARE(shown[0].text, QStringLiteral("Unable to insert a line."));
+}
+
+void TestMainUnit::originTickBoxesAreWholeAndDistinct_data()
+{
+    QTest::addColumn<qreal>("ratio");
+    QTest::newRow("at 1x") << qreal(1);
+    QTest::newRow("at 2x") << qreal(2);
+}
+
+// Each row shows a whole box within its 13 pixels, its four edges unbroken; a tick fills it with dark
+// pixels, and an empty box has none.
+void TestMainUnit::originTickBoxesAreWholeAndDistinct()
+{
+    QFETCH(qreal, ratio);
+    openWindow();
+    ui().PageControl1->setCurrentIndex(1);
+    QListWidget *list = ui().OriginList;
+    list->item(1)->setCheckState(Qt::Unchecked);
+    const QImage image = rendered(list->viewport(), ratio);
+    const auto scaled = [ratio](const QRect &r) { return QRect((r.topLeft() * ratio), r.size() * ratio); };
+
+    for (int row = 0; row < 3; ++row) {
+        const QRect rowRect = list->visualItemRect(list->item(row));
+        QCOMPARE(rowRect.height(), 13);
+        const QRect box = inkBounds(image, scaled(QRect(rowRect.left(), rowRect.top(), 20, 13)), 235);
+        QVERIFY2(box.height() >= 11 * ratio && box.height() <= 13 * ratio && box.width() >= 11 * ratio
+                && box.width() <= 13 * ratio,
+            qPrintable(QStringLiteral("row %1: box %2 x %3").arg(row).arg(box.width()).arg(box.height())));
+        for (const auto &[from, step, count] :
+            { std::tuple { box.topLeft(), QPoint(1, 0), box.width() }, { box.bottomLeft(), QPoint(1, 0), box.width() },
+                { box.topLeft(), QPoint(0, 1), box.height() }, { box.topRight(), QPoint(0, 1), box.height() } }) {
+            int gaps = 0;
+            for (int i = int(ratio); i < count - int(ratio); ++i)
+                gaps += qGray(image.pixel(from + step * i)) >= 235;
+            QVERIFY2(gaps == 0, qPrintable(QStringLiteral("row %1: an edge of the box is broken").arg(row)));
+        }
+        const int inside = inkBounds(image, box.adjusted(2 * ratio, 2 * ratio, -2 * ratio, -2 * ratio), 128).width();
+        if (list->item(row)->checkState() == Qt::Checked)
+            QVERIFY2(inside >= 4 * ratio, qPrintable(QStringLiteral("row %1 looks unticked").arg(row)));
+        else
+            QVERIFY2(inside == 0, qPrintable(QStringLiteral("row %1 looks ticked").arg(row)));
+    }
+}
+
+void TestMainUnit::labelsKeepTheirPlaceAndFit_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<int>("right");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("gap");
+
+    QTest::newRow("Gender") << "Label1" << 60 << "cbGender" << 10;
+    QTest::newRow("Minimum characters") << "Label3" << 119 << "seMin" << 9;
+    QTest::newRow("Maximum characters") << "Label4" << 122 << "seMax" << 6;
+    QTest::newRow("Your Surname") << "leSurnameLabel" << 160 << "leSurname" << 3;
+    QTest::newRow("Baby Middle name") << "leMiddlenameLabel" << 161 << "leMiddlename" << 3;
+    QTest::newRow("Exclude") << "leExcludeLabel" << 72 << "leExclude" << 3;
+    QTest::newRow("Include") << "leIncludeLabel" << 72 << "leInclude" << 3;
+    QTest::newRow("Please fill in") << "Label9" << 297 << QString() << 0;
+    QTest::newRow("About: version") << "Label7" << 215 << QString() << 0;
+    QTest::newRow("About: copyright") << "Label2" << 316 << QString() << 0;
+}
+
+// A label ends where the layout puts its right edge, its caption ends there too and fits the label whole,
+// so the designed gap to the control on its right stays free.
+void TestMainUnit::labelsKeepTheirPlaceAndFit()
+{
+    QFETCH(QString, label);
+    QFETCH(int, right);
+    QFETCH(QString, control);
+    QFETCH(int, gap);
+
+    openWindow();
+    TInfoForm about(m_form.get());
+    auto *shown = m_form->findChild<QLabel *>(label);
+    if (!shown)
+        shown = about.findChild<QLabel *>(label);
+    QVERIFY(shown);
+    QCOMPARE(shown->geometry().right() + 1, right);
+    const QFontMetrics metrics(shown->font());
+    if (shown->wordWrap()) {
+        QVERIFY(shown->heightForWidth(shown->width()) <= shown->height());
+    } else {
+        QVERIFY2(metrics.horizontalAdvance(shown->text()) <= shown->width(),
+            qPrintable(
+                QStringLiteral("%1 wide in %2").arg(metrics.horizontalAdvance(shown->text())).arg(shown->width())));
+        QVERIFY(metrics.height() <= shown->height());
+    }
+    if (!control.isEmpty()) {
+        QVERIFY(shown->alignment() & Qt::AlignRight);
+        const auto *next = m_form->findChild<QWidget *>(control);
+        QVERIFY(next);
+        QCOMPARE(next->parentWidget(), shown->parentWidget());
+        QVERIFY(next->x() - right >= gap);
+    }
+}
+
+// The signature and initials boxes start below the top line of their group's frame.
+void TestMainUnit::boxesSitInsideTheirGroupFrames()
+{
+    openWindow();
+    ui().PageControl1->setCurrentIndex(2);
+    const QColor face = m_form->palette().color(QPalette::Window);
+    for (const auto &[group, box] :
+        { std::pair<QGroupBox *, QWidget *> { ui().GroupBox6, ui().reSign }, { ui().GroupBox7, ui().reInitials } }) {
+        const QImage image = rendered(group);
+        // A column right of the caption: from the top, the frame's line comes first, then the box.
+        const int x = box->geometry().right() - 4;
+        int line = -1;
+        for (int y = 0; y < box->y() && line < 0; ++y) {
+            if (qGray(image.pixel(x, y)) < qGray(face.rgb()) - 20)
+                line = y;
+        }
+        QVERIFY2(line >= 0, qPrintable(group->objectName() + QStringLiteral(": no frame line above the box")));
+        // And the frame runs round the box on the left too.
+        QVERIFY(inkBounds(image, QRect(0, line, box->x(), box->height()), qGray(face.rgb()) - 20).isValid());
+    }
+}
+
+// The labels of the reserved edits are greyed while their edits are disabled, and follow them when enabled.
+void TestMainUnit::labelsOfEditsFollowTheirEnabledState()
+{
+    openWindow();
+    ui().PageControl1->setCurrentIndex(1);
+    const int black = darkestGray(rendered(ui().Label1));
+    for (const auto &[label, edit] : { std::pair<QLabel *, QLineEdit *> { ui().leExcludeLabel, ui().leExclude },
+             { ui().leIncludeLabel, ui().leInclude } }) {
+        QVERIFY(!label->isEnabled());
+        QVERIFY2(darkestGray(rendered(label)) > black + 60, qPrintable(label->text()));
+        edit->setEnabled(true);
+        QVERIFY(label->isEnabled());
+        QVERIFY(darkestGray(rendered(label)) <= black + 10);
+        edit->setEnabled(false);
+        QVERIFY(!label->isEnabled());
+    }
+}
+
+// The picture and the caption stand 5 pixels apart, and the two together are centred on the button.
+void TestMainUnit::generateGlyphAndCaptionCentredFivePixelsApart()
+{
+    openWindow();
+    ui().PageControl1->setCurrentIndex(1);
+    QPushButton *button = ui().BitBtn2;
+    QPixmap solid(button->iconSize());
+    solid.fill(Qt::magenta);
+    button->setIcon(QIcon(solid));
+    const QImage image = rendered(button);
+
+    QRect glyph;
+    QRect caption;
+    for (int y = 4; y < image.height() - 4; ++y) {
+        for (int x = 4; x < image.width() - 4; ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            if (pixel == QColor(Qt::magenta).rgb())
+                glyph |= QRect(x, y, 1, 1);
+            else if (qGray(pixel) < 180)
+                caption |= QRect(x, y, 1, 1);
+        }
+    }
+    QCOMPARE(glyph.size(), button->iconSize());
+    QVERIFY(caption.left() > glyph.right());
+    const int gap = caption.left() - glyph.right() - 1;
+    QVERIFY2(gap >= 5 && gap <= 6, qPrintable(QString::number(gap)));
+    const int leftMargin = glyph.left();
+    const int rightMargin = image.width() - 1 - caption.right();
+    QVERIFY2(std::abs(leftMargin - rightMargin) <= 2,
+        qPrintable(QStringLiteral("%1 | %2").arg(leftMargin).arg(rightMargin)));
+    QVERIFY(std::abs((glyph.center().y() - image.height() / 2)) <= 1);
+}
+
+// The names are red; the scroll bar beside them keeps the colours of every other scroll bar.
+void TestMainUnit::notRecommendedScrollBarKeepsItsColours()
+{
+    openWindow();
+    ui().seMin->setValue(15);
+    ui().seMax->setValue(5);
+    closingMessageBoxes([this] { m_form->BitBtn2Click(); });
+    ui().PageControl1->setCurrentIndex(2);
+    QScrollBar *bar = ui().lbNotRecommend->verticalScrollBar();
+    QTRY_VERIFY(bar->isVisible());
+    const auto reddish = [](const QImage &image) {
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                count += c.red() - qMax(c.green(), c.blue()) > 50;
+            }
+        }
+        return count;
+    };
+    QCOMPARE(reddish(rendered(bar)), 0);
+    QVERIFY(reddish(rendered(ui().lbNotRecommend->viewport())) > 0);
+    QVERIFY(reddish(rendered(ui().GroupBox5)) > 0);
+}
+
+void TestMainUnit::panelsFillTheirTabsAsDesigned()
+{
+    openWindow();
+    for (QFrame *panel : { ui().Panel1, ui().Panel3, ui().Panel2 }) {
+        QCOMPARE(panel->size(), QSize(517, 342));
+        // Wholly on the tab, so that its frame shows on every side.
+        QVERIFY(panel->parentWidget()->rect().contains(panel->geometry()));
+    }
+}
+
+// The window's face, the tab panels and the insides of the group boxes are one colour.
+void TestMainUnit::oneFaceColourForWindowPanelsAndGroups()
+{
+    openWindow();
+    const QColor face = m_form->palette().color(QPalette::Window);
+    const QList<QList<std::pair<QWidget *, QPoint>>> blankSpots {
+        { { ui().Panel1, QPoint(50, 300) }, { ui().GroupBox1, QPoint(300, 70) } },
+        { { ui().Panel3, QPoint(150, 12) }, { ui().GroupBox3, QPoint(195, 235) }, { ui().GroupBox2, QPoint(5, 120) } },
+        { { ui().Panel2, QPoint(258, 100) }, { ui().GroupBox4, QPoint(5, 100) } },
+    };
+    for (int tab = 0; tab < 3; ++tab) {
+        ui().PageControl1->setCurrentIndex(tab);
+        const QImage image = rendered(m_form.get());
+        const QPoint outside = m_form->centralWidget()->mapTo(m_form.get(), QPoint(2, 200));
+        QCOMPARE(image.pixelColor(outside), face);
+        for (const auto &[widget, spot] : blankSpots[tab])
+            QCOMPARE(image.pixelColor(widget->mapTo(m_form.get(), spot)), face);
+    }
 }
 
 int main(int argc, char *argv[])

@@ -9,7 +9,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QMenu>
+#include <QScrollBar>
 #include <QSessionManager>
 #include <QStringListModel>
 #include <QStyledItemDelegate>
@@ -30,6 +32,8 @@ constexpr int kRowHeight = 13;
 constexpr int kLabelSpacing = 3;
 // Navy, the colour of the signature.
 constexpr QRgb kNavy = 0x000080;
+// The panel that fills each tab.
+constexpr QSize kPanelSize(517, 342);
 
 class FixedRowDelegate : public QStyledItemDelegate
 {
@@ -57,6 +61,30 @@ void placeLabelLeftOf(QWidget *label, const QWidget *edit)
     label->adjustSize();
     label->move(edit->x() - kLabelSpacing - label->width(), edit->y() + (edit->height() - label->height()) / 2);
 }
+
+// A labelled edit's label is greyed with its edit, whatever enables or disables the edit.
+class LabelFollowsEdit : public QObject
+{
+public:
+    LabelFollowsEdit(QWidget *label, QWidget *edit)
+        : QObject(edit)
+        , m_label(label)
+    {
+        m_label->setEnabled(edit->isEnabled());
+        edit->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::EnabledChange)
+            m_label->setEnabled(static_cast<QWidget *>(watched)->isEnabled());
+        return false;
+    }
+
+private:
+    QWidget *m_label;
+};
 
 // Replaces the whole text of a box, every paragraph aligned as given. Line breaks are CR LF in the
 // program's texts.
@@ -101,20 +129,31 @@ TMainForm::TMainForm(QWidget *parent)
     centralWidget()->setFixedSize(534, 383);
     setFixedSize(534, 383 + menuBar()->sizeHint().height());
 
+    // The other labels keep the places the layout gives them: the stand-in face fits their captions.
+    UseStandInFonts(this);
     for (const auto &[label, edit] : { std::pair<QWidget *, QWidget *> { m_ui->leSurnameLabel, m_ui->leSurname },
              { m_ui->leMiddlenameLabel, m_ui->leMiddlename }, { m_ui->leExcludeLabel, m_ui->leExclude },
-             { m_ui->leIncludeLabel, m_ui->leInclude } })
+             { m_ui->leIncludeLabel, m_ui->leInclude } }) {
         placeLabelLeftOf(label, edit);
-    // Labels fit their text, whatever the width of the face that stands in for the designed one.
-    for (QLabel *label : { m_ui->Label1, m_ui->Label3, m_ui->Label4, m_ui->Label9 })
-        label->adjustSize();
+        new LabelFollowsEdit(label, edit);
+    }
     m_ui->FileToSearchMemo->hide();
     m_ui->DataAnalyseMemo->hide();
+    for (QWidget *panel : { m_ui->Panel1, m_ui->Panel3, m_ui->Panel2 }) {
+        panel->setFixedSize(kPanelSize);
+        panel->parentWidget()->layout()->setAlignment(panel, Qt::AlignCenter);
+    }
 
-    QPalette notRecommended = m_ui->GroupBox5->palette();
-    notRecommended.setColor(QPalette::WindowText, Qt::red);
-    notRecommended.setColor(QPalette::Text, Qt::red);
-    m_ui->GroupBox5->setPalette(notRecommended);
+    // Caption and names of the not-recommended group are red; its scroll bars keep the usual colours.
+    const QPalette usual = m_ui->lbNotRecommend->verticalScrollBar()->palette();
+    QPalette caption = m_ui->GroupBox5->palette();
+    caption.setColor(QPalette::WindowText, Qt::red);
+    m_ui->GroupBox5->setPalette(caption);
+    QPalette names = m_ui->lbNotRecommend->palette();
+    names.setColor(QPalette::Text, Qt::red);
+    for (const QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled })
+        names.setColor(group, QPalette::WindowText, usual.color(group, QPalette::WindowText));
+    m_ui->lbNotRecommend->setPalette(names);
     QPalette signature = m_ui->reSign->palette();
     signature.setColor(QPalette::Text, QColor(kNavy));
     m_ui->reSign->setPalette(signature);
