@@ -143,6 +143,8 @@ private slots:
     void notRecommendedScrollBarKeepsItsColours();
     void panelsFillTheirTabsAsDesigned();
     void oneFaceColourForWindowPanelsAndGroups();
+    void firstKeyInAListSelectsTheFirstName_data();
+    void firstKeyInAListSelectsTheFirstName();
 
 private:
     TMainForm &openWindow();
@@ -895,6 +897,50 @@ void TestMainUnit::oneFaceColourForWindowPanelsAndGroups()
         for (const auto &[widget, spot] : blankSpots[tab])
             QCOMPARE(image.pixelColor(widget->mapTo(m_form.get(), spot)), face);
     }
+}
+
+void TestMainUnit::firstKeyInAListSelectsTheFirstName_data()
+{
+    QTest::addColumn<bool>("recommended");
+    QTest::addColumn<int>("key");
+    QTest::newRow("Down in the recommended names") << true << int(Qt::Key_Down);
+    QTest::newRow("Up in the recommended names") << true << int(Qt::Key_Up);
+    QTest::newRow("Space in the recommended names") << true << int(Qt::Key_Space);
+    QTest::newRow("Down in the not-recommended names") << false << int(Qt::Key_Down);
+}
+
+// A list that takes the focus marks its first name without choosing it; the first key chooses that name.
+void TestMainUnit::firstKeyInAListSelectsTheFirstName()
+{
+    QFETCH(bool, recommended);
+    QFETCH(int, key);
+    openWindow();
+    ui().leSurname->setText(QStringLiteral("Murphy"));
+    m_form->SelectNone1Click();
+    ui().OriginList->item(OriginTable().indexOf(QStringLiteral("Celtic")))->setCheckState(Qt::Checked);
+    ui().seMin->setValue(6);
+    closingMessageBoxes([this] { m_form->BitBtn2Click(); });
+    ui().PageControl1->setCurrentIndex(2);
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+
+    QListView *list = recommended ? ui().lbRecommend : ui().lbNotRecommend;
+    QVERIFY(list->model()->rowCount() >= 2);
+    list->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(list->hasFocus());
+    QTest::keyClick(list, Qt::Key(key));
+    const QModelIndexList selected = list->selectionModel()->selectedIndexes();
+    QCOMPARE(selected.size(), 1);
+    QCOMPARE(selected.first().row(), 0);
+    const QString first = list->model()->index(0, 0).data().toString();
+    if (recommended)
+        QCOMPARE(ui().reSign->toPlainText(), displayed(ComposeSignature(first, QStringLiteral("Murphy"))));
+    else
+        QCOMPARE(ui().reSign->toPlainText(), QStringLiteral("Sign Here"));
+
+    // From there on the keys move as usual.
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->selectionModel()->selectedIndexes().value(0).row(), 1);
 }
 
 int main(int argc, char *argv[])
