@@ -8,11 +8,13 @@
 
 #include <QAbstractButton>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -20,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <functional>
 #include <memory>
@@ -101,6 +104,19 @@ int darkestGray(const QImage &image)
     return darkest;
 }
 
+// How far a window's frame is from the centre of its screen's work area, by the platform's own account of
+// the frame (the widget's may lag behind it).
+QPoint frameOffCentre(const QWidget *window)
+{
+    return window->windowHandle()->frameGeometry().center() - window->screen()->availableGeometry().center();
+}
+
+// Whether the platform has put a frame (title bar, borders) around the window.
+bool framed(const QWidget *window)
+{
+    return window->isVisible() && window->windowHandle() && !window->windowHandle()->frameMargins().isNull();
+}
+
 } // namespace
 
 class TestMainUnit : public QObject
@@ -145,6 +161,7 @@ private slots:
     void oneFaceColourForWindowPanelsAndGroups();
     void firstKeyInAListSelectsTheFirstName_data();
     void firstKeyInAListSelectsTheFirstName();
+    void windowsAreCentredByTheirFrame();
 
 private:
     TMainForm &openWindow();
@@ -941,6 +958,57 @@ void TestMainUnit::firstKeyInAListSelectsTheFirstName()
     // From there on the keys move as usual.
     QTest::keyClick(list, Qt::Key_Down);
     QCOMPARE(list->selectionModel()->selectedIndexes().value(0).row(), 1);
+}
+
+// Windows are centred by their frame, title bar included, once the platform has put it round them: the
+// main window, the About window on its first showing, and message boxes.
+void TestMainUnit::windowsAreCentredByTheirFrame()
+{
+    m_form = std::make_unique<TMainForm>();
+    MainForm = m_form.get();
+    CentreOnScreen(m_form.get());
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    if (!QTest::qWaitFor([this] { return framed(m_form.get()); }))
+        QSKIP("The platform puts no frame round its windows.");
+    QTRY_VERIFY2(frameOffCentre(m_form.get()).manhattanLength() <= 1,
+        qPrintable(QStringLiteral("main window off by %1,%2")
+                       .arg(frameOffCentre(m_form.get()).x())
+                       .arg(frameOffCentre(m_form.get()).y())));
+
+    // A modal window is looked at, once framed and settled, from inside its own event loop.
+    const auto offCentreOnShowing
+        = [](QWidget *window, const std::function<void()> &show, const std::function<void()> &close) {
+              QPoint offCentre(9999, 9999);
+              QElapsedTimer waited;
+              waited.start();
+              QTimer watcher;
+              watcher.setInterval(5);
+              QObject::connect(&watcher, &QTimer::timeout, &watcher, [&] {
+                  if (!framed(window))
+                      return;
+                  offCentre = frameOffCentre(window);
+                  if (offCentre.manhattanLength() > 1 && waited.elapsed() < 5000)
+                      return;
+                  watcher.stop();
+                  close();
+              });
+              watcher.start();
+              show();
+              return offCentre;
+          };
+
+    TInfoForm about(m_form.get());
+    QPoint off = offCentreOnShowing(
+        &about, [&] { about.showModal(); }, [&] { about.reject(); });
+    QVERIFY2(
+        off.manhattanLength() <= 1, qPrintable(QStringLiteral("About window off by %1,%2").arg(off.x()).arg(off.y())));
+
+    MessageWindow summary(QMessageBox::NoIcon, QStringLiteral("Search Complete!"), m_form.get());
+    off = offCentreOnShowing(
+        &summary, [&] { summary.exec(); }, [&] { summary.accept(); });
+    QVERIFY2(
+        off.manhattanLength() <= 1, qPrintable(QStringLiteral("message box off by %1,%2").arg(off.x()).arg(off.y())));
 }
 
 int main(int argc, char *argv[])

@@ -14,6 +14,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools
     libjpeg62-turbo-dev libbenchmark-dev
     fonts-liberation
+    xvfb twm x11-utils
 )
 
 die() {
