@@ -1,4 +1,5 @@
 #include "urllabel.h"
+#include "controlaccessibility.h"
 #include "cursortable.h"
 #include "shellopen.h"
 
@@ -75,6 +76,7 @@ TURLLabel::TURLLabel(QWidget *parent)
     // Every label registers the cursor again, so the table holds one entry however many labels there are.
     RegisterCursor(LinkCursorId, loadMonochromeCursor(QString::fromUtf16(LinkCursorResource), kLinkCursorHotSpot));
     setCursorId(LinkCursorId);
+    InstallControlAccessibility();
 }
 
 TURLLabel::~TURLLabel() = default;
@@ -210,6 +212,11 @@ void TURLLabel::mouseReleaseEvent(QMouseEvent *event)
     // Disabled widgets receive no mouse events, so a disabled label never gets here.
     if (armed && rect().contains(event->position().toPoint()))
         Click();
+}
+
+void TURLLabel::open()
+{
+    Click();
 }
 
 void TURLLabel::Click()

@@ -72,6 +72,9 @@ public:
     /// label and black after it has left. A disabled label keeps the colour but draws its text greyed.
     TColor fontColor() const { return m_fontColor; }
 
+    /// Opens the address as a click does; for assistive tools, which act without a pointer.
+    void open();
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 

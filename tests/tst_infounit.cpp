@@ -4,6 +4,7 @@
 #include "shellopen.h"
 #include "ui_infounit.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFile>
 #include <QScreen>
@@ -102,6 +103,7 @@ private slots:
     void sameWindowCentredEachTime();
     void supportOpensTheCareCentreAndStays();
     void mailLinkStartsAMessage();
+    void assistiveToolsSeeAndPressButtonsAndLink();
 
     void logoHeaderAtCreationPixelsAtFirstPaint();
     void otherKindsOfJpeg_data();
@@ -278,6 +280,53 @@ void TestInfoUnit::mailLinkStartsAMessage()
     QCOMPARE(m_opened.size(), 1);
     QCOMPARE(m_opened[0].url, QUrl(u"mailto:"_s + mail->caption()));
     QCOMPARE(m_opened[0].mode, ShellShowMode::Normal);
+}
+
+// The oval buttons are push buttons and the mail address a link to assistive tools, each with a Press
+// action that does what a click does; none of them takes the keyboard focus for it.
+void TestInfoUnit::assistiveToolsSeeAndPressButtonsAndLink()
+{
+    TInfoForm form;
+    const Ui::TInfoForm &ui = form.controls();
+    QAccessibleInterface *close = QAccessible::queryAccessibleInterface(ui.BitBtn3);
+    QAccessibleInterface *support = QAccessible::queryAccessibleInterface(ui.OvalButton1);
+    QAccessibleInterface *mail = QAccessible::queryAccessibleInterface(ui.URLLabel2);
+    QAccessibleInterface *logo = QAccessible::queryAccessibleInterface(ui.Image1);
+
+    QCOMPARE(close->role(), QAccessible::PushButton);
+    QCOMPARE(close->text(QAccessible::Name), u"Close"_s);
+    QCOMPARE(support->text(QAccessible::Name), u"Support"_s);
+    QCOMPARE(support->text(QAccessible::Description), u"Visit the Customer Care Center"_s);
+    QCOMPARE(mail->role(), QAccessible::Link);
+    QCOMPARE(mail->text(QAccessible::Name), ui.URLLabel2->caption());
+    QCOMPARE(mail->text(QAccessible::Value), u"mailto:"_s + ui.URLLabel2->caption());
+    QCOMPARE(logo->role(), QAccessible::Graphic);
+    QCOMPARE(logo->text(QAccessible::Name), u"Namorel logo"_s);
+    for (QAccessibleInterface *pressable : { close, support, mail }) {
+        QVERIFY(!pressable->state().focusable);
+        QCOMPARE(
+            pressable->actionInterface()->actionNames(), QStringList { QAccessibleActionInterface::pressAction() });
+    }
+
+    support->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    mail->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(m_opened.size(), 2);
+    QCOMPARE(m_opened[0].url, TInfoForm::customerCareUrl());
+    QCOMPARE(m_opened[1].url, QUrl(u"mailto:"_s + ui.URLLabel2->caption()));
+
+    ui.OvalButton1->setEnabled(false);
+    QVERIFY(support->state().disabled);
+    support->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(m_opened.size(), 2);
+    ui.BitBtn3->setDown(true);
+    QVERIFY(close->state().pressed);
+    ui.BitBtn3->setDown(false);
+
+    const int result
+        = showAndRun(form, [&] { close->actionInterface()->doAction(QAccessibleActionInterface::pressAction()); });
+    QCOMPARE(result, TInfoForm::mrAbort);
+    QCOMPARE(ui.BitBtn3->focusPolicy(), Qt::NoFocus);
+    QCOMPARE(ui.URLLabel2->focusPolicy(), Qt::NoFocus);
 }
 
 void TestInfoUnit::logoHeaderAtCreationPixelsAtFirstPaint()

@@ -1,5 +1,6 @@
 #include "jpegpicture.h"
 
+#include <QAccessibleWidget>
 #include <QPainter>
 #include <QtEndian>
 
@@ -170,9 +171,27 @@ const QImage &JpegPicture::image()
     return m_image;
 }
 
+namespace {
+
+// To assistive tools a picture control is a picture, named by its accessible name.
+QAccessibleInterface *pictureBoxAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String(PictureBox::staticMetaObject.className()))
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Graphic);
+    return nullptr;
+}
+
+} // namespace
+
 PictureBox::PictureBox(QWidget *parent)
     : QWidget(parent)
-{ }
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(pictureBoxAccessible);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
 
 void PictureBox::setPicture(JpegPicture picture)
 {

@@ -4,7 +4,9 @@
 #include "infounit.h"
 #include "shellopen.h"
 #include "ui_mainunit.h"
+#include "windowaccessibility.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -123,6 +125,7 @@ TMainForm::TMainForm(QWidget *parent)
     , m_ui(std::make_unique<Ui::TMainForm>())
 {
     InstallFontSubstitutes();
+    InstallWindowAccessibility();
     m_ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -137,8 +140,13 @@ TMainForm::TMainForm(QWidget *parent)
         placeLabelLeftOf(label, edit);
         new LabelFollowsEdit(label, edit);
     }
-    m_ui->FileToSearchMemo->hide();
-    m_ui->DataAnalyseMemo->hide();
+    // The search's working lists are never shown. As windows of their own that never show, they are out of
+    // the panel's focus chain and out of what assistive tools are shown of it.
+    for (QWidget *workingList : { m_ui->FileToSearchMemo, m_ui->DataAnalyseMemo }) {
+        workingList->setWindowFlag(Qt::Window);
+        workingList->setFocusPolicy(Qt::NoFocus);
+        workingList->hide();
+    }
     for (QWidget *panel : { m_ui->Panel1, m_ui->Panel3, m_ui->Panel2 }) {
         panel->setFixedSize(kPanelSize);
         panel->parentWidget()->layout()->setAlignment(panel, Qt::AlignCenter);
@@ -172,6 +180,9 @@ TMainForm::TMainForm(QWidget *parent)
         view->setModel(model);
         view->setItemDelegate(new FixedRowDelegate(view));
     }
+
+    // The drop-down list of the gender box is named as the box is.
+    m_ui->cbGender->view()->setAccessibleName(m_ui->cbGender->accessibleName());
 
     m_popupMenu = new QMenu(this);
     m_popupMenu->setObjectName(QStringLiteral("PopupMenu1"));
@@ -348,8 +359,20 @@ void TMainForm::QuillmarkHomepage1Click()
 
 void TMainForm::About1Click()
 {
-    if (InfoForm)
-        InfoForm->showModal();
+    // The window is shown modally from the event loop, right after the command returns: a command given
+    // by an assistive tool must not wait for the window to close before it is answered. While the window
+    // shows, or is about to, asking again does nothing.
+    if (!InfoForm || InfoForm->isVisible() || m_aboutPending)
+        return;
+    m_aboutPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_aboutPending = false;
+            if (InfoForm && !InfoForm->isVisible())
+                InfoForm->showModal();
+        },
+        Qt::QueuedConnection);
 }
 
 void TMainForm::Exit1Click()
