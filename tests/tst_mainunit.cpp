@@ -25,6 +25,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -118,6 +119,18 @@ bool framed(const QWidget *window)
     return window->isVisible() && window->windowHandle() && !window->windowHandle()->frameMargins().isNull();
 }
 
+// The contrast ratio of two colours, as accessibility guidelines measure it: 1 (none) to 21.
+double contrast(QColor a, QColor b)
+{
+    const auto luminance = [](QColor c) {
+        const auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+
 // Every interface below \a root, depth first.
 void collectAccessible(QAccessibleInterface *root, QList<QAccessibleInterface *> &found)
 {
@@ -177,6 +190,10 @@ private slots:
 
     void everyControlIsNamedForAssistiveTools();
     void originsAreTickedThroughAssistiveTools();
+    void enterPressesTheFocusedGenerateButton_data();
+    void enterPressesTheFocusedGenerateButton();
+    void focusMarksStandOut_data();
+    void focusMarksStandOut();
 
 private:
     TMainForm &openWindow();
@@ -1103,6 +1120,73 @@ void TestMainUnit::originsAreTickedThroughAssistiveTools()
     celtic->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
     QVERIFY(celtic->state().checked);
     QCOMPARE(m_form->currentQuery().Origins, OriginTable());
+}
+
+void TestMainUnit::enterPressesTheFocusedGenerateButton_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::newRow("Enter") << int(Qt::Key_Return) << Qt::KeyboardModifiers();
+    QTest::newRow("Enter on the keypad") << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier);
+}
+
+void TestMainUnit::enterPressesTheFocusedGenerateButton()
+{
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    openWindow();
+    ui().PageControl1->setCurrentIndex(1);
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    ui().BitBtn2->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(ui().BitBtn2->hasFocus());
+    const QList<ShownBox> shown = closingMessageBoxes([&] { QTest::keyClick(ui().BitBtn2, Qt::Key(key), modifiers); });
+    QCOMPARE(shown.size(), 1);
+    QVERIFY(shown[0].text.startsWith(QStringLiteral("Search Complete!")));
+}
+
+void TestMainUnit::focusMarksStandOut_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::newRow("origin row") << "origin row";
+    QTest::newRow("tab") << "tab";
+}
+
+// The mark of the keyboard focus: the pixels it changes differ from what they cover by 3 : 1 at least, and
+// there are enough of them to surround what has the focus.
+void TestMainUnit::focusMarksStandOut()
+{
+    QFETCH(QString, where);
+    openWindow();
+    ui().PageControl1->setCurrentIndex(1);
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    const bool originRow = where == QStringLiteral("origin row");
+    QWidget *focused = originRow ? static_cast<QWidget *>(ui().OriginList) : ui().PageControl1->tabBar();
+    QWidget *painted = originRow ? ui().OriginList->viewport() : ui().PageControl1->tabBar();
+    const QRect area = originRow ? ui().OriginList->visualItemRect(ui().OriginList->item(0))
+                                 : ui().PageControl1->tabBar()->tabRect(1);
+
+    // Reached by the keyboard, as focus marks are for: from the control before it in the tab order.
+    QWidget *before = originRow ? static_cast<QWidget *>(ui().seMax) : ui().cbGender;
+    before->setFocus(Qt::OtherFocusReason);
+    QTRY_VERIFY(before->hasFocus());
+    const QImage unmarked = rendered(painted);
+    QTest::keyClick(before, originRow ? Qt::Key_Tab : Qt::Key_Backtab, originRow ? Qt::NoModifier : Qt::ShiftModifier);
+    QTRY_VERIFY(focused->hasFocus());
+    const QImage marked = rendered(painted);
+    if (originRow)
+        QCOMPARE(ui().OriginList->currentRow(), 0);
+    const QImage after = rendered(painted);
+
+    int standingOut = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (contrast(unmarked.pixelColor(x, y), marked.pixelColor(x, y)) >= 3.0)
+                ++standingOut;
+        }
+    }
+    QVERIFY2(standingOut >= area.height(), qPrintable(QStringLiteral("%1 pixels stand out").arg(standingOut)));
 }
 
 int main(int argc, char *argv[])

@@ -11,7 +11,8 @@ namespace namorel {
 ///   controls placed in it, and fill nothing, so that they show the window's face;
 /// - tab pages show the window's face too, and the selected tab flows into them;
 /// - tick boxes in lists fit rows 13 pixels high;
-/// - a push button with a picture and a caption shows them side by side, 5 pixels apart, centred together.
+/// - a push button with a picture and a caption shows them side by side, 5 pixels apart, centred together;
+/// - the keyboard focus is marked by a solid line in high contrast to what it surrounds.
 class WindowStyle : public QProxyStyle
 {
     Q_OBJECT
