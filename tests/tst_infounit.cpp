@@ -106,6 +106,7 @@ private slots:
     void assistiveToolsSeeAndPressButtonsAndLink();
 
     void logoHeaderAtCreationPixelsAtFirstPaint();
+    void logoDecodedAtTheSizeItIsShown();
     void otherKindsOfJpeg_data();
     void otherKindsOfJpeg();
     void damagedJpegGivesAnEmptyPicture_data();
@@ -351,6 +352,37 @@ void TestInfoUnit::logoHeaderAtCreationPixelsAtFirstPaint()
     for (int x = 0; x < 75; ++x)
         dark += qGray(shown.pixel(origin + QPoint(x, 25))) < 128;
     QVERIFY2(dark > 5, qPrintable(QString::number(dark)));
+}
+
+// On a screen with two device pixels to a pixel, the logo is decoded at twice its size, which is sharper
+// than its pixels enlarged.
+void TestInfoUnit::logoDecodedAtTheSizeItIsShown()
+{
+    TInfoForm form;
+    PictureBox *box = form.controls().Image1;
+    JpegPicture twice(logoJpeg());
+    const QImage expected = twice.scaledImage(16).convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(expected.size(), QSize(150, 100));
+
+    QPixmap shown(box->size() * 2);
+    shown.setDevicePixelRatio(2);
+    box->render(&shown);
+    const QImage image = shown.toImage().convertToFormat(QImage::Format_RGB32);
+    // Compared where the logo is not white: its lettering, where enlarging would show.
+    int lettering = 0;
+    int matching = 0;
+    for (int y = 0; y < expected.height(); ++y) {
+        for (int x = 0; x < expected.width(); ++x) {
+            const QRgb want = expected.pixel(x, y);
+            if (qGray(want) > 230)
+                continue;
+            ++lettering;
+            const QRgb got = image.pixel(x, y);
+            matching += std::abs(qGray(want) - qGray(got)) <= 8;
+        }
+    }
+    QVERIFY(lettering > 200);
+    QVERIFY2(matching >= lettering * 95 / 100, qPrintable(u"%1 of %2"_s.arg(matching).arg(lettering)));
 }
 
 void TestInfoUnit::otherKindsOfJpeg_data()

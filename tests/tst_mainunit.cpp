@@ -131,6 +131,34 @@ double contrast(QColor a, QColor b)
     return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
 }
 
+// The share of the opaque pixels of \a picture that \a shown has (within 8 levels), with the picture placed
+// at the best of the positions in \a placings (every other device pixel, as pixels are two wide at 2x).
+double bestMatch(const QImage &shown, const QImage &picture, const QRect &placings)
+{
+    const QImage source = picture.convertToFormat(QImage::Format_ARGB32);
+    double best = 0;
+    for (int top = placings.top(); top <= placings.bottom(); top += 2) {
+        for (int left = placings.left(); left <= placings.right(); left += 2) {
+            int opaque = 0;
+            int matching = 0;
+            for (int y = 0; y < source.height() && top + y < shown.height(); ++y) {
+                for (int x = 0; x < source.width() && left + x < shown.width(); ++x) {
+                    const QRgb want = source.pixel(x, y);
+                    if (qAlpha(want) < 255)
+                        continue;
+                    ++opaque;
+                    const QRgb got = shown.pixel(left + x, top + y);
+                    matching += std::abs(qRed(want) - qRed(got)) <= 8 && std::abs(qGreen(want) - qGreen(got)) <= 8
+                        && std::abs(qBlue(want) - qBlue(got)) <= 8;
+                }
+            }
+            if (opaque)
+                best = qMax(best, double(matching) / opaque);
+        }
+    }
+    return best;
+}
+
 // Every interface below \a root, depth first.
 void collectAccessible(QAccessibleInterface *root, QList<QAccessibleInterface *> &found)
 {
@@ -194,6 +222,8 @@ private slots:
     void enterPressesTheFocusedGenerateButton();
     void focusMarksStandOut_data();
     void focusMarksStandOut();
+    void picturesAreDrawnForTwiceTheDensity_data();
+    void picturesAreDrawnForTwiceTheDensity();
 
 private:
     TMainForm &openWindow();
@@ -1187,6 +1217,35 @@ void TestMainUnit::focusMarksStandOut()
         }
     }
     QVERIFY2(standingOut >= area.height(), qPrintable(QStringLiteral("%1 pixels stand out").arg(standingOut)));
+}
+
+void TestMainUnit::picturesAreDrawnForTwiceTheDensity_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<QRect>("placings");
+    QTest::newRow("step 1 badge") << "Image1"
+                                  << ":/step1@2x.png" << QRect(0, 0, 1, 1);
+    QTest::newRow("step 2 badge") << "Image3"
+                                  << ":/step2@2x.png" << QRect(0, 0, 1, 1);
+    QTest::newRow("Generate glyph") << "BitBtn2"
+                                    << ":/generate@2x.png" << QRect(0, 0, 120, 20);
+}
+
+// On a screen with two device pixels to a pixel, the pictures are the ones drawn at twice the size, not
+// the designed ones enlarged.
+void TestMainUnit::picturesAreDrawnForTwiceTheDensity()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, picture);
+    QFETCH(QRect, placings);
+    openWindow();
+    auto *widget = m_form->findChild<QWidget *>(control);
+    QVERIFY(widget);
+    const QImage sharp(picture);
+    QVERIFY(!sharp.isNull());
+    const double match = bestMatch(rendered(widget, 2), sharp, placings);
+    QVERIFY2(match >= 0.95, qPrintable(QString::number(match)));
 }
 
 int main(int argc, char *argv[])

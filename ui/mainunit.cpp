@@ -2,6 +2,7 @@
 #include "errorreport.h"
 #include "fonts.h"
 #include "infounit.h"
+#include "picturelabel.h"
 #include "shellopen.h"
 #include "ui_mainunit.h"
 #include "windowaccessibility.h"
@@ -180,6 +181,9 @@ TMainForm::TMainForm(QWidget *parent)
         view->setModel(model);
         view->setItemDelegate(new FixedRowDelegate(view));
     }
+
+    // The Generate button's picture, sharp on screens of every density.
+    m_ui->BitBtn2->setIcon(PictureAtEverySize(QStringLiteral(":/generate.png")));
 
     // The drop-down list of the gender box is named as the box is.
     m_ui->cbGender->view()->setAccessibleName(m_ui->cbGender->accessibleName());

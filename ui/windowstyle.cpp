@@ -1,4 +1,5 @@
 #include "windowstyle.h"
+#include "picturelabel.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -176,7 +177,7 @@ void WindowStyle::drawControl(
     if (mode == QIcon::Normal && (button->state & State_HasFocus))
         mode = QIcon::Active;
     const QIcon::State state = button->state & State_On ? QIcon::On : QIcon::Off;
-    const QPixmap picture = button->icon.pixmap(button->iconSize, painter->device()->devicePixelRatio(), mode, state);
+    const QPixmap picture = button->icon.pixmap(button->iconSize, PaintedPixelRatio(*painter), mode, state);
     const QSize pictureSize = picture.deviceIndependentSize().toSize();
     const int captionWidth = button->fontMetrics.size(Qt::TextShowMnemonic, button->text).width();
     const QRect &area = button->rect;
