@@ -15,6 +15,7 @@ packages=(
     libjpeg62-turbo-dev libbenchmark-dev
     fonts-liberation
     xvfb twm x11-utils
+    dbus at-spi2-core python3-pyatspi
 )
 
 die() {
