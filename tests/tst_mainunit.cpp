@@ -222,6 +222,8 @@ private slots:
     void enterPressesTheFocusedGenerateButton();
     void focusMarksStandOut_data();
     void focusMarksStandOut();
+    void tabKeyFollowsTheDesignedOrder_data();
+    void tabKeyFollowsTheDesignedOrder();
     void picturesAreDrawnForTwiceTheDensity_data();
     void picturesAreDrawnForTwiceTheDensity();
 
@@ -1217,6 +1219,37 @@ void TestMainUnit::focusMarksStandOut()
         }
     }
     QVERIFY2(standingOut >= area.height(), qPrintable(QStringLiteral("%1 pixels stand out").arg(standingOut)));
+}
+
+void TestMainUnit::tabKeyFollowsTheDesignedOrder_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QStringList>("order");
+    QTest::newRow("parents' information") << 0 << QStringLiteral("leSurname leMiddlename").split(u' ');
+    // The reserved controls are disabled, so the key passes them by; the working lists are never reached.
+    QTest::newRow("name properties") << 1 << QStringLiteral("cbGender seMin seMax OriginList BitBtn2").split(u' ');
+    QTest::newRow("names suggestion") << 2
+                                      << QStringLiteral("lbRecommend reSign reInitials lbNotRecommend").split(u' ');
+}
+
+// The Tab key visits a tab's controls in the order the layout gives them.
+void TestMainUnit::tabKeyFollowsTheDesignedOrder()
+{
+    QFETCH(int, tab);
+    QFETCH(QStringList, order);
+    openWindow();
+    ui().PageControl1->setCurrentIndex(tab);
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    auto *first = m_form->findChild<QWidget *>(order.first());
+    first->setFocus(Qt::OtherFocusReason);
+    QTRY_VERIFY(first->hasFocus());
+    QStringList visited { order.first() };
+    for (int step = 1; step < order.size(); ++step) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited.append(QApplication::focusWidget()->objectName());
+    }
+    QCOMPARE(visited, order);
 }
 
 void TestMainUnit::picturesAreDrawnForTwiceTheDensity_data()
