@@ -1101,7 +1101,10 @@ void TestMainUnit::everyControlIsNamedForAssistiveTools()
         for (QAccessibleInterface *shown : all) {
             QVERIFY2(shown->object() != ui().FileToSearchMemo && shown->object() != ui().DataAnalyseMemo,
                 "a working list is shown to assistive tools");
-            if (controls.contains(shown->role()))
+            // A label that holds no text yet says nothing; it is no control without a name.
+            const auto *label = qobject_cast<const QLabel *>(shown->object());
+            const bool emptyLabel = shown->role() == QAccessible::StaticText && label && label->text().isEmpty();
+            if (controls.contains(shown->role()) && !emptyLabel)
                 QVERIFY2(!shown->text(QAccessible::Name).trimmed().isEmpty(),
                     qPrintable(QStringLiteral("a control of role 0x%1 (%2) has no name")
                                    .arg(int(shown->role()), 0, 16)

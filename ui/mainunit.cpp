@@ -2,8 +2,11 @@
 #include "errorreport.h"
 #include "fonts.h"
 #include "infounit.h"
+#include "namecardopener.h"
 #include "picturelabel.h"
 #include "shellopen.h"
+#include "shortlistsession.h"
+#include "shortlisttab.h"
 #include "ui_mainunit.h"
 #include "windowaccessibility.h"
 
@@ -187,6 +190,10 @@ TMainForm::TMainForm(QWidget *parent)
 
     // The drop-down list of the gender box is named as the box is.
     m_ui->cbGender->view()->setAccessibleName(m_ui->cbGender->accessibleName());
+    // The shortlist comes after the three steps; its database is opened when it is first needed.
+    m_shortlistSession = new ShortlistSession(Shortlist::userDatabasePath(), this);
+    m_shortlistTab = new ShortlistTab(m_shortlistSession, m_ui->PageControl1);
+    m_ui->PageControl1->addTab(m_shortlistTab, QStringLiteral("4. Shortlist"));
 
     m_popupMenu = new QMenu(this);
     m_popupMenu->setObjectName(QStringLiteral("PopupMenu1"));
@@ -213,6 +220,9 @@ TMainForm::TMainForm(QWidget *parent)
     handle(m_ui->lbRecommend, &QAbstractItemView::clicked, &TMainForm::lbRecommendClick);
 
     connect(qApp, &QGuiApplication::commitDataRequest, this, &TMainForm::saveOnSessionEnd);
+
+    // The name card opens from both result lists.
+    new NameCardOpener(this);
 
     RunGuarded([this] { FormCreate(); });
 }

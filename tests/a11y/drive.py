@@ -114,7 +114,8 @@ def list_controls(window, title):
             continue
         name = accessible.name.strip()
         print("  %-14s %s" % (accessible.getRoleName(), repr(name)))
-        if not name:
+        # A label is read by its text; one that holds none yet says nothing.
+        if not name and accessible.getRole() != pyatspi.ROLE_LABEL:
             unnamed.append(accessible.getRoleName())
     return unnamed
 
