@@ -2,6 +2,7 @@
 
 #include "errorreport.h"
 #include "mainunit.h"
+#include "windowstyle.h"
 
 #include <QIcon>
 #include <QSocketNotifier>
@@ -19,6 +20,7 @@ Application::Application(int &argc, char **argv)
     : QApplication(argc, argv)
 {
     setApplicationName(ApplicationTitle());
+    setStyle(new WindowStyle);
 }
 
 void Application::installProgramIcon()

@@ -16,6 +16,8 @@ packages=(
     libjpeg62-turbo-dev libbenchmark-dev libicu-dev
     fonts-liberation
     python3
+    xvfb twm x11-utils
+    dbus at-spi2-core python3-pyatspi
 )
 # What bench/compare.sh needs besides: the programs it compares with, a virtual display and the clock of
 # first paint.
