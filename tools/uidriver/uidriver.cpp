@@ -107,6 +107,7 @@ template<typename T> T *UiDriver::control(const QString &name)
 void UiDriver::fail(const QString &why)
 {
     say(u"driver: "_s + why);
+    m_ticker.stop();
     m_steps.clear();
     QCoreApplication::exit(3);
 }
@@ -122,7 +123,8 @@ void UiDriver::runSteps()
         Step step = std::move(m_steps.front());
         m_steps.pop_front();
         if (!step()) {
-            m_steps.push_front(std::move(step));
+            if (m_ticker.isActive())
+                m_steps.push_front(std::move(step));
             return;
         }
     }
