@@ -1,6 +1,6 @@
 // The program as a user installs it: `cmake --install` into a fresh prefix, then the installed copy, started
-// the ways a user starts it, searches the names installed beside it. The search is driven through the
-// program's own window by the driver plugin of tools/uidriver.
+// the ways a user starts it, searches the names installed beside it and opens a name card. The search is driven through
+// the program's own window by the driver plugin of tools/uidriver.
 
 #include "namesearch.h"
 
@@ -38,7 +38,7 @@ private slots:
     void initTestCase();
     void installsEachFileInItsPlace_data();
     void installsEachFileInItsPlace();
-    void installsEveryNameFile();
+    void installsTheWholeDatabase();
     void installedCopySearchesItsOwnNames_data();
     void installedCopySearchesItsOwnNames();
     void aMissingNameFileIsReportedByItsInstalledPath();
@@ -136,10 +136,12 @@ void TestInstall::installsEachFileInItsPlace()
     }
 }
 
-void TestInstall::installsEveryNameFile()
+void TestInstall::installsTheWholeDatabase()
 {
-    const auto names
-        = [](const QString &folder) { return QDir(folder).entryList({ u"*.nam"_s }, QDir::Files, QDir::Name); };
+    // The name files and the facts the name card reads.
+    const auto names = [](const QString &folder) {
+        return QDir(folder).entryList({ u"*.nam"_s, u"*.txt"_s }, QDir::Files, QDir::Name);
+    };
     const QStringList shipped = names(QStringLiteral(NAMOREL_SOURCE_DIR "/database"));
     QVERIFY(!shipped.isEmpty());
     QCOMPARE(names(installed(u"lib/namorel/database"_s)), shipped);
@@ -194,6 +196,9 @@ void TestInstall::installedCopySearchesItsOwnNames()
     summary.replace(u"\r\n"_s, u"\\n"_s);
     QVERIFY2(run.lines.contains(u"summary: "_s + summary), qPrintable(report));
     QVERIFY2(run.lines.contains(u"recommended: %1"_s.arg(expected.Recommended.size())), qPrintable(report));
+    // The name card of the first name reads the facts installed beside the names.
+    QVERIFY2(run.lines.contains(u"card: %1 - Namorel"_s.arg(expected.Recommended.first())), qPrintable(report));
+    QVERIFY2(!run.lines.join(u'\n').contains(u"error:"_s), qPrintable(report));
 }
 
 void TestInstall::aMissingNameFileIsReportedByItsInstalledPath()

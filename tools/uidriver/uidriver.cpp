@@ -2,15 +2,18 @@
 // mouse. Qt loads it as a generic plugin when the environment names it; the program knows nothing of it.
 //
 //   QT_PLUGIN_PATH=<build>/plugins QT_QPA_GENERIC_PLUGINS=namoreluidriver namorel
-//       presses "Generate Namorel" with the entries the program starts with, prints what the message after
-//       the search said (line breaks written as \n) and how many names it recommends, and closes the window:
+//       presses "Generate Namorel" with the entries the program starts with and prints what the message after
+//       the search said (line breaks written as \n) and how many names it recommends; opens the name card of
+//       the first recommended name, if there is one, with Enter and prints its title; then closes the window:
 //           summary: Search Complete!\n\nScanned Names in Database: 1234\nRelevent Names displayed: 567
 //           recommended: 567
-//       An error report is printed as "error: <its text>" instead.
+//           card: Aaron - Namorel
+//       An error report is printed as "error: <its text>".
 //
 //   QT_QPA_GENERIC_PLUGINS=namoreluidriver:screenshots=<folder> namorel
-//       fills in the entries, runs a search and saves a picture of each tab into the folder. The window is
-//       grabbed from the screen, so the pictures are what a display shows (run it in one: tools/screenshots.sh).
+//       fills in the entries, runs a search and saves a picture of each tab and of a name card into the
+//       folder. The windows are grabbed from the screen, so the pictures are what a display shows (run it in
+//       one: tools/screenshots.sh).
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -19,6 +22,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QGenericPlugin>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPixmap>
@@ -74,6 +78,7 @@ private:
     bool waitForMainWindow();
     Step pause(int milliseconds);
     Step generate();
+    Step openCard(std::function<QModelIndex(QAbstractItemView *)> choose, bool required);
     Step closeMainWindow();
     template<typename T> T *control(const QString &name);
 
@@ -81,6 +86,7 @@ private:
     QTimer m_ticker;
     QDeadlineTimer m_giveUp { 120'000 };
     QPointer<QWidget> m_window;
+    QPointer<QWidget> m_card;
     bool m_searchDone = false;
 };
 
@@ -182,6 +188,39 @@ UiDriver::Step UiDriver::generate()
     };
 }
 
+// Makes a name of the recommended list the current one, presses Enter on the list, and waits until the name
+// card is on the screen. An empty list is a failure only when the card is \a required.
+UiDriver::Step UiDriver::openCard(std::function<QModelIndex(QAbstractItemView *)> choose, bool required)
+{
+    return [this, choose, required, pressed = false]() mutable {
+        if (!pressed) {
+            auto *list = control<QAbstractItemView>(u"lbRecommend"_s);
+            if (!list)
+                return true;
+            const QModelIndex index = choose(list);
+            if (!index.isValid()) {
+                if (required)
+                    fail(u"the search recommended no names"_s);
+                return true;
+            }
+            pressed = true;
+            list->setCurrentIndex(index);
+            list->scrollTo(index, QAbstractItemView::PositionAtCenter);
+            list->setFocus(Qt::OtherFocusReason);
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QCoreApplication::sendEvent(list, &press);
+            QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
+            QCoreApplication::sendEvent(list, &release);
+        }
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (widget->objectName() == u"NameCard" && widget->isVisible() && widget->windowHandle()
+                && widget->windowHandle()->isExposed())
+                m_card = widget;
+        }
+        return !m_card.isNull();
+    };
+}
+
 UiDriver::Step UiDriver::closeMainWindow()
 {
     return [this] {
@@ -201,6 +240,12 @@ void UiDriver::planSearch()
                 say(u"recommended: "_s + QString::number(list->model()->rowCount()));
             return true;
         },
+        openCard([](QAbstractItemView *list) { return list->model()->index(0, 0); }, false),
+        [this] {
+            if (m_card)
+                say(u"card: "_s + m_card->windowTitle());
+            return true;
+        },
         closeMainWindow(),
     };
 }
@@ -214,9 +259,10 @@ void UiDriver::planScreenshots(const QString &folder)
             return true;
         };
     };
-    const auto shoot = [this, folder](const QString &name) {
-        return [this, path = QDir(folder).filePath(name)] {
-            const QPixmap picture = m_window->screen()->grabWindow(m_window->winId());
+    const auto shoot = [this, folder](const QString &name, std::function<QWidget *()> window = {}) {
+        return [this, path = QDir(folder).filePath(name), window] {
+            QWidget *shown = window ? window() : m_window.data();
+            const QPixmap picture = shown->screen()->grabWindow(shown->winId());
             if (picture.isNull() || !picture.save(path))
                 fail(u"cannot save "_s + path);
             else
@@ -248,21 +294,21 @@ void UiDriver::planScreenshots(const QString &folder)
         shoot(u"namorel-properties.png"_s),
         generate(),
         showTab(2),
+        // A well-known name, or one from the middle of the list, shown signed with the surname and on its card.
+        openCard(
+            [](QAbstractItemView *list) {
+                QAbstractItemModel *names = list->model();
+                const QModelIndex amelia
+                    = names->match(names->index(0, 0), Qt::DisplayRole, u"Amelia"_s, 1, Qt::MatchExactly).value(0);
+                return amelia.isValid() ? amelia : names->index(names->rowCount() / 2, 0);
+            },
+            true),
+        pause(1000),
+        shoot(u"namorel-card.png"_s, [this] { return m_card.data(); }),
+        // The main window shown again above the card.
         [this] {
-            // A name from the middle of the list, shown signed with the surname.
-            auto *list = control<QAbstractItemView>(u"lbRecommend"_s);
-            if (!list || list->model()->rowCount() == 0) {
-                fail(u"the search recommended no names"_s);
-                return true;
-            }
-            const QModelIndex amelia
-                = list->model()
-                      ->match(list->model()->index(0, 0), Qt::DisplayRole, u"Amelia"_s, 1, Qt::MatchExactly)
-                      .value(0);
-            const QModelIndex chosen
-                = amelia.isValid() ? amelia : list->model()->index(list->model()->rowCount() / 2, 0);
-            list->setCurrentIndex(chosen);
-            list->scrollTo(chosen, QAbstractItemView::PositionAtCenter);
+            m_window->activateWindow();
+            m_window->raise();
             return true;
         },
         pause(600),
