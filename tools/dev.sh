@@ -103,6 +103,8 @@ check_package() {
     printf '%s\n' "$output"
     grep -q '^summary: Search Complete!' <<<"$output" || die "the installed program ran no search"
     grep -Eq '^recommended: [1-9]' <<<"$output" || die "the installed program recommended no names"
+    grep -q '^card: ' <<<"$output" || die "the installed program opened no name card"
+    ! grep -q '^error: ' <<<"$output" || die "the installed program reported an error"
 
     desktop-file-validate /usr/share/applications/namorel.desktop
     appstreamcli validate --no-net /usr/share/metainfo/com.namorel.namorel.metainfo.xml
