@@ -13,9 +13,10 @@ cd "$root"
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev
+    qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite
     libjpeg62-turbo-dev libbenchmark-dev
     fonts-liberation
+    python3
     desktop-file-utils appstream
 )
 # What only the package check needs: dpkg-shlibdeps, and file, with which CPack finds the programs to ask it about.

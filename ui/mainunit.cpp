@@ -4,6 +4,8 @@
 #include "infounit.h"
 #include "namecardopener.h"
 #include "shellopen.h"
+#include "shortlistsession.h"
+#include "shortlisttab.h"
 #include "ui_mainunit.h"
 
 #include <QCloseEvent>
@@ -134,6 +136,11 @@ TMainForm::TMainForm(QWidget *parent)
         view->setModel(model);
         view->setItemDelegate(new FixedRowDelegate(view));
     }
+
+    // The shortlist comes after the three steps; its database is opened when it is first needed.
+    m_shortlistSession = new ShortlistSession(Shortlist::userDatabasePath(), this);
+    m_shortlistTab = new ShortlistTab(m_shortlistSession, m_ui->PageControl1);
+    m_ui->PageControl1->addTab(m_shortlistTab, QStringLiteral("4. Shortlist"));
 
     m_popupMenu = new QMenu(this);
     m_popupMenu->setObjectName(QStringLiteral("PopupMenu1"));
