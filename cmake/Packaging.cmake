@@ -19,8 +19,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION "utils")
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.namorel.com/")
 # The libraries the program links come from dpkg-shlibdeps. What it loads at run time is added by hand: the
-# toolkit's platform plugins (the desktop's window system) and the fonts that stand in for Arial.
+# toolkit's platform plugins (the desktop's window system), the SQLite driver of the shortlist, and the fonts
+# that stand in for Arial.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite, fonts-liberation")
 
 include(CPack)
