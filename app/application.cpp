@@ -2,6 +2,7 @@
 
 #include "errorreport.h"
 #include "mainunit.h"
+#include "windowstyle.h"
 
 #include <QIcon>
 #include <QSocketNotifier>
@@ -21,6 +22,7 @@ Application::Application(int &argc, char **argv)
     setApplicationVersion(QStringLiteral(NAMOREL_VERSION));
     // Ties the windows to the launcher entry where the desktop asks (Wayland's app id).
     setDesktopFileName(QStringLiteral("namorel"));
+    setStyle(new WindowStyle);
     QIcon icon;
     for (const int size : { 16, 24, 32, 48, 64, 128, 256 })
         icon.addFile(QStringLiteral(":/namorel-%1.png").arg(size), QSize(size, size));

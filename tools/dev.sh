@@ -17,6 +17,8 @@ packages=(
     libjpeg62-turbo-dev libbenchmark-dev
     fonts-liberation
     python3
+    xvfb twm x11-utils
+    dbus at-spi2-core python3-pyatspi
     desktop-file-utils appstream
 )
 # What only the package check needs: dpkg-shlibdeps, and file, with which CPack finds the programs to ask it about.

@@ -1,6 +1,7 @@
-// Draws the program's pictures: the program icon (at every size the desktop asks for, and as SVG), the two
-// step pictures, the Generate glyph and the link
-// cursor; and, on request, the About window's logo before it is encoded as a JPEG.
+// Draws the program's pictures: the program icon (at every size the desktop asks for, and as SVG), the
+// two step pictures, the Generate glyph and the link cursor, the last three also at twice their size
+// (name@2x.png) for screens with two device pixels to a pixel; and, on request, the About window's logo
+// before it is encoded as a JPEG.
 //
 //   namorel_drawartwork <resources folder>
 //   namorel_drawartwork --about-logo <file.ppm>      (see tools/make_about_logo.sh)
@@ -24,11 +25,18 @@ namespace {
 
 using namespace Qt::Literals::StringLiterals;
 
-QImage blank(int width, int height)
+QImage blank(int width, int height, int scale = 1)
 {
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    QImage image(width * scale, height * scale, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     return image;
+}
+
+// A painter that draws in the picture's own pixels whatever its scale.
+void drawAtScale(QPainter &painter, int scale)
+{
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(scale, scale);
 }
 
 QPainterPath star(QPointF centre, double outer, double inner, int points = 5)
@@ -197,11 +205,11 @@ QByteArray programIconSvg()
 }
 
 // A round badge with the step's number and a small drawing beside it.
-QImage stepPicture(int number, QColor colour, QColor dark)
+QImage stepPicture(int number, QColor colour, QColor dark, int scale)
 {
-    QImage image = blank(32, 32);
+    QImage image = blank(32, 32, scale);
     QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
+    drawAtScale(painter, scale);
     QRadialGradient face(QPointF(12, 10), 20);
     face.setColorAt(0, colour.lighter(135));
     face.setColorAt(1, colour);
@@ -214,11 +222,11 @@ QImage stepPicture(int number, QColor colour, QColor dark)
     return image;
 }
 
-QImage stepOne()
+QImage stepOne(int scale)
 {
-    QImage image = stepPicture(1, QColor(0x4a, 0x90, 0xd9), QColor(0x2a, 0x5f, 0x9e));
+    QImage image = stepPicture(1, QColor(0x4a, 0x90, 0xd9), QColor(0x2a, 0x5f, 0x9e), scale);
     QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
+    drawAtScale(painter, scale);
     // A small heart: the parents.
     QPainterPath heart;
     heart.moveTo(26, 31);
@@ -233,11 +241,11 @@ QImage stepOne()
     return image;
 }
 
-QImage stepTwo()
+QImage stepTwo(int scale)
 {
-    QImage image = stepPicture(2, QColor(0x3b, 0xb2, 0x8c), QColor(0x23, 0x7a, 0x5e));
+    QImage image = stepPicture(2, QColor(0x3b, 0xb2, 0x8c), QColor(0x23, 0x7a, 0x5e), scale);
     QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
+    drawAtScale(painter, scale);
     // A small star: choosing.
     painter.setPen(QPen(QColor(0xc8, 0x8a, 0x00), 1));
     painter.setBrush(QColor(0xff, 0xd4, 0x3b));
@@ -246,11 +254,11 @@ QImage stepTwo()
 }
 
 // A magic wand with a star and two sparkles, for the Generate button.
-QImage generateGlyph()
+QImage generateGlyph(int scale)
 {
-    QImage image = blank(21, 31);
+    QImage image = blank(21, 31, scale);
     QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
+    drawAtScale(painter, scale);
     painter.setPen(QPen(QColor(0x3a, 0x2a, 0x55), 3, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(QPointF(4, 28), QPointF(12, 13));
     painter.setPen(QPen(QColor(0xf4, 0xf0, 0xff), 1.2, Qt::SolidLine, Qt::RoundCap));
@@ -267,8 +275,9 @@ QImage generateGlyph()
 }
 
 // The hyperlink label's pointer: a hand with the index finger up, its tip at (5, 0). Drawn pixel by pixel,
-// as the cursor has one bit per pixel: '#' black, '.' white, ' ' transparent.
-QImage linkCursor()
+// as the cursor has one bit per pixel: '#' black, '.' white, ' ' transparent. At a larger scale each pixel
+// becomes a square, so the hand stays as crisp as its one-bit original.
+QImage linkCursor(int scale)
 {
     static const char *const rows[] = {
         "     ##",
@@ -293,12 +302,13 @@ QImage linkCursor()
         "    #.........#",
         "    ###########",
     };
-    QImage image = blank(32, 32);
+    QImage image = blank(32, 32, scale);
+    QPainter painter(&image);
     int y = 0;
     for (const char *row : rows) {
         for (int x = 0; row[x]; ++x) {
             if (row[x] != ' ')
-                image.setPixel(x, y, row[x] == '#' ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+                painter.fillRect(x * scale, y * scale, scale, scale, row[x] == '#' ? Qt::black : Qt::white);
         }
         ++y;
     }
@@ -360,9 +370,12 @@ int main(int argc, char *argv[])
     for (const int size : { 16, 24, 32, 48, 64, 128, 256 })
         ok = save(programIcon(size), folder + u"namorel-%1.png"_s.arg(size)) && ok;
     ok = save(programIconSvg(), folder + u"namorel.svg"_s) && ok;
-    ok = save(stepOne(), folder + u"step1.png"_s) && ok;
-    ok = save(stepTwo(), folder + u"step2.png"_s) && ok;
-    ok = save(generateGlyph(), folder + u"generate.png"_s) && ok;
-    ok = save(linkCursor(), folder + u"urlcursor_1.png"_s) && ok;
+    for (const int scale : { 1, 2 }) {
+        const QString suffix = scale == 1 ? u".png"_s : u"@2x.png"_s;
+        ok = save(stepOne(scale), folder + u"step1"_s + suffix) && ok;
+        ok = save(stepTwo(scale), folder + u"step2"_s + suffix) && ok;
+        ok = save(generateGlyph(scale), folder + u"generate"_s + suffix) && ok;
+        ok = save(linkCursor(scale), folder + u"urlcursor_1"_s + suffix) && ok;
+    }
     return ok ? 0 : 1;
 }
