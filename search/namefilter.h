@@ -1,0 +1,74 @@
+#pragma once
+
+#include "namesearch.h"
+#include "phones.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+namespace namorel {
+
+/// The filters of one search, made ready once for all of its names: the letters of "Exclude..." and
+/// "Include..." folded (FoldLetters), and the pronunciations of the surname and the middle name.
+///
+/// - Exclude: a name fails when it holds any letter of the field.
+/// - Include: a name fails unless it holds every letter of the field.
+/// - Balance, rhythm and alliteration: a name fails the rule of the same name (IsBalanced, HasGoodRhythm,
+///   Alliterates) with the surname. These three need a surname with a letter in it; without one they are off.
+///
+/// A field without letters is off. Safe to use from several threads at once.
+class NameFilter
+{
+public:
+    /// Every filter off.
+    NameFilter() = default;
+
+    /// The filters of \a query.
+    explicit NameFilter(const NameQuery &query);
+
+    /// Whether any filter is on.
+    bool isActive() const { return !m_exclude.isEmpty() || !m_include.isEmpty() || m_soundFilters; }
+
+    /// Whether \a name passes every filter that is on.
+    bool passes(QStringView name) const;
+
+    /// Moves the names of \a recommended from index \a from on that fail a filter to the end of
+    /// \a notRecommended, keeping the order of both lists. Returns how many it moved.
+    qint32 moveFailingNames(QStringList &recommended, qsizetype from, QStringList &notRecommended) const;
+
+private:
+    // Folded letters: a to z as bits, any others listed.
+    struct LetterSet
+    {
+        quint32 Ascii = 0;
+        QList<char32_t> Others;
+
+        bool isEmpty() const { return Ascii == 0 && Others.isEmpty(); }
+        bool contains(char32_t letter) const;
+    };
+
+    static LetterSet lettersOf(QStringView text);
+    bool passesSoundFilters(QStringView name) const;
+
+    LetterSet m_exclude;
+    LetterSet m_include;
+
+    bool m_soundFilters = false;
+    bool m_balance = false;
+    bool m_rhythm = false;
+    bool m_alliteration = false;
+    QString m_surname;
+    Pronunciation m_surnamePhones;
+    bool m_hasMiddleName = false;
+    Pronunciation m_middleNamePhones;
+};
+
+/// Whether a search with \a query has a filter on, as NameFilter judges it.
+bool FiltersActive(const NameQuery &query);
+
+/// Whether the sound filters can work with \a surname: it holds a letter.
+bool CanJudgeSoundWith(const QString &surname);
+
+} // namespace namorel
