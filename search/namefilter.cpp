@@ -4,6 +4,10 @@
 #include "spelling.h"
 
 #include <algorithm>
+#include <exception>
+#include <system_error>
+#include <thread>
+#include <vector>
 
 namespace namorel {
 
@@ -14,21 +18,57 @@ constexpr quint32 asciiBit(char32_t letter)
     return quint32(1) << (letter - U'a');
 }
 
+// Below this many names for each worker, another thread costs more than it saves.
+constexpr qsizetype kMinNamesPerWorker = 4096;
+constexpr unsigned kMaxWorkers = 8;
+
+// Calls judge(i) for every i in [0, count), shared out among the processor's cores. A share whose thread
+// cannot be started is judged on the calling thread; the first exception a share throws is rethrown.
+template<typename Judge> void judgeAll(qsizetype count, const Judge &judge)
+{
+    const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxWorkers);
+    const int workers = int(std::clamp<qsizetype>(count / kMinNamesPerWorker, 1, cores));
+    std::vector<std::exception_ptr> errors(static_cast<size_t>(workers));
+    const auto share = [&](int worker) {
+        try {
+            for (qsizetype i = count * worker / workers; i < count * (worker + 1) / workers; ++i)
+                judge(i);
+        } catch (...) {
+            errors[size_t(worker)] = std::current_exception();
+        }
+    };
+    std::vector<std::thread> threads;
+    for (int worker = 1; worker < workers; ++worker) {
+        try {
+            threads.emplace_back(share, worker);
+        } catch (const std::system_error &) {
+            share(worker);
+        }
+    }
+    share(0);
+    for (std::thread &thread : threads)
+        thread.join();
+    for (const std::exception_ptr &error : errors) {
+        if (error)
+            std::rethrow_exception(error);
+    }
+}
+
 bool isAscii(QStringView text)
 {
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
 }
 
 // What a name sounds like. Names the pronouncing data does not know are guessed from their spelling.
-Pronunciation pronounceName(QStringView name)
+SoundShape nameShape(QStringView name)
 {
-    return EstimatePronunciation(name);
+    return EstimateShape(name);
 }
 
 // What a surname or middle name sounds like.
-Pronunciation pronounceWord(QStringView word)
+SoundShape wordShape(QStringView word)
 {
-    return EstimatePronunciation(word);
+    return EstimateShape(word);
 }
 
 } // namespace
@@ -75,10 +115,10 @@ NameFilter::NameFilter(const NameQuery &query)
     if (!m_soundFilters)
         return;
     m_surname = query.Surname;
-    m_surnamePhones = pronounceWord(query.Surname);
+    m_surnameShape = wordShape(query.Surname);
     m_hasMiddleName = !FoldLetters(query.MiddleName).isEmpty();
     if (m_hasMiddleName)
-        m_middleNamePhones = pronounceWord(query.MiddleName);
+        m_middleNameShape = wordShape(query.MiddleName);
 }
 
 bool NameFilter::passes(QStringView name) const
@@ -103,12 +143,12 @@ bool NameFilter::passes(QStringView name) const
 
 bool NameFilter::passesSoundFilters(QStringView name) const
 {
-    const Pronunciation phones = pronounceName(name);
-    if (m_balance && !IsBalanced(phones, m_surnamePhones, m_hasMiddleName ? &m_middleNamePhones : nullptr))
+    const SoundShape shape = nameShape(name);
+    if (m_balance && !IsBalanced(shape, m_surnameShape, m_hasMiddleName ? &m_middleNameShape : nullptr))
         return false;
-    if (m_rhythm && !HasGoodRhythm(phones, m_surnamePhones))
+    if (m_rhythm && !HasGoodRhythm(shape, m_surnameShape))
         return false;
-    if (m_alliteration && !Alliterates(name, phones, m_surname, m_surnamePhones))
+    if (m_alliteration && !Alliterates(name, shape, m_surname, m_surnameShape))
         return false;
     return true;
 }
@@ -117,10 +157,15 @@ qint32 NameFilter::moveFailingNames(QStringList &recommended, qsizetype from, QS
 {
     if (!isActive())
         return 0;
+    // The verdicts are independent of each other and take most of the time; moving the names keeps their order.
+    const qsizetype count = recommended.size() - from;
+    std::vector<char> passed(size_t(std::max<qsizetype>(count, 0)));
+    judgeAll(count, [&](qsizetype i) { passed[size_t(i)] = passes(recommended.at(from + i)); });
+
     qsizetype kept = from;
     qint32 moved = 0;
     for (qsizetype i = from; i < recommended.size(); ++i) {
-        if (passes(recommended.at(i))) {
+        if (passed[size_t(i - from)]) {
             if (kept != i)
                 recommended[kept] = std::move(recommended[i]);
             ++kept;

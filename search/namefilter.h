@@ -1,7 +1,7 @@
 #pragma once
 
 #include "namesearch.h"
-#include "phones.h"
+#include "soundshape.h"
 
 #include <QList>
 #include <QString>
@@ -60,9 +60,9 @@ private:
     bool m_rhythm = false;
     bool m_alliteration = false;
     QString m_surname;
-    Pronunciation m_surnamePhones;
+    SoundShape m_surnameShape;
     bool m_hasMiddleName = false;
-    Pronunciation m_middleNamePhones;
+    SoundShape m_middleNameShape;
 };
 
 /// Whether a search with \a query has a filter on, as NameFilter judges it.

@@ -7,86 +7,48 @@ namespace namorel {
 
 namespace {
 
-constexpr std::array<const char *, 39> kSymbols
-    = { "AA", "AE", "AH", "AO", "AW", "AY", "EH", "ER", "EY", "IH", "IY", "OW", "OY", "UH", "UW", "B", "CH", "D", "DH",
-          "F", "G", "HH", "JH", "K", "L", "M", "N", "NG", "P", "R", "S", "SH", "T", "TH", "V", "W", "Y", "Z", "ZH" };
-constexpr int kVowelCount = 15;
+constexpr std::array<QStringView, 15> kVowels
+    = { u"AA", u"AE", u"AH", u"AO", u"AW", u"AY", u"EH", u"ER", u"EY", u"IH", u"IY", u"OW", u"OY", u"UH", u"UW" };
+constexpr std::array<QStringView, 24> kConsonants = { u"B", u"CH", u"D", u"DH", u"F", u"G", u"HH", u"JH", u"K", u"L",
+    u"M", u"N", u"NG", u"P", u"R", u"S", u"SH", u"T", u"TH", u"V", u"W", u"Y", u"Z", u"ZH" };
 
-std::optional<Arpabet> symbolOf(QStringView text)
+template<size_t N> bool listed(const std::array<QStringView, N> &table, QStringView phone)
 {
-    for (size_t i = 0; i < kSymbols.size(); ++i) {
-        if (text == QLatin1StringView(kSymbols[i]))
-            return Arpabet(i);
-    }
-    return std::nullopt;
-}
-
-bool isVowelSymbol(Arpabet symbol)
-{
-    return int(symbol) < kVowelCount;
-}
-
-std::optional<Phone> parsePhone(QStringView text)
-{
-    if (text.isEmpty())
-        return std::nullopt;
-    const QChar last = text.back();
-    if (last >= u'0' && last <= u'2') {
-        const std::optional<Arpabet> symbol = symbolOf(text.chopped(1));
-        if (!symbol || !isVowelSymbol(*symbol))
-            return std::nullopt;
-        return Phone { *symbol, qint8(last.unicode() - u'0') };
-    }
-    const std::optional<Arpabet> symbol = symbolOf(text);
-    if (!symbol || isVowelSymbol(*symbol))
-        return std::nullopt;
-    return Phone { *symbol, Phone::kConsonant };
+    return std::find(table.begin(), table.end(), phone) != table.end();
 }
 
 } // namespace
 
-std::optional<Pronunciation> ParsePhones(QStringView text)
+bool IsVowelPhone(QStringView phone)
 {
-    Pronunciation phones;
-    qsizetype at = 0;
-    while (at < text.size()) {
-        if (text[at].isSpace()) {
-            ++at;
-            continue;
-        }
-        qsizetype end = at;
-        while (end < text.size() && !text[end].isSpace())
-            ++end;
-        const std::optional<Phone> phone = parsePhone(text.sliced(at, end - at));
-        if (!phone)
-            return std::nullopt;
-        phones.append(*phone);
-        at = end;
+    return PhoneStress(phone) >= 0;
+}
+
+qint32 PhoneStress(QStringView phone)
+{
+    if (phone.size() != 3 || phone.back() < u'0' || phone.back() > u'2')
+        return -1;
+    return listed(kVowels, phone.first(2)) ? phone.back().unicode() - u'0' : -1;
+}
+
+QStringList ParsePhones(QStringView arpabet)
+{
+    QStringList phones;
+    bool hasVowel = false;
+    for (const QStringView phone : arpabet.split(u' ', Qt::SkipEmptyParts)) {
+        const bool vowel = IsVowelPhone(phone);
+        if (!vowel && !listed(kConsonants, phone))
+            return {};
+        hasVowel = hasVowel || vowel;
+        phones.append(phone.toString());
     }
-    return phones;
+    return hasVowel ? phones : QStringList();
 }
 
-QString SymbolText(Arpabet symbol)
+qint32 SyllableCount(const QStringList &phones)
 {
-    return QLatin1StringView(kSymbols[size_t(symbol)]);
-}
-
-QString PhonesText(const Pronunciation &phones)
-{
-    QString text;
-    for (const Phone &phone : phones) {
-        if (!text.isEmpty())
-            text.append(u' ');
-        text.append(QLatin1StringView(kSymbols[size_t(phone.Symbol)]));
-        if (phone.isVowel())
-            text.append(QChar(u'0' + phone.Stress));
-    }
-    return text;
-}
-
-qint32 SyllableCount(const Pronunciation &phones)
-{
-    return qint32(std::count_if(phones.begin(), phones.end(), [](const Phone &phone) { return phone.isVowel(); }));
+    return qint32(
+        std::count_if(phones.begin(), phones.end(), [](const QString &phone) { return IsVowelPhone(phone); }));
 }
 
 } // namespace namorel

@@ -7,103 +7,114 @@ namespace namorel {
 
 namespace {
 
-constexpr qint8 kPrimaryStress = 1;
-constexpr qint8 kUnstressed = 0;
-
-const Phone *firstVowel(const Pronunciation &phones)
+// The phones come checked from the pronouncing data or the estimate, so a vowel is a phone that ends in
+// its stress digit. This runs for every name of a search and stays cheap.
+int stressOf(QStringView phone)
 {
-    const auto found = std::find_if(phones.begin(), phones.end(), [](const Phone &p) { return p.isVowel(); });
-    return found == phones.end() ? nullptr : &*found;
+    const QChar last = phone.isEmpty() ? QChar() : phone.back();
+    return last >= u'0' && last <= u'2' ? last.unicode() - u'0' : -1;
 }
 
-const Phone *lastVowel(const Pronunciation &phones)
+bool isVowel(QStringView phone)
 {
-    const auto found = std::find_if(phones.rbegin(), phones.rend(), [](const Phone &p) { return p.isVowel(); });
-    return found == phones.rend() ? nullptr : &*found;
+    return stressOf(phone) >= 0;
 }
 
-bool isSibilantEnd(const Phone &phone)
+// A phone without its stress digit: the sound itself.
+QStringView soundOf(QStringView phone)
 {
-    return phone.Symbol == Arpabet::S || phone.Symbol == Arpabet::Z;
+    return isVowel(phone) ? phone.chopped(1) : phone;
 }
+
+constexpr int kPrimaryStress = 1;
 
 } // namespace
 
-bool IsBalanced(const Pronunciation &name, const Pronunciation &surname, const Pronunciation *middleName)
+bool IsBalanced(const SoundShape &name, const SoundShape &surname, const SoundShape *middleName)
 {
-    const qint32 syllables = SyllableCount(name);
-    const qint32 surnameSyllables = SyllableCount(surname);
-    if (syllables == surnameSyllables)
+    if (name.Syllables == surname.Syllables)
         return false;
-    if (middleName && syllables == SyllableCount(*middleName))
+    if (middleName && name.Syllables == middleName->Syllables)
         return false;
-    return syllables + surnameSyllables <= kMaxBalancedSyllables;
+    return name.Syllables + surname.Syllables <= kMaxBalancedSyllables;
 }
 
-bool HasStressClash(const Pronunciation &name, const Pronunciation &surname)
+bool IsBalanced(const QStringList &name, const QStringList &surname, const QStringList *middleName)
 {
-    const Phone *last = lastVowel(name);
-    const Phone *first = firstVowel(surname);
-    return last && first && last->Stress == kPrimaryStress && first->Stress == kPrimaryStress;
+    const SoundShape middle = middleName ? ShapeOf(*middleName) : SoundShape();
+    return IsBalanced(ShapeOf(name), ShapeOf(surname), middleName ? &middle : nullptr);
 }
 
-qint32 LongestUnstressedRun(const Pronunciation &name, const Pronunciation &surname)
+bool HasStressClash(const SoundShape &name, const SoundShape &surname)
 {
-    qint32 longest = 0;
-    qint32 run = 0;
-    for (const Pronunciation *word : { &name, &surname }) {
-        for (const Phone &phone : *word) {
-            if (!phone.isVowel())
-                continue;
-            run = phone.Stress == kUnstressed ? run + 1 : 0;
-            longest = std::max(longest, run);
-        }
-    }
-    return longest;
+    return name.LastStress == kPrimaryStress && surname.FirstStress == kPrimaryStress;
 }
 
-bool HasGoodRhythm(const Pronunciation &name, const Pronunciation &surname)
+bool HasStressClash(const QStringList &name, const QStringList &surname)
+{
+    return HasStressClash(ShapeOf(name), ShapeOf(surname));
+}
+
+qint32 LongestUnstressedRun(const SoundShape &name, const SoundShape &surname)
+{
+    // A run inside either word, or the name's last unstressed syllables running into the surname's first.
+    return std::max(
+        { name.LongestUnstressed, surname.LongestUnstressed, name.TrailingUnstressed + surname.LeadingUnstressed });
+}
+
+qint32 LongestUnstressedRun(const QStringList &name, const QStringList &surname)
+{
+    return LongestUnstressedRun(ShapeOf(name), ShapeOf(surname));
+}
+
+bool HasGoodRhythm(const SoundShape &name, const SoundShape &surname)
 {
     return !HasStressClash(name, surname) && LongestUnstressedRun(name, surname) <= kMaxUnstressedRun;
 }
 
-bool Alliterates(
-    QStringView name, const Pronunciation &namePhones, QStringView surname, const Pronunciation &surnamePhones)
+bool HasGoodRhythm(const QStringList &name, const QStringList &surname)
 {
-    if (namePhones.isEmpty() || surnamePhones.isEmpty())
+    return HasGoodRhythm(ShapeOf(name), ShapeOf(surname));
+}
+
+bool Alliterates(QStringView name, const SoundShape &nameShape, QStringView surname, const SoundShape &surnameShape)
+{
+    if (!nameShape.hasPhones() || !surnameShape.hasPhones())
         return false;
-    const Phone &first = namePhones.front();
-    const Phone &surnameFirst = surnamePhones.front();
     // Vowel sounds are too alike and too variously spelt for the phones alone to tell: Eve and Evans.
-    if (first.isVowel() && surnameFirst.isVowel()) {
+    if (nameShape.StartsWithVowel && surnameShape.StartsWithVowel) {
         const char32_t letter = FirstFoldedLetter(name);
         return letter != 0 && letter == FirstFoldedLetter(surname);
     }
-    return first.Symbol == surnameFirst.Symbol;
+    return nameShape.FirstSound == surnameShape.FirstSound;
 }
 
-Pronunciation RhymingPart(const Pronunciation &phones)
+bool Alliterates(QStringView name, const QStringList &namePhones, QStringView surname, const QStringList &surnamePhones)
 {
-    const auto stressed = std::find_if(
-        phones.rbegin(), phones.rend(), [](const Phone &p) { return p.isVowel() && p.Stress == kPrimaryStress; });
+    return Alliterates(name, ShapeOf(namePhones), surname, ShapeOf(surnamePhones));
+}
+
+QStringList RhymingPart(const QStringList &phones)
+{
+    const auto stressed
+        = std::find_if(phones.rbegin(), phones.rend(), [](const QString &p) { return stressOf(p) == kPrimaryStress; });
     if (stressed == phones.rend())
         return {};
-    Pronunciation part(stressed.base() - 1, phones.end());
-    if (part.size() > 1 && isSibilantEnd(part.back()))
+    QStringList part(stressed.base() - 1, phones.end());
+    if (part.size() > 1 && (part.back() == u"S" || part.back() == u"Z"))
         part.removeLast();
     return part;
 }
 
-bool Rhymes(const Pronunciation &name, const Pronunciation &surname)
+bool Rhymes(const QStringList &name, const QStringList &surname)
 {
-    const Pronunciation part = RhymingPart(name);
+    const QStringList part = RhymingPart(name);
     return !part.isEmpty() && part == RhymingPart(surname);
 }
 
-bool RunsTogether(const Pronunciation &name, const Pronunciation &surname)
+bool RunsTogether(const QStringList &name, const QStringList &surname)
 {
-    return !name.isEmpty() && !surname.isEmpty() && name.back().Symbol == surname.front().Symbol
-        && name.back().isVowel() == surname.front().isVowel();
+    return !name.isEmpty() && !surname.isEmpty() && soundOf(name.back()) == soundOf(surname.front());
 }
 
 QString InitialsWord(QStringView name, QStringView middleName, QStringView surname)
@@ -114,11 +125,9 @@ QString InitialsWord(QStringView name, QStringView middleName, QStringView surna
         if (trimmed.isEmpty())
             continue;
         // The part's first character decides; a part that opens with a digit or a sign spells nothing.
-        qsizetype firstEnd = 1;
+        qsizetype firstEnd = trimmed.front().isHighSurrogate() && trimmed.size() > 1 ? 2 : 1;
         while (firstEnd < trimmed.size() && QChar::isMark(trimmed[firstEnd].unicode()))
             ++firstEnd;
-        if (trimmed.front().isHighSurrogate() && trimmed.size() > 1)
-            firstEnd = std::max<qsizetype>(firstEnd, 2);
         const char32_t letter = FirstFoldedLetter(trimmed.first(firstEnd));
         if (letter == 0)
             return {};

@@ -2,6 +2,7 @@
 
 #include <QChar>
 #include <QList>
+#include <QVarLengthArray>
 
 #include <algorithm>
 
@@ -100,13 +101,51 @@ QVarLengthArray<bool, 48> vowelLetters(const Letters &letters)
     return vowel;
 }
 
-Phone consonant(Arpabet symbol)
+// The vowels of ARPAbet, in the dictionary's order.
+enum class Vowel { AA, AE, AH, AO, AW, AY, EH, ER, EY, IH, IY, OW, OY, UH, UW };
+
+// A vowel with its stress as the dictionary writes it, "AE1". The texts are static: the phones of a guess
+// share them without allocating, which matters when every name of a large search is guessed.
+QString vowelPhone(Vowel vowel, int stress)
 {
-    return Phone { symbol, Phone::kConsonant };
+    static constexpr char16_t kTexts[] = u"AA0AA1AA2AE0AE1AE2AH0AH1AH2AO0AO1AO2AW0AW1AW2AY0AY1AY2EH0EH1EH2ER0ER1ER2"
+                                         u"EY0EY1EY2IH0IH1IH2IY0IY1IY2OW0OW1OW2OY0OY1OY2UH0UH1UH2UW0UW1UW2";
+    return QString::fromRawData(reinterpret_cast<const QChar *>(kTexts) + (int(vowel) * 3 + stress) * 3, 3);
 }
 
+// Where the guessed phones go: into a list of phones, or straight into the shape of the word.
+class PhoneList
+{
+public:
+    explicit PhoneList(QStringList &phones)
+        : m_phones(phones)
+    { }
+    bool wantsEveryPhone() const { return true; }
+    void consonant(QStringView symbol) { m_phones.append(QString::fromRawData(symbol.data(), symbol.size())); }
+    void vowel(Vowel vowel, int stress) { m_phones.append(vowelPhone(vowel, stress)); }
+
+private:
+    QStringList &m_phones;
+};
+
+class ShapeSink
+{
+public:
+    explicit ShapeSink(SoundShapeBuilder &builder)
+        : m_builder(builder)
+    { }
+    // A shape keeps the first phone and the vowels' stress only: past the first phone, which consonants
+    // there are and how the vowels sound change nothing, and the guess skips working them out.
+    bool wantsEveryPhone() const { return !m_builder.shape().hasPhones(); }
+    void consonant(QStringView symbol) { m_builder.add(symbol, -1); }
+    void vowel(Vowel vowel, int stress) { m_builder.add(QStringView(vowelPhone(vowel, stress)).chopped(1), stress); }
+
+private:
+    SoundShapeBuilder &m_builder;
+};
+
 // The phones of the consonant letters from `at` up to `end`.
-void appendConsonants(const Letters &letters, qsizetype at, qsizetype end, Pronunciation &phones)
+template<typename Sink> void appendConsonants(const Letters &letters, qsizetype at, qsizetype end, Sink &phones)
 {
     const auto letterAt = [&](qsizetype i) { return i < letters.size() ? letters[i] : '\0'; };
     while (at < end) {
@@ -122,128 +161,128 @@ void appendConsonants(const Letters &letters, qsizetype at, qsizetype end, Pronu
         qsizetype used = 1;
         switch (c) {
         case 'b':
-            phones.append(consonant(Arpabet::B));
+            phones.consonant(u"B");
             break;
         case 'c':
             if (next == 'h') {
-                phones.append(consonant(Arpabet::CH));
+                phones.consonant(u"CH");
                 used = 2;
             } else if (next == 'k') {
-                phones.append(consonant(Arpabet::K));
+                phones.consonant(u"K");
                 used = 2;
             } else {
-                phones.append(consonant(softens ? Arpabet::S : Arpabet::K));
+                phones.consonant(softens ? u"S" : u"K");
             }
             break;
         case 'd':
-            phones.append(consonant(Arpabet::D));
+            phones.consonant(u"D");
             break;
         case 'f':
-            phones.append(consonant(Arpabet::F));
+            phones.consonant(u"F");
             break;
         case 'g':
             if (next == 'h') {
                 // Silent inside or at the end of a word (Leigh, Vaughn), hard at its start (Ghislaine).
                 if (at == 0)
-                    phones.append(consonant(Arpabet::G));
+                    phones.consonant(u"G");
                 used = 2;
             } else {
-                phones.append(consonant(softens ? Arpabet::JH : Arpabet::G));
+                phones.consonant(softens ? u"JH" : u"G");
             }
             break;
         case 'h':
             // Heard only before a vowel, where it starts a syllable.
             if (at + 1 == end && at + 1 < letters.size())
-                phones.append(consonant(Arpabet::HH));
+                phones.consonant(u"HH");
             break;
         case 'j':
-            phones.append(consonant(Arpabet::JH));
+            phones.consonant(u"JH");
             break;
         case 'k':
             if (at == 0 && next == 'n') {
-                phones.append(consonant(Arpabet::N));
+                phones.consonant(u"N");
                 used = 2;
             } else {
-                phones.append(consonant(Arpabet::K));
+                phones.consonant(u"K");
             }
             break;
         case 'l':
-            phones.append(consonant(Arpabet::L));
+            phones.consonant(u"L");
             break;
         case 'm':
-            phones.append(consonant(Arpabet::M));
+            phones.consonant(u"M");
             break;
         case 'n':
             if (next == 'k') {
-                phones.append(consonant(Arpabet::NG));
-                phones.append(consonant(Arpabet::K));
+                phones.consonant(u"NG");
+                phones.consonant(u"K");
                 used = 2;
             } else if (next == 'g' && !isVowelLetter(letterAt(at + 2)) && letterAt(at + 2) != 'y') {
-                phones.append(consonant(Arpabet::NG));
+                phones.consonant(u"NG");
                 used = 2;
             } else {
-                phones.append(consonant(Arpabet::N));
+                phones.consonant(u"N");
             }
             break;
         case 'p':
             if (next == 'h') {
-                phones.append(consonant(Arpabet::F));
+                phones.consonant(u"F");
                 used = 2;
             } else {
-                phones.append(consonant(Arpabet::P));
+                phones.consonant(u"P");
             }
             break;
         case 'q':
-            phones.append(consonant(Arpabet::K));
+            phones.consonant(u"K");
             break;
         case 'r':
-            phones.append(consonant(Arpabet::R));
+            phones.consonant(u"R");
             break;
         case 's':
             if (next == 'h') {
-                phones.append(consonant(Arpabet::SH));
+                phones.consonant(u"SH");
                 used = 2;
             } else {
-                phones.append(consonant(Arpabet::S));
+                phones.consonant(u"S");
             }
             break;
         case 't':
             if (next == 'c' && letterAt(at + 2) == 'h') {
                 break; // the t of "tch" is not heard apart from the ch
             } else if (next == 'h') {
-                phones.append(consonant(Arpabet::TH));
+                phones.consonant(u"TH");
                 used = 2;
             } else {
-                phones.append(consonant(Arpabet::T));
+                phones.consonant(u"T");
             }
             break;
         case 'u': // the w of qu
         case 'w':
             if (c == 'w' && at == 0 && next == 'r') {
-                phones.append(consonant(Arpabet::R));
+                phones.consonant(u"R");
                 used = 2;
             } else {
-                phones.append(consonant(Arpabet::W));
+                phones.consonant(u"W");
                 if (c == 'w' && next == 'h')
                     used = 2;
             }
             break;
         case 'v':
-            phones.append(consonant(Arpabet::V));
+            phones.consonant(u"V");
             break;
         case 'x':
             if (at == 0) {
-                phones.append(consonant(Arpabet::Z));
+                phones.consonant(u"Z");
             } else {
-                phones.append(consonant(Arpabet::K));
-                phones.append(consonant(Arpabet::S));
+                phones.consonant(u"K");
+                phones.consonant(u"S");
             }
             break;
         case 'y':
-            phones.append(consonant(Arpabet::Y));
+            phones.consonant(u"Y");
             break;
         case 'z':
-            phones.append(consonant(Arpabet::Z));
+            phones.consonant(u"Z");
             break;
         default:
             break;
@@ -259,59 +298,61 @@ bool groupIs(QLatin1StringView group, std::initializer_list<const char *> spelli
 }
 
 // The vowel that a group of vowel letters stands for.
-Arpabet vowelFor(QLatin1StringView group, bool stressed, bool last)
+Vowel vowelFor(QLatin1StringView group, bool stressed, bool last)
 {
     const char final = group.back().toLatin1();
     if (!stressed) {
         if (last) {
             if (final == 'a')
-                return Arpabet::AH;
+                return Vowel::AH;
             if (final == 'o')
-                return Arpabet::OW;
+                return Vowel::OW;
             if (final == 'u' || final == 'w')
-                return Arpabet::UW;
-            return final == 'e' || final == 'i' || final == 'y' ? Arpabet::IY : Arpabet::AH;
+                return Vowel::UW;
+            return final == 'e' || final == 'i' || final == 'y' ? Vowel::IY : Vowel::AH;
         }
-        return group == QLatin1StringView("i") || group == QLatin1StringView("y") ? Arpabet::IH : Arpabet::AH;
+        return group == QLatin1StringView("i") || group == QLatin1StringView("y") ? Vowel::IH : Vowel::AH;
     }
     if (groupIs(group, { "ai", "ay", "ei" }) || (group == QLatin1StringView("ey") && !last))
-        return Arpabet::EY;
+        return Vowel::EY;
     if (groupIs(group, { "ee", "ea", "ie", "ey" }))
-        return Arpabet::IY;
+        return Vowel::IY;
     if (groupIs(group, { "oa", "oe" }))
-        return Arpabet::OW;
+        return Vowel::OW;
     if (groupIs(group, { "oo", "ew", "eu", "ue", "ui" }))
-        return Arpabet::UW;
+        return Vowel::UW;
     if (groupIs(group, { "ou", "ow" }))
-        return Arpabet::AW;
+        return Vowel::AW;
     if (groupIs(group, { "au", "aw" }))
-        return Arpabet::AO;
+        return Vowel::AO;
     if (groupIs(group, { "oi", "oy" }))
-        return Arpabet::OY;
+        return Vowel::OY;
     switch (group.front().toLatin1()) {
     case 'a':
-        return last && group.size() == 1 ? Arpabet::AA : Arpabet::AE;
+        return last && group.size() == 1 ? Vowel::AA : Vowel::AE;
     case 'e':
-        return last && group.size() == 1 ? Arpabet::IY : Arpabet::EH;
+        return last && group.size() == 1 ? Vowel::IY : Vowel::EH;
     case 'i':
-        return last && group.size() == 1 ? Arpabet::IY : Arpabet::IH;
+        return last && group.size() == 1 ? Vowel::IY : Vowel::IH;
     case 'o':
-        return last ? Arpabet::OW : Arpabet::AA;
+        return last ? Vowel::OW : Vowel::AA;
     case 'u':
-        return last ? Arpabet::UW : Arpabet::AH;
+        return last ? Vowel::UW : Vowel::AH;
     case 'y':
-        return last ? Arpabet::AY : Arpabet::IH;
+        return last ? Vowel::AY : Vowel::IH;
     default:
-        return Arpabet::AH;
+        return Vowel::AH;
     }
 }
 
 bool isWordBreak(QChar c)
 {
+    if (c.unicode() < 0x80)
+        return c == u' ' || c == u'-' || (c.unicode() >= 0x09 && c.unicode() <= 0x0d);
     return c.isSpace() || c.category() == QChar::Punctuation_Dash;
 }
 
-void estimateOneWord(QStringView word, Pronunciation &phones)
+template<typename Sink> void estimateOneWord(QStringView word, Sink &phones)
 {
     const Letters letters = plainLetters(word);
     const QVarLengthArray<bool, 48> vowel = vowelLetters(letters);
@@ -334,12 +375,27 @@ void estimateOneWord(QStringView word, Pronunciation &phones)
         if (inVowels) {
             const QLatin1StringView spelling(letters.data() + at, end - at);
             const bool stressed = group == stressedGroup;
-            phones.append(Phone { vowelFor(spelling, stressed, end == count), qint8(stressed ? 1 : 0) });
+            const int stress = stressed ? 1 : 0;
+            phones.vowel(phones.wantsEveryPhone() ? vowelFor(spelling, stressed, end == count) : Vowel::AH, stress);
             ++group;
-        } else {
+        } else if (phones.wantsEveryPhone()) {
             appendConsonants(letters, at, end, phones);
         }
         at = end;
+    }
+}
+
+// Each word of a double name or a surname such as "Van Dyke" carries its own stress.
+template<typename Sink> void estimateWords(QStringView text, Sink &phones)
+{
+    qsizetype at = 0;
+    while (at < text.size()) {
+        qsizetype end = at;
+        while (end < text.size() && !isWordBreak(text[end]))
+            ++end;
+        if (end > at)
+            estimateOneWord(text.sliced(at, end - at), phones);
+        at = end + 1;
     }
 }
 
@@ -387,20 +443,21 @@ char32_t FirstFoldedLetter(QStringView text)
                                                             : char32_t(folded[0].unicode());
 }
 
-Pronunciation EstimatePronunciation(QStringView word)
+QStringList EstimatePronunciation(QStringView word)
 {
-    // Each word of a double name or a surname such as "Van Dyke" carries its own stress.
-    Pronunciation phones;
-    qsizetype at = 0;
-    while (at < word.size()) {
-        qsizetype end = at;
-        while (end < word.size() && !isWordBreak(word[end]))
-            ++end;
-        if (end > at)
-            estimateOneWord(word.sliced(at, end - at), phones);
-        at = end + 1;
-    }
+    QStringList phones;
+    phones.reserve(word.size() + 2);
+    PhoneList sink(phones);
+    estimateWords(word, sink);
     return phones;
+}
+
+SoundShape EstimateShape(QStringView word)
+{
+    SoundShapeBuilder builder;
+    ShapeSink sink(builder);
+    estimateWords(word, sink);
+    return builder.shape();
 }
 
 } // namespace namorel

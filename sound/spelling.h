@@ -1,8 +1,9 @@
 #pragma once
 
-#include "phones.h"
+#include "soundshape.h"
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 namespace namorel {
@@ -17,8 +18,13 @@ char32_t FirstFoldedLetter(QStringView text);
 
 /// A pronunciation guessed from the spelling, for words the dictionary does not know. Each group of vowel
 /// letters is one syllable; the primary stress falls on the first syllable of a word of one or two
-/// syllables and on the second-to-last of a longer one; the other vowels are unstressed. Only the letters
-/// a to z after folding are read; a word without them has no phones.
-Pronunciation EstimatePronunciation(QStringView word);
+/// syllables and on the second-to-last of a longer one; the other vowels are unstressed. Words apart
+/// (spaces, hyphens) each have their stress. Only the letters a to z after folding are read; a word without
+/// them has no phones. The phones are ARPAbet as the pronouncing dictionary writes them ("S", "M", "IH1",
+/// "TH").
+QStringList EstimatePronunciation(QStringView word);
+
+/// ShapeOf(EstimatePronunciation(word)), without making the phones.
+SoundShape EstimateShape(QStringView word);
 
 } // namespace namorel

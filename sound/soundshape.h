@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QStringList>
+#include <QStringView>
+
+#include <array>
+
+namespace namorel {
+
+/// What the sound rules need to know of a word, drawn from its phones once: its syllables, the stress at
+/// either end, its runs of unstressed syllables and its first sound. The search judges every name of a
+/// large search by it without keeping the phones themselves.
+struct SoundShape
+{
+    qint32 Syllables = 0;
+    qint32 FirstStress = -1; ///< stress digit of the first vowel, -1 without vowels
+    qint32 LastStress = -1; ///< stress digit of the last vowel, -1 without vowels
+    qint32 LeadingUnstressed = 0; ///< unstressed syllables before the first stressed one (all when none is)
+    qint32 TrailingUnstressed = 0; ///< unstressed syllables after the last stressed one (all when none is)
+    qint32 LongestUnstressed = 0; ///< the longest run of unstressed syllables
+    std::array<char16_t, 2> FirstSound {}; ///< the first phone without its stress digit; nothing without phones
+    bool StartsWithVowel = false;
+
+    bool hasPhones() const { return FirstSound[0] != 0; }
+    friend bool operator==(const SoundShape &, const SoundShape &) = default;
+};
+
+/// Builds a SoundShape phone by phone.
+class SoundShapeBuilder
+{
+public:
+    /// Adds the next phone: its ARPAbet symbol without a stress digit ("AE", "K") and, for a vowel, its
+    /// stress; -1 for a consonant.
+    void add(QStringView symbol, int stress);
+
+    const SoundShape &shape() const { return m_shape; }
+
+private:
+    SoundShape m_shape;
+    qint32 m_run = 0;
+    bool m_stressSeen = false;
+};
+
+/// The shape of a pronunciation given as ARPAbet phones with stress digits ("JH", "AE1", "K").
+SoundShape ShapeOf(const QStringList &phones);
+
+} // namespace namorel
