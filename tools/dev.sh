@@ -11,7 +11,7 @@ cd "$root"
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools
+    qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev
     libjpeg62-turbo-dev libbenchmark-dev
     fonts-liberation
 )

