@@ -1,5 +1,6 @@
 #include "namefilter.h"
 
+#include "pronouncing.h"
 #include "soundrules.h"
 #include "spelling.h"
 
@@ -59,26 +60,7 @@ bool isAscii(QStringView text)
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
 }
 
-// What a name sounds like. Names the pronouncing data does not know are guessed from their spelling.
-SoundShape nameShape(QStringView name)
-{
-    return EstimateShape(name);
-}
-
-// What a surname or middle name sounds like.
-SoundShape wordShape(QStringView word)
-{
-    return EstimateShape(word);
-}
-
 } // namespace
-
-bool NameFilter::LetterSet::contains(char32_t letter) const
-{
-    if (letter >= U'a' && letter <= U'z')
-        return Ascii & asciiBit(letter);
-    return Others.contains(letter);
-}
 
 NameFilter::LetterSet NameFilter::lettersOf(QStringView text)
 {
@@ -114,11 +96,18 @@ NameFilter::NameFilter(const NameQuery &query)
     m_soundFilters = (m_balance || m_rhythm || m_alliteration) && CanJudgeSoundWith(query.Surname);
     if (!m_soundFilters)
         return;
-    m_surname = query.Surname;
-    m_surnameShape = wordShape(query.Surname);
-    m_hasMiddleName = !FoldLetters(query.MiddleName).isEmpty();
-    if (m_hasMiddleName)
-        m_middleNameShape = wordShape(query.MiddleName);
+    m_surname = query.Surname.trimmed();
+    m_hasMiddleName = CanJudgeSoundWith(query.MiddleName);
+    try {
+        m_names = SharedPronunciationTable(query.ProgramFolder);
+        const auto dictionary = SharedPronouncingDictionary(query.ProgramFolder);
+        m_surnameShape = ShapeOf(PronounceWord(*dictionary, m_surname));
+        if (m_hasMiddleName)
+            m_middleNameShape = ShapeOf(PronounceWord(*dictionary, query.MiddleName));
+    } catch (const SoundDataError &error) {
+        // The pronouncing data travels with the name files; it fails the search as a name file would.
+        throw SearchError(QString::fromUtf8(error.what()));
+    }
 }
 
 bool NameFilter::passes(QStringView name) const
@@ -143,7 +132,7 @@ bool NameFilter::passes(QStringView name) const
 
 bool NameFilter::passesSoundFilters(QStringView name) const
 {
-    const SoundShape shape = nameShape(name);
+    const SoundShape shape = NameShape(*m_names, name);
     if (m_balance && !IsBalanced(shape, m_surnameShape, m_hasMiddleName ? &m_middleNameShape : nullptr))
         return false;
     if (m_rhythm && !HasGoodRhythm(shape, m_surnameShape))
@@ -182,11 +171,6 @@ bool FiltersActive(const NameQuery &query)
 {
     return !FoldLetters(query.ExcludeLetters).isEmpty() || !FoldLetters(query.IncludeLetters).isEmpty()
         || ((query.BalanceFilter || query.RhythmFilter || query.Alliteration) && CanJudgeSoundWith(query.Surname));
-}
-
-bool CanJudgeSoundWith(const QString &surname)
-{
-    return !FoldLetters(surname).isEmpty();
 }
 
 } // namespace namorel

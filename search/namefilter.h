@@ -1,6 +1,7 @@
 #pragma once
 
 #include "namesearch.h"
+#include "soundrules.h"
 #include "soundshape.h"
 
 #include <QList>
@@ -8,7 +9,11 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <memory>
+
 namespace namorel {
+
+class PronunciationTable;
 
 /// The filters of one search, made ready once for all of its names: the letters of "Exclude..." and
 /// "Include..." folded (FoldLetters), and the pronunciations of the surname and the middle name.
@@ -25,7 +30,10 @@ public:
     /// Every filter off.
     NameFilter() = default;
 
-    /// The filters of \a query.
+    /// The filters of \a query. With a sound filter on, it reads the pronunciations of the names and the
+    /// pronouncing dictionary of the query's program folder, once per run: names are said as the name facts
+    /// say them, the surname and middle name as the dictionary does, and what neither knows is guessed from
+    /// its spelling. Throws SearchError "Cannot open file <path>" when that data cannot be read.
     explicit NameFilter(const NameQuery &query);
 
     /// Whether any filter is on.
@@ -46,7 +54,6 @@ private:
         QList<char32_t> Others;
 
         bool isEmpty() const { return Ascii == 0 && Others.isEmpty(); }
-        bool contains(char32_t letter) const;
     };
 
     static LetterSet lettersOf(QStringView text);
@@ -59,6 +66,7 @@ private:
     bool m_balance = false;
     bool m_rhythm = false;
     bool m_alliteration = false;
+    std::shared_ptr<const PronunciationTable> m_names;
     QString m_surname;
     SoundShape m_surnameShape;
     bool m_hasMiddleName = false;
@@ -67,8 +75,5 @@ private:
 
 /// Whether a search with \a query has a filter on, as NameFilter judges it.
 bool FiltersActive(const NameQuery &query);
-
-/// Whether the sound filters can work with \a surname: it holds a letter.
-bool CanJudgeSoundWith(const QString &surname);
 
 } // namespace namorel

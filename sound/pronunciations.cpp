@@ -122,4 +122,10 @@ std::optional<NamePronunciation> PronunciationTable::find(QStringView name) cons
     return NamePronunciation { found->Ipa.toString(), ParsePhones(found->Arpabet), found->Source.toString() };
 }
 
+QStringView PronunciationTable::arpabet(QStringView name) const
+{
+    const auto found = m_entries.constFind(name);
+    return found == m_entries.constEnd() ? QStringView() : found->Arpabet;
+}
+
 } // namespace namorel

@@ -69,6 +69,10 @@ public:
     /// The pronunciation of \a name, or nothing when the table does not know it.
     std::optional<NamePronunciation> find(QStringView name) const;
 
+    /// The phones of \a name as the file writes them ("OW0 L IH1 V IY0 AH0"), checked when the table was read;
+    /// empty when the table does not know the name. Makes no copy, for the search, which asks for every name.
+    QStringView arpabet(QStringView name) const;
+
     qsizetype size() const { return m_entries.size(); }
 
 private:

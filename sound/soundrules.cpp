@@ -117,6 +117,11 @@ bool RunsTogether(const QStringList &name, const QStringList &surname)
     return !name.isEmpty() && !surname.isEmpty() && soundOf(name.back()) == soundOf(surname.front());
 }
 
+bool CanJudgeSoundWith(QStringView surname)
+{
+    return !FoldLetters(surname).isEmpty();
+}
+
 QString InitialsWord(QStringView name, QStringView middleName, QStringView surname)
 {
     QString word;

@@ -53,6 +53,9 @@ bool Rhymes(const QStringList &name, const QStringList &surname);
 /// (Ellis Smith). A vowel's stress does not change its sound here.
 bool RunsTogether(const QStringList &name, const QStringList &surname);
 
+/// Whether the sound rules can judge names with \a surname: it holds a letter.
+bool CanJudgeSoundWith(QStringView surname);
+
 /// What the initials spell: the first letter (after folding) of the name, the middle name and the surname,
 /// in that order, leaving out a part that is empty or blank. Empty when a part starts with something other
 /// than a letter. Anna Susan Smith gives "ass".

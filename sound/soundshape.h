@@ -44,4 +44,7 @@ private:
 /// The shape of a pronunciation given as ARPAbet phones with stress digits ("JH", "AE1", "K").
 SoundShape ShapeOf(const QStringList &phones);
 
+/// The shape of checked phones written as the pronouncing data writes them, "JH AE1 K".
+SoundShape ShapeOfArpabet(QStringView arpabet);
+
 } // namespace namorel

@@ -322,6 +322,11 @@ void TestMainUnit::generateWithFilters()
     QFETCH(QStringList, recommended);
     QFETCH(QString, lastLine);
 
+    // The sound filters read how names and surnames are said from beside the name files.
+    for (const char *data : { "pronunciations.txt", "cmudict.txt" }) {
+        QVERIFY(QFile::copy(QStringLiteral(NAMOREL_SOURCE_DIR "/database/") + QLatin1StringView(data),
+            m_programFolder + QStringLiteral("database/") + QLatin1StringView(data)));
+    }
     openWindow();
     m_form->SelectNone1Click();
     ui().OriginList->item(OriginTable().indexOf(QStringLiteral("Celtic")))->setCheckState(Qt::Checked);

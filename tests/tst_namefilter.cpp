@@ -122,6 +122,7 @@ void TestNameFilter::soundFiltersNeedASurname()
 
     for (const auto flag : { &NameQuery::BalanceFilter, &NameQuery::RhythmFilter, &NameQuery::Alliteration }) {
         NameQuery query;
+        query.ProgramFolder = shippedProgramFolder();
         query.Surname = surname;
         query.*flag = true;
         const NameFilter filter(query);

