@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -94,6 +95,15 @@ int main(int argc, char *argv[])
     QTemporaryDir scratch;
     const QString folder = scratch.path() + u'/';
     namorel::bench::WriteSyntheticDatabase(folder, 1000000);
+    // How names and surnames are said comes from the data shipped beside the program; the synthetic names are
+    // not in it and are guessed from their spelling.
+    for (const QString &data : { QStringLiteral("pronunciations.txt"), QStringLiteral("cmudict.txt") }) {
+        const QString shipped = QCoreApplication::applicationDirPath() + QStringLiteral("/database/") + data;
+        if (!QFile::copy(shipped, folder + QStringLiteral("database/") + data)) {
+            std::fprintf(stderr, "namorel_filterbench: cannot copy %s\n", qPrintable(shipped));
+            return 1;
+        }
+    }
 
     namorel::TMainForm form;
     form.show();

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <stdexcept>
+#include <vector>
 
 namespace namorel {
 
@@ -84,8 +85,14 @@ private:
         QStringView Source;
     };
 
+    // A quick "certainly not here" for names the table does not know, before the hash table is asked:
+    // the search asks for every name it reads, and most names of a large search may be unknown.
+    static quint64 fingerprint(QStringView name);
+    bool mayHold(QStringView name) const;
+
     QString m_text;
     QHash<QStringView, Entry> m_entries;
+    std::vector<quint64> m_bloom; // bits set by fingerprint(); empty when the table is empty
 };
 
 } // namespace namorel

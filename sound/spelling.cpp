@@ -5,6 +5,7 @@
 #include <QVarLengthArray>
 
 #include <algorithm>
+#include <array>
 
 namespace namorel {
 
@@ -42,14 +43,68 @@ bool isAscii(QStringView text)
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
 }
 
-bool isAsciiLetter(char16_t c)
-{
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-}
-
 char16_t asciiLower(char16_t c)
 {
     return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
+}
+
+// FoldLetters for any text: decomposition, marks dropped, case folding, the letters that do not decompose.
+QString foldAnyLetters(QStringView text)
+{
+    QString folded;
+    const QString decomposed = text.toString().normalized(QString::NormalizationForm_D);
+    folded.reserve(decomposed.size());
+    for (const char32_t c : decomposed.toUcs4()) {
+        if (QChar::isMark(c))
+            continue;
+        const char32_t lower = QChar::toCaseFolded(c);
+        if (const QStringView replacement = lettersFor(lower); !replacement.isEmpty()) {
+            folded.append(replacement);
+            continue;
+        }
+        if (!QChar::isLetter(lower))
+            continue;
+        if (QChar::requiresSurrogates(lower)) {
+            folded.append(QChar(QChar::highSurrogate(lower)));
+            folded.append(QChar(QChar::lowSurrogate(lower)));
+        } else {
+            folded.append(QChar(char16_t(lower)));
+        }
+    }
+    return folded;
+}
+
+// The Latin blocks, up to the end of Latin Extended-B, where nearly every name is written. Decomposing a
+// text of them only splits each character into its letter and marks, so such a text folds character by
+// character; each character's letters are worked out once.
+constexpr char16_t kLatinEnd = 0x250;
+using FoldedCharacter = std::array<char16_t, 2>; // up to two letters; 0 where there is none
+
+const std::array<FoldedCharacter, kLatinEnd> &latinFolds()
+{
+    static const std::array<FoldedCharacter, kLatinEnd> table = [] {
+        std::array<FoldedCharacter, kLatinEnd> folds {};
+        for (char16_t c = 0; c < kLatinEnd; ++c) {
+            const QString letters = foldAnyLetters(QStringView(&c, 1));
+            for (qsizetype i = 0; i < std::min<qsizetype>(letters.size(), 2); ++i)
+                folds[c][size_t(i)] = letters[i].unicode();
+        }
+        return folds;
+    }();
+    return table;
+}
+
+bool isLatin(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < kLatinEnd; });
+}
+
+void appendFolded(QString &folded, QChar c)
+{
+    for (const char16_t letter : latinFolds()[c.unicode()]) {
+        if (letter)
+            folded.append(QChar(letter));
+    }
 }
 
 // The letters a to z of a word after folding, which is all the estimate reads.
@@ -65,6 +120,12 @@ Letters plainLetters(QStringView word)
     if (isAscii(word)) {
         for (const QChar c : word)
             keep(asciiLower(c.unicode()));
+    } else if (isLatin(word)) {
+        const auto &folds = latinFolds();
+        for (const QChar c : word) {
+            for (const char16_t letter : folds[c.unicode()])
+                keep(letter);
+        }
     } else {
         for (const QChar c : FoldLetters(word))
             keep(c.unicode());
@@ -403,35 +464,14 @@ template<typename Sink> void estimateWords(QStringView text, Sink &phones)
 
 QString FoldLetters(QStringView text)
 {
-    QString folded;
-    if (isAscii(text)) {
+    if (isLatin(text)) {
+        QString folded;
         folded.reserve(text.size());
-        for (const QChar c : text) {
-            if (isAsciiLetter(c.unicode()))
-                folded.append(QChar(asciiLower(c.unicode())));
-        }
+        for (const QChar c : text)
+            appendFolded(folded, c);
         return folded;
     }
-    const QString decomposed = text.toString().normalized(QString::NormalizationForm_D);
-    folded.reserve(decomposed.size());
-    for (const char32_t c : decomposed.toUcs4()) {
-        if (QChar::isMark(c))
-            continue;
-        const char32_t lower = QChar::toCaseFolded(c);
-        if (const QStringView replacement = lettersFor(lower); !replacement.isEmpty()) {
-            folded.append(replacement);
-            continue;
-        }
-        if (!QChar::isLetter(lower))
-            continue;
-        if (QChar::requiresSurrogates(lower)) {
-            folded.append(QChar(QChar::highSurrogate(lower)));
-            folded.append(QChar(QChar::lowSurrogate(lower)));
-        } else {
-            folded.append(QChar(char16_t(lower)));
-        }
-    }
-    return folded;
+    return foldAnyLetters(text);
 }
 
 char32_t FirstFoldedLetter(QStringView text)
