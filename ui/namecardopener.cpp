@@ -1,5 +1,6 @@
 #include "namecardopener.h"
 #include "errorreport.h"
+#include "fitpanel.h"
 #include "mainunit.h"
 #include "namecard.h"
 #include "ui_mainunit.h"
@@ -31,6 +32,11 @@ NameCardOpener::~NameCardOpener() = default;
 NameCard *NameCardOpener::card() const
 {
     return m_card;
+}
+
+FitPanel *NameCardOpener::fitPanel() const
+{
+    return m_fit;
 }
 
 bool NameCardOpener::eventFilter(QObject *watched, QEvent *event)
@@ -87,12 +93,16 @@ void NameCardOpener::follow(QAbstractItemView *list)
 
 void NameCardOpener::show(const QString &name)
 {
-    if (!m_card)
+    if (!m_card) {
         m_card = new NameCard(m_form);
+        m_fit = new FitPanel(m_card);
+        m_card->extraPanels()->addWidget(m_fit);
+    }
     const Ui::TMainForm &ui = m_form->controls();
     RunGuarded([&] {
         m_card->showName(
             ProgramFolder, name, ui.cbGender->currentIndex(), ui.leMiddlename->text(), ui.leSurname->text());
+        m_fit->showFit(ProgramFolder, name, ui.leMiddlename->text(), ui.leSurname->text());
     });
 }
 

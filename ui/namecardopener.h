@@ -8,6 +8,7 @@ class QModelIndex;
 
 namespace namorel {
 
+class FitPanel;
 class NameCard;
 class TMainForm;
 
@@ -24,6 +25,9 @@ public:
     /// The card, once it has been opened; nullptr before.
     NameCard *card() const;
 
+    /// The card's panel on how the name goes with the surname; nullptr before the card has been opened.
+    FitPanel *fitPanel() const;
+
     /// Shows the card for the name at \a index of \a list, for the gender chosen on tab 2, with the middle
     /// name and surname of tab 1. Errors go to the error report.
     void open(const QModelIndex &index);
@@ -38,6 +42,7 @@ private:
 
     TMainForm *m_form;
     QPointer<NameCard> m_card;
+    QPointer<FitPanel> m_fit;
 };
 
 } // namespace namorel
