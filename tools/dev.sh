@@ -11,9 +11,10 @@ cd "$root"
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev
+    qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite
     libjpeg62-turbo-dev libbenchmark-dev
     fonts-liberation
+    python3
 )
 
 die() {

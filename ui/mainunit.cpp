@@ -5,6 +5,8 @@
 #include "namecardopener.h"
 #include "namefilter.h"
 #include "shellopen.h"
+#include "shortlistsession.h"
+#include "shortlisttab.h"
 #include "ui_mainunit.h"
 
 #include <QCloseEvent>
@@ -152,6 +154,11 @@ TMainForm::TMainForm(QWidget *parent)
         view->setModel(model);
         view->setItemDelegate(new FixedRowDelegate(view));
     }
+
+    // The shortlist comes after the three steps; its database is opened when it is first needed.
+    m_shortlistSession = new ShortlistSession(Shortlist::userDatabasePath(), this);
+    m_shortlistTab = new ShortlistTab(m_shortlistSession, m_ui->PageControl1);
+    m_ui->PageControl1->addTab(m_shortlistTab, QStringLiteral("4. Shortlist"));
 
     m_popupMenu = new QMenu(this);
     m_popupMenu->setObjectName(QStringLiteral("PopupMenu1"));

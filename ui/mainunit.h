@@ -21,6 +21,8 @@ class TMainForm;
 
 namespace namorel {
 
+class ShortlistSession;
+class ShortlistTab;
 class TInfoForm;
 
 /// The folder that holds the program, ending in '/'. Recorded by TMainForm::FormCreate.
@@ -49,6 +51,9 @@ public:
     /// The controls, for the program and its tests; they keep the names of the window's layout.
     Ui::TMainForm &controls() const { return *m_ui; }
     QMenu *PopupMenu1() const { return m_popupMenu; }
+    /// The fourth tab, "4. Shortlist", and the shortlist it shows, which the name cards rate into.
+    ShortlistTab *shortlistTab() const { return m_shortlistTab; }
+    ShortlistSession *shortlistSession() const { return m_shortlistSession; }
 
     /// The search's query from the window's controls.
     NameQuery currentQuery() const;
@@ -85,6 +90,8 @@ private:
     QMenu *m_popupMenu = nullptr;
     QStringListModel *m_recommended = nullptr;
     QStringListModel *m_notRecommended = nullptr;
+    ShortlistSession *m_shortlistSession = nullptr;
+    ShortlistTab *m_shortlistTab = nullptr;
     // Once a search has sorted the lists, they keep themselves sorted, also when a later search fails.
     bool m_listsSorted = false;
 };

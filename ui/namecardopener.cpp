@@ -3,11 +3,15 @@
 #include "fitpanel.h"
 #include "mainunit.h"
 #include "namecard.h"
+#include "ratingpanel.h"
+#include "shortlisttab.h"
 #include "ui_mainunit.h"
 
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QListView>
 #include <QMenu>
+#include <QVBoxLayout>
 
 namespace namorel {
 
@@ -25,6 +29,7 @@ NameCardOpener::NameCardOpener(TMainForm *form)
         connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this, list] { follow(list); });
         list->installEventFilter(this);
     }
+    connect(form->shortlistTab(), &ShortlistTab::openCardRequested, this, &NameCardOpener::openName);
 }
 
 NameCardOpener::~NameCardOpener() = default;
@@ -37,6 +42,11 @@ NameCard *NameCardOpener::card() const
 FitPanel *NameCardOpener::fitPanel() const
 {
     return m_fit;
+}
+
+RatingPanel *NameCardOpener::ratingPanel() const
+{
+    return m_rating;
 }
 
 bool NameCardOpener::eventFilter(QObject *watched, QEvent *event)
@@ -73,10 +83,14 @@ void NameCardOpener::showContextMenu(QAbstractItemView *list, const QPoint &at)
 
 void NameCardOpener::open(const QModelIndex &index)
 {
-    const QString name = index.data().toString();
+    openName(index.data().toString(), m_form->controls().cbGender->currentIndex());
+}
+
+void NameCardOpener::openName(const QString &name, qint32 genderIndex)
+{
     if (name.isEmpty())
         return;
-    show(name);
+    show(name, genderIndex);
     m_card->show();
     m_card->raise();
     m_card->activateWindow();
@@ -88,20 +102,25 @@ void NameCardOpener::follow(QAbstractItemView *list)
         return;
     const QModelIndexList selected = list->selectionModel()->selectedIndexes();
     if (!selected.isEmpty() && !selected.first().data().toString().isEmpty())
-        show(selected.first().data().toString());
+        show(selected.first().data().toString(), m_form->controls().cbGender->currentIndex());
 }
 
-void NameCardOpener::show(const QString &name)
+void NameCardOpener::show(const QString &name, qint32 genderIndex)
 {
     if (!m_card) {
         m_card = new NameCard(m_form);
         m_fit = new FitPanel(m_card);
         m_card->extraPanels()->addWidget(m_fit);
+        auto *shortlist = new QGroupBox(QStringLiteral("Shortlist"), m_card);
+        m_rating = new RatingPanel(m_form->shortlistSession(), shortlist);
+        (new QVBoxLayout(shortlist))->addWidget(m_rating);
+        m_card->extraPanels()->addWidget(shortlist);
     }
     const Ui::TMainForm &ui = m_form->controls();
     RunGuarded([&] {
-        m_card->showName(
-            ProgramFolder, name, ui.cbGender->currentIndex(), ui.leMiddlename->text(), ui.leSurname->text());
+        m_card->showName(ProgramFolder, name, genderIndex, ui.leMiddlename->text(), ui.leSurname->text());
+        // The rating follows the card only once the card shows the name.
+        m_rating->setName(m_card->facts().Name, m_card->facts().GenderIndex);
         m_fit->showFit(ProgramFolder, name, ui.leMiddlename->text(), ui.leSurname->text());
     });
 }
