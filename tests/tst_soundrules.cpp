@@ -4,51 +4,15 @@
 #include <QTest>
 
 using namespace namorel;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-// Pronunciations as the CMU Pronouncing Dictionary gives them.
-const QHash<QString, QString> &dictionary()
+// Phones written as the pronouncing dictionary writes them. Well-known names with the pronunciations the
+// program ships are judged in tst_surnamefit; these are the rules' edges.
+QStringList P(const QString &phones)
 {
-    static const QHash<QString, QString> words = {
-        { QStringLiteral("Anna"), QStringLiteral("AE1 N AH0") },
-        { QStringLiteral("Banks"), QStringLiteral("B AE1 NG K S") },
-        { QStringLiteral("Campbell"), QStringLiteral("K AE1 M B AH0 L") },
-        { QStringLiteral("Cara"), QStringLiteral("K AA1 R AH0") },
-        { QStringLiteral("Celia"), QStringLiteral("S IY1 L IY0 AH0") },
-        { QStringLiteral("Charlotte"), QStringLiteral("SH AA1 R L AH0 T") },
-        { QStringLiteral("Ellis"), QStringLiteral("EH1 L IH0 S") },
-        { QStringLiteral("Emma"), QStringLiteral("EH1 M AH0") },
-        { QStringLiteral("Evans"), QStringLiteral("EH1 V AH0 N Z") },
-        { QStringLiteral("Eve"), QStringLiteral("IY1 V") },
-        { QStringLiteral("Fisher"), QStringLiteral("F IH1 SH ER0") },
-        { QStringLiteral("Hank"), QStringLiteral("HH AE1 NG K") },
-        { QStringLiteral("Jack"), QStringLiteral("JH AE1 K") },
-        { QStringLiteral("Jackson"), QStringLiteral("JH AE1 K S AH0 N") },
-        { QStringLiteral("Johnson"), QStringLiteral("JH AA1 N S AH0 N") },
-        { QStringLiteral("Kelly"), QStringLiteral("K EH1 L IY0") },
-        { QStringLiteral("Liam"), QStringLiteral("L IY1 AH0 M") },
-        { QStringLiteral("Oliver"), QStringLiteral("AA1 L IH0 V ER0") },
-        { QStringLiteral("Olivia"), QStringLiteral("OW0 L IH1 V IY0 AH0") },
-        { QStringLiteral("Oscar"), QStringLiteral("AO1 S K ER0") },
-        { QStringLiteral("Philip"), QStringLiteral("F IH1 L IH0 P") },
-        { QStringLiteral("Rose"), QStringLiteral("R OW1 Z") },
-        { QStringLiteral("Smith"), QStringLiteral("S M IH1 TH") },
-        { QStringLiteral("Susan"), QStringLiteral("S UW1 Z AH0 N") },
-        { QStringLiteral("Anastasia"), QStringLiteral("AE2 N AH0 S T EY1 SH AH0") },
-        { QStringLiteral("Ivanova"), QStringLiteral("IY0 V AH0 N OW1 V AH0") },
-        { QStringLiteral("Adele"), QStringLiteral("AH0 D EH1 L") },
-        { QStringLiteral("Papadopoulos"), QStringLiteral("P AA2 P AH0 D AA1 P AH0 L AH0 S") },
-    };
-    return words;
-}
-
-QStringList phonesOf(const QString &word)
-{
-    const QString text = dictionary().value(word);
-    if (text.isEmpty())
-        qFatal("no test pronunciation for %s", qPrintable(word));
-    return text.split(u' ');
+    return phones.split(u' ', Qt::SkipEmptyParts);
 }
 
 } // namespace
@@ -118,14 +82,6 @@ void TestSoundRules::estimate_data()
     QTest::newRow("a vowel group is one syllable") << QStringLiteral("Boateng") << QStringLiteral("B OW1 T AH0 NG");
     QTest::newRow("y between vowels is a consonant") << QStringLiteral("Maya") << QStringLiteral("M AE1 Y AH0");
     QTest::newRow("y after a consonant is a vowel") << QStringLiteral("Lynn") << QStringLiteral("L IH1 N");
-    QTest::newRow("w closes a vowel group") << QStringLiteral("Dawson") << QStringLiteral("D AO1 S AH0 N");
-    QTest::newRow("digraphs") << QStringLiteral("Philippa Thatcher")
-                              << QStringLiteral("F IH0 L IH1 P AH0 TH AE1 CH AH0 R");
-    QTest::newRow("soft and hard c and g")
-        << QStringLiteral("Cecil Gage") << QStringLiteral("S EH1 S IH0 L G AE1 JH IY0");
-    QTest::newRow("silent letters") << QStringLiteral("Knight") << QStringLiteral("N IH1 T");
-    QTest::newRow("n before k") << QStringLiteral("Hank") << QStringLiteral("HH AE1 NG K");
-    QTest::newRow("qu and x") << QStringLiteral("Quinn Rex") << QStringLiteral("K W IH1 N R EH1 K S");
     QTest::newRow("accents are read as their letters") << QStringLiteral("Zoë") << QStringLiteral("Z OW1");
     QTest::newRow("each word has its stress")
         << QStringLiteral("Mary-Ann Van  Dyke") << QStringLiteral("M AE1 R IY0 AE1 N V AE1 N D IH1 K IY0");
@@ -145,37 +101,26 @@ void TestSoundRules::estimate()
 void TestSoundRules::balance_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("middleName");
     QTest::addColumn<QString>("surname");
+    QTest::addColumn<QString>("middleName"); // empty: none
     QTest::addColumn<bool>("balanced");
 
-    QTest::newRow("Jack Smith: one and one") << "Jack" << QString() << "Smith" << false;
-    QTest::newRow("Oliver Smith: three and one") << "Oliver" << QString() << "Smith" << true;
-    QTest::newRow("Emma Johnson: two and two") << "Emma" << QString() << "Johnson" << false;
-    QTest::newRow("Olivia Johnson: four and two") << "Olivia" << QString() << "Johnson" << true;
-    QTest::newRow("Oliver Rose Smith: the middle name has one") << "Oliver"
-                                                                << "Rose"
-                                                                << "Smith" << true;
-    QTest::newRow("Oliver Charlotte Smith: two and three differ") << "Oliver"
-                                                                  << "Charlotte"
-                                                                  << "Smith" << true;
-    QTest::newRow("Emma Kelly Smith: as many as the middle name") << "Emma"
-                                                                  << "Kelly"
-                                                                  << "Smith" << false;
-    QTest::newRow("Anastasia Johnson: six in all") << "Anastasia" << QString() << "Johnson" << true;
-    QTest::newRow("Anastasia Oliver: seven in all") << "Anastasia" << QString() << "Oliver" << true;
-    QTest::newRow("Oliver Papadopoulos: eight in all") << "Oliver" << QString() << "Papadopoulos" << false;
+    QTest::newRow("as many syllables as the surname") << u"JH AE1 K"_s << u"S M IH1 TH"_s << QString() << false;
+    QTest::newRow("seven in all") << u"AE2 N AH0 S T EY1 SH AH0"_s << u"AA1 L AH0 V ER0"_s << QString() << true;
+    QTest::newRow("eight in all") << u"AA1 L AH0 V ER0"_s << u"P AA2 P AH0 D AA1 P AH0 L AH0 S"_s << QString() << false;
+    QTest::newRow("as many as the middle name") << u"EH1 M AH0"_s << u"S M IH1 TH"_s << u"K EH1 L IY0"_s << false;
+    QTest::newRow("other than the middle name") << u"EH1 M AH0"_s << u"S M IH1 TH"_s << u"R OW1 Z"_s << true;
 }
 
 void TestSoundRules::balance()
 {
     QFETCH(QString, name);
-    QFETCH(QString, middleName);
     QFETCH(QString, surname);
+    QFETCH(QString, middleName);
     QFETCH(bool, balanced);
 
-    const QStringList middle = middleName.isEmpty() ? QStringList() : phonesOf(middleName);
-    QCOMPARE(IsBalanced(phonesOf(name), phonesOf(surname), middleName.isEmpty() ? nullptr : &middle), balanced);
+    const QStringList middle = P(middleName);
+    QCOMPARE(IsBalanced(P(name), P(surname), middleName.isEmpty() ? nullptr : &middle), balanced);
 }
 
 void TestSoundRules::rhythm_data()
@@ -184,22 +129,14 @@ void TestSoundRules::rhythm_data()
     QTest::addColumn<QString>("surname");
     QTest::addColumn<bool>("clash");
     QTest::addColumn<int>("unstressedRun");
-    QTest::addColumn<bool>("flows");
 
-    QTest::newRow("Jack Smith: both stressed") << "Jack"
-                                               << "Smith" << true << 0 << false;
-    QTest::newRow("Jackson Smith") << "Jackson"
-                                   << "Smith" << false << 1 << true;
-    QTest::newRow("Liam Smith") << "Liam"
-                                << "Smith" << false << 1 << true;
-    QTest::newRow("Emma Oliver") << "Emma"
-                                 << "Oliver" << false << 2 << true;
-    QTest::newRow("Emma Ivanova: three in a row") << "Emma"
-                                                  << "Ivanova" << false << 3 << true;
-    QTest::newRow("Olivia Ivanova: four in a row") << "Olivia"
-                                                   << "Ivanova" << false << 4 << false;
-    QTest::newRow("Jack Papadopoulos: a secondary stress is no clash") << "Jack"
-                                                                       << "Papadopoulos" << false << 2 << true;
+    QTest::newRow("stressed meets stressed") << u"JH AE1 K"_s << u"S M IH1 TH"_s << true << 0;
+    QTest::newRow("a secondary stress is no clash")
+        << u"JH AE1 K"_s << u"P AA2 P AH0 D AA1 P AH0 L AH0 S"_s << false << 2;
+    QTest::newRow("three unstressed in a row") << u"EH1 M AH0"_s << u"IY0 V AH0 N OW1 V AH0"_s << false << 3;
+    QTest::newRow("four unstressed in a row") << u"OW0 L IH1 V IY0 AH0"_s << u"IY0 V AH0 N OW1 V AH0"_s << false << 4;
+    QTest::newRow("a run within the name alone") << u"AH0 AH0 AH0 AH0 IY1"_s << u"S M IH1 TH"_s << true << 4;
+    QTest::newRow("a name without stress runs into the surname") << u"AH0 N AH0"_s << u"AH0 D EH1 L"_s << false << 3;
 }
 
 void TestSoundRules::rhythm()
@@ -208,41 +145,38 @@ void TestSoundRules::rhythm()
     QFETCH(QString, surname);
     QFETCH(bool, clash);
     QFETCH(int, unstressedRun);
-    QFETCH(bool, flows);
 
-    QCOMPARE(HasStressClash(phonesOf(name), phonesOf(surname)), clash);
-    QCOMPARE(LongestUnstressedRun(phonesOf(name), phonesOf(surname)), unstressedRun);
-    QCOMPARE(HasGoodRhythm(phonesOf(name), phonesOf(surname)), flows);
+    QCOMPARE(HasStressClash(P(name), P(surname)), clash);
+    QCOMPARE(LongestUnstressedRun(P(name), P(surname)), unstressedRun);
+    QCOMPARE(HasGoodRhythm(P(name), P(surname)), !clash && unstressedRun <= 3);
 }
 
 void TestSoundRules::alliteration_data()
 {
     QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("namePhones");
     QTest::addColumn<QString>("surname");
+    QTest::addColumn<QString>("surnamePhones");
     QTest::addColumn<bool>("alliterates");
 
-    QTest::newRow("Philip Fisher: the same sound, spelt apart") << "Philip"
-                                                                << "Fisher" << true;
-    QTest::newRow("Cara Kelly: the same sound, spelt apart") << "Cara"
-                                                             << "Kelly" << true;
-    QTest::newRow("Celia Kelly: the same letter, another sound") << "Celia"
-                                                                 << "Kelly" << false;
-    QTest::newRow("Charlotte Campbell: the same letter, another sound") << "Charlotte"
-                                                                        << "Campbell" << false;
-    QTest::newRow("Eve Evans: vowels spelt alike") << "Eve"
-                                                   << "Evans" << true;
-    QTest::newRow("Oscar Ellis: vowels spelt apart") << "Oscar"
-                                                     << "Ellis" << false;
-    QTest::newRow("Anna Smith") << "Anna"
-                                << "Smith" << false;
+    QTest::newRow("vowels spelt alike") << u"Eve"_s << u"IY1 V"_s << u"Evans"_s << u"EH1 V AH0 N Z"_s << true;
+    QTest::newRow("vowels spelt apart") << u"Oscar"_s << u"AO1 S K ER0"_s << u"Ellis"_s << u"EH1 L IH0 S"_s << false;
+    QTest::newRow("an accented vowel letter folds")
+        << u"Émile"_s << u"EY0 M IY1 L"_s << u"Ellis"_s << u"EH1 L IH0 S"_s << true;
+    QTest::newRow("a vowel and a consonant") << u"Anna"_s << u"AE1 N AH0"_s << u"Hanna"_s << u"HH AE1 N AH0"_s << false;
+    QTest::newRow("the stress of a first vowel does not count")
+        << u"Adele"_s << u"AH0 D EH1 L"_s << u"Ahmed"_s << u"AH1 M EH0 D"_s << true;
+    QTest::newRow("no phones") << u"Ng"_s << QString() << u"Ng"_s << QString() << false;
 }
 
 void TestSoundRules::alliteration()
 {
     QFETCH(QString, name);
+    QFETCH(QString, namePhones);
     QFETCH(QString, surname);
+    QFETCH(QString, surnamePhones);
     QFETCH(bool, alliterates);
-    QCOMPARE(Alliterates(name, phonesOf(name), surname, phonesOf(surname)), alliterates);
+    QCOMPARE(Alliterates(name, P(namePhones), surname, P(surnamePhones)), alliterates);
 }
 
 void TestSoundRules::rhymeAndRunTogether_data()
@@ -252,20 +186,13 @@ void TestSoundRules::rhymeAndRunTogether_data()
     QTest::addColumn<bool>("rhymes");
     QTest::addColumn<bool>("runsTogether");
 
-    QTest::newRow("Hank Banks: a final S is ignored") << "Hank"
-                                                      << "Banks" << true << false;
-    QTest::newRow("Banks Hank: either way round") << "Banks"
-                                                  << "Hank" << true << false;
-    QTest::newRow("Jack Jackson: only the stressed vowel on") << "Jack"
-                                                              << "Jackson" << false << false;
-    QTest::newRow("Ellis Smith: S into S") << "Ellis"
-                                           << "Smith" << false << true;
-    QTest::newRow("Oscar Rose") << "Oscar"
-                                << "Rose" << false << false;
-    QTest::newRow("Emma Adele: a vowel into the same vowel") << "Emma"
-                                                             << "Adele" << false << true;
-    QTest::newRow("Emma Anna: a vowel into another") << "Emma"
-                                                     << "Anna" << false << false;
+    QTest::newRow("a final S on either side is ignored") << u"B AE1 NG K S"_s << u"HH AE1 NG K"_s << true << false;
+    QTest::newRow("a final Z too") << u"R OW1 Z"_s << u"D OW1"_s << true << false;
+    QTest::newRow("only from the last primary stress on") << u"JH AE1 K"_s << u"JH AE1 K S AH0 N"_s << false << false;
+    QTest::newRow("the unstressed ends must match too") << u"EH1 M AH0"_s << u"JH EH1 M IY0"_s << false << false;
+    QTest::newRow("no primary stress, no rhyme") << u"AH0 N AH0"_s << u"AH0 N AH0"_s << false << true;
+    QTest::newRow("a consonant into the same") << u"EH1 L IH0 S"_s << u"S M IH1 TH"_s << false << true;
+    QTest::newRow("a vowel into the same, whatever its stress") << u"EH1 M AH0"_s << u"AH1 M EH0 D"_s << false << true;
 }
 
 void TestSoundRules::rhymeAndRunTogether()
@@ -274,8 +201,8 @@ void TestSoundRules::rhymeAndRunTogether()
     QFETCH(QString, surname);
     QFETCH(bool, rhymes);
     QFETCH(bool, runsTogether);
-    QCOMPARE(Rhymes(phonesOf(name), phonesOf(surname)), rhymes);
-    QCOMPARE(RunsTogether(phonesOf(name), phonesOf(surname)), runsTogether);
+    QCOMPARE(Rhymes(P(name), P(surname)), rhymes);
+    QCOMPARE(RunsTogether(P(name), P(surname)), runsTogether);
 }
 
 void TestSoundRules::initialsWord_data()
