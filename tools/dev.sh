@@ -15,6 +15,8 @@ packages=(
     libjpeg62-turbo-dev libbenchmark-dev
     fonts-liberation
     python3
+    xvfb twm x11-utils
+    dbus at-spi2-core python3-pyatspi
 )
 
 die() {

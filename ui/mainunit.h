@@ -72,6 +72,7 @@ public slots:
     void SelectAll1Click();
     void SelectNone1Click();
     void InvertSelection1Click();
+    /// Shows the About window modally, from the event loop right after this returns.
     void About1Click();
     /// Saves the settings. Throws when they cannot be saved; the window then stays open.
     void FormClose();
@@ -94,6 +95,8 @@ private:
     ShortlistTab *m_shortlistTab = nullptr;
     // Once a search has sorted the lists, they keep themselves sorted, also when a later search fails.
     bool m_listsSorted = false;
+    // "About..." has been chosen and the About window is about to show.
+    bool m_aboutPending = false;
 };
 
 /// The program's main window, created once at start-up.
