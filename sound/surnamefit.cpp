@@ -22,7 +22,7 @@ FitNote alliterationNote(
         return { QStringLiteral("alliteration"),
             QStringLiteral("%1 %2 alliterates: both start with the same sound.").arg(name, surname) };
     return { QStringLiteral("alliteration"),
-        QStringLiteral("%1 and %2 start with different sounds: no alliteration.").arg(name, surname) };
+        QStringLiteral("none: %1 and %2 start with different sounds.").arg(name, surname) };
 }
 
 FitNote rhythmNote(
@@ -31,19 +31,17 @@ FitNote rhythmNote(
     const QString kind = QStringLiteral("rhythm");
     if (HasStressClash(phones, surnamePhones)) {
         return { kind,
-            QStringLiteral("Stress clash: the stressed last syllable of %1 meets the stressed first syllable of %2.")
-                .arg(name, surname) };
+            QStringLiteral("stress clash: %1 ends and %2 starts on a stressed syllable.").arg(name, surname) };
     }
     if (const qint32 run = LongestUnstressedRun(phones, surnamePhones); run > kMaxUnstressedRun) {
         return { kind,
-            QStringLiteral("%1 %2 has %3 unstressed syllables in a row, more than %4: hard to say.")
+            QStringLiteral("%1 %2 has %3 unstressed syllables in a row, more than %4.")
                 .arg(name, surname)
                 .arg(run)
                 .arg(kMaxUnstressedRun) };
     }
     return { kind,
-        QStringLiteral("%1 %2 flows: no two stressed syllables meet, and no more than %3 unstressed ones follow "
-                       "each other.")
+        QStringLiteral("%1 %2 flows: no stress clash, at most %3 unstressed syllables in a row.")
             .arg(name, surname)
             .arg(kMaxUnstressedRun) };
 }
@@ -55,19 +53,17 @@ FitNote balanceNote(const QString &name, const QStringList &phones, const QStrin
     const qint32 count = SyllableCount(phones);
     const qint32 surnameCount = SyllableCount(surnamePhones);
     if (count == surnameCount) {
-        return { kind,
-            QStringLiteral("%1 and %2 both have %3: the name does not balance the surname.")
-                .arg(name, surname, syllables(count)) };
+        return { kind, QStringLiteral("none: %1 and %2 both have %3.").arg(name, surname, syllables(count)) };
     }
     if (middlePhones && count == SyllableCount(*middlePhones)) {
         return { kind,
-            QStringLiteral("%1 has as many syllables as the middle name %2 (%3): they do not balance.")
+            QStringLiteral("none: %1 has as many syllables as the middle name %2 (%3).")
                 .arg(name, middleName.trimmed())
                 .arg(count) };
     }
     if (count + surnameCount > kMaxBalancedSyllables) {
         return { kind,
-            QStringLiteral("%1 %2 has %3 together, more than %4: long to say.")
+            QStringLiteral("too long: %1 %2 has %3 together, more than %4.")
                 .arg(name, surname, syllables(count + surnameCount))
                 .arg(kMaxBalancedSyllables) };
     }

@@ -41,14 +41,14 @@ void FitPanel::showFit(
                                        "goes with it."));
         return;
     }
-    QString text;
+    QStringList lines;
     for (const FitNote &note : m_notes) {
         const QString line = QStringLiteral("<b>%1:</b> %2").arg(heading(note.Kind), note.Text.toHtmlEscaped());
         // A warning is red and says so in words too, for readers who do not see the colour.
-        text += note.Warning ? QStringLiteral("<p style=\"color:#c00000\"><b>Warning.</b> %1</p>").arg(line)
-                             : QStringLiteral("<p>%1</p>").arg(line);
+        lines.append(
+            note.Warning ? QStringLiteral("<span style=\"color:#c00000\"><b>Warning.</b> %1</span>").arg(line) : line);
     }
-    m_text->setText(text);
+    m_text->setText(lines.join(QStringLiteral("<br>")));
 }
 
 } // namespace namorel
