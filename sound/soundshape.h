@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <algorithm>
 #include <array>
 
 namespace namorel {
@@ -31,7 +32,30 @@ class SoundShapeBuilder
 public:
     /// Adds the next phone: its ARPAbet symbol without a stress digit ("AE", "K") and, for a vowel, its
     /// stress; -1 for a consonant.
-    void add(QStringView symbol, int stress);
+    void add(QStringView symbol, int stress)
+    {
+        if (!m_shape.hasPhones() && !symbol.isEmpty()) {
+            m_shape.FirstSound[0] = symbol[0].unicode();
+            m_shape.FirstSound[1] = symbol.size() > 1 ? symbol[1].unicode() : u'\0';
+            m_shape.StartsWithVowel = stress >= 0;
+        }
+        if (stress < 0)
+            return;
+        ++m_shape.Syllables;
+        if (m_shape.FirstStress < 0)
+            m_shape.FirstStress = stress;
+        m_shape.LastStress = stress;
+        if (stress == 0) {
+            ++m_run;
+            if (!m_stressSeen)
+                ++m_shape.LeadingUnstressed;
+            m_shape.LongestUnstressed = std::max(m_shape.LongestUnstressed, m_run);
+        } else {
+            m_run = 0;
+            m_stressSeen = true;
+        }
+        m_shape.TrailingUnstressed = m_run;
+    }
 
     const SoundShape &shape() const { return m_shape; }
 

@@ -167,11 +167,17 @@ enum class Vowel { AA, AE, AH, AO, AW, AY, EH, ER, EY, IH, IY, OW, OY, UH, UW };
 
 // A vowel with its stress as the dictionary writes it, "AE1". The texts are static: the phones of a guess
 // share them without allocating, which matters when every name of a large search is guessed.
-QString vowelPhone(Vowel vowel, int stress)
+QStringView vowelPhoneText(Vowel vowel, int stress)
 {
     static constexpr char16_t kTexts[] = u"AA0AA1AA2AE0AE1AE2AH0AH1AH2AO0AO1AO2AW0AW1AW2AY0AY1AY2EH0EH1EH2ER0ER1ER2"
                                          u"EY0EY1EY2IH0IH1IH2IY0IY1IY2OW0OW1OW2OY0OY1OY2UH0UH1UH2UW0UW1UW2";
-    return QString::fromRawData(reinterpret_cast<const QChar *>(kTexts) + (int(vowel) * 3 + stress) * 3, 3);
+    return QStringView(kTexts + (int(vowel) * 3 + stress) * 3, 3);
+}
+
+QString vowelPhone(Vowel vowel, int stress)
+{
+    const QStringView text = vowelPhoneText(vowel, stress);
+    return QString::fromRawData(text.data(), text.size());
 }
 
 // Where the guessed phones go: into a list of phones, or straight into the shape of the word.
@@ -199,7 +205,7 @@ public:
     // there are and how the vowels sound change nothing, and the guess skips working them out.
     bool wantsEveryPhone() const { return !m_builder.shape().hasPhones(); }
     void consonant(QStringView symbol) { m_builder.add(symbol, -1); }
-    void vowel(Vowel vowel, int stress) { m_builder.add(QStringView(vowelPhone(vowel, stress)).chopped(1), stress); }
+    void vowel(Vowel vowel, int stress) { m_builder.add(vowelPhoneText(vowel, stress).chopped(1), stress); }
 
 private:
     SoundShapeBuilder &m_builder;
