@@ -83,7 +83,8 @@ void TestApplication::terminationSavesTheSettingsAndEndsNormally()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(),
         QByteArray("[Setup]\nsurname=\"Smith\"\nmiddlename=\"Rose\"\ngender=dword:00000001\n"
-                   "min=dword:00000001\nmax=dword:00000014\n"));
+                   "min=dword:00000001\nmax=dword:00000014\nexclude=\"\"\ninclude=\"\"\n"
+                   "balance=dword:00000000\nrhythm=dword:00000000\nalliteration=dword:00000000\n"));
 #endif
 }
 
