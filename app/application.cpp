@@ -6,6 +6,7 @@
 
 #include <QIcon>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -23,6 +24,10 @@ Application::Application(int &argc, char **argv)
     // Ties the windows to the launcher entry where the desktop asks (Wayland's app id).
     setDesktopFileName(QStringLiteral("namorel"));
     setStyle(new WindowStyle);
+}
+
+void Application::installProgramIcon()
+{
     QIcon icon;
     for (const int size : { 16, 24, 32, 48, 64, 128, 256 })
         icon.addFile(QStringLiteral(":/namorel-%1.png").arg(size), QSize(size, size));
@@ -37,6 +42,43 @@ bool Application::notify(QObject *receiver, QEvent *event)
         ShowErrorReport(ErrorMessage(error));
     }
     return false;
+}
+
+namespace {
+
+// Waits for the first paint of a window, then runs its work once the paint is done.
+class FirstPaintWatcher : public QObject
+{
+public:
+    FirstPaintWatcher(QWidget *window, std::function<void()> work)
+        : QObject(window)
+        , m_work(std::move(work))
+    {
+        window->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, [this] {
+                const std::function<void()> work = std::move(m_work);
+                deleteLater();
+                work();
+            });
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_work;
+};
+
+} // namespace
+
+void RunAfterFirstPaint(QWidget *window, std::function<void()> work)
+{
+    new FirstPaintWatcher(window, std::move(work));
 }
 
 #ifdef Q_OS_UNIX

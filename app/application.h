@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include <functional>
+
 namespace namorel {
 
 /// The application object. An error that escapes an event handler is shown in the error report, and the
@@ -14,7 +16,14 @@ public:
     Application(int &argc, char **argv);
 
     bool notify(QObject *receiver, QEvent *event) override;
+
+    /// Gives the program its icon, in the sizes the desktop asks for, for every window without one of its own.
+    void installProgramIcon();
 };
+
+/// Runs \a work once, as soon as \a window has painted itself for the first time: for what the first paint
+/// does not need.
+void RunAfterFirstPaint(QWidget *window, std::function<void()> work);
 
 /// Ends the program in an orderly way, with the settings saved, when the system asks it to terminate
 /// (SIGTERM, or SIGHUP when its terminal or session goes away). Unix only; elsewhere it does nothing.

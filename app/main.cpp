@@ -4,6 +4,8 @@
 #include "infounit.h"
 #include "mainunit.h"
 
+#include <memory>
+
 int main(int argc, char *argv[])
 {
     using namespace namorel;
@@ -17,19 +19,26 @@ int main(int argc, char *argv[])
 
     Application app(argc, argv);
 
-    // The main window first: it loads the user's settings as it is created. Then the About window, hidden
-    // until "About..." shows it.
+    // The main window first: it loads the user's settings as it is created.
     TMainForm mainForm;
     MainForm = &mainForm;
-    TInfoForm infoForm(&mainForm);
-    InfoForm = &infoForm;
     SaveSettingsOnTermination();
+
+    // What the first paint does not need waits until the window is on screen: the About window, hidden until
+    // "About..." shows it, and the program's icon in all its sizes.
+    std::unique_ptr<TInfoForm> infoForm;
+    RunAfterFirstPaint(&mainForm, [&] {
+        app.installProgramIcon();
+        infoForm = std::make_unique<TInfoForm>(&mainForm);
+        InfoForm = infoForm.get();
+    });
 
     CentreOnScreen(&mainForm);
     mainForm.show();
     const int exitCode = Application::exec();
 
     InfoForm = nullptr;
+    infoForm.reset();
     MainForm = nullptr;
     return exitCode;
 }

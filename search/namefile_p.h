@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -60,5 +61,10 @@ struct NameLine
 /// The lines of a decoded name file: CR LF, a lone CR and a lone LF each end a line, a line end at the
 /// very end starts no further line, and each line is cut to \a maxLength characters.
 std::vector<NameLine> SplitNameLines(const QString &text, qsizetype maxLength);
+
+/// The locale whose alphabetical order the result lists follow: the user's collation setting (on Unix the
+/// first of LC_ALL, LC_COLLATE and LANG that is set, elsewhere the system's regional settings), with English
+/// standing in for the C and POSIX locales.
+QLocale CollationLocale();
 
 } // namespace namorel

@@ -91,8 +91,8 @@ QString ComposeSignature(const QString &name, const QString &surname);
 /// followed by ".", in the order name, middle name, surname, with a-z upper-cased and nothing else changed.
 QString ComposeInitials(const QString &name, const QString &middleName, const QString &surname);
 
-/// Sorts names into the program's alphabetical order: the user's locale, letter case ignored,
-/// duplicates kept.
+/// Sorts names into the program's alphabetical order: the user's collation locale, letter case ignored,
+/// duplicates kept and equal names left in the order they had.
 void SortNames(QStringList &names);
 
 /// The length of a name as a reader counts it: its user-perceived characters (grapheme clusters).

@@ -247,6 +247,8 @@ void TestMainUnit::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    // The lists follow the collation setting.
+    qputenv("LC_ALL", "en_US.UTF-8");
     QVERIFY(m_dir.isValid());
     m_programFolder = m_dir.path() + QStringLiteral("/Namorel/");
     SetShellOpenFunction([this](const QUrl &url, ShellShowMode) { m_opened.append(url); });

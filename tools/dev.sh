@@ -6,6 +6,7 @@
 #   bash tools/dev.sh test     build (sanitizers, warnings as errors) and run every test
 #   bash tools/dev.sh package  build the Debian package, install it on this machine, run a search with
 #                              the installed program, and remove the package again
+#   bash tools/dev.sh bench    build (release) and compare Namorel with plain programs (bench/compare.sh)
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -14,13 +15,16 @@ cd "$root"
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite
-    libjpeg62-turbo-dev libbenchmark-dev
+    libjpeg62-turbo-dev libbenchmark-dev libicu-dev
     fonts-liberation
     python3
     xvfb twm x11-utils
     dbus at-spi2-core python3-pyatspi
     desktop-file-utils appstream
 )
+# What bench/compare.sh needs besides: the programs it compares with, a virtual display and the clock of
+# first paint.
+bench_packages=(gawk time locales xvfb xauth libxcb-damage0-dev)
 # What only the package check needs: dpkg-shlibdeps, and file, with which CPack finds the programs to ask it about.
 package_packages=(dpkg-dev file)
 
@@ -154,8 +158,13 @@ package)
     build release
     check_package
     ;;
+bench)
+    packages+=("${bench_packages[@]}")
+    install_missing_packages
+    exec bash "$root/bench/compare.sh" "${@:2}"
+    ;;
 *)
-    printf 'usage: bash tools/dev.sh run|test|package\n' >&2
+    printf 'usage: bash tools/dev.sh run|test|package|bench [rounds]\n' >&2
     exit 2
     ;;
 esac

@@ -24,6 +24,7 @@
 #include <QStyledItemDelegate>
 #include <QTextBlockFormat>
 #include <QTextCursor>
+#include <QThreadPool>
 
 namespace namorel {
 
@@ -37,6 +38,8 @@ namespace {
 constexpr int kRowHeight = 13;
 // A labelled edit's label ends this many pixels left of the edit.
 constexpr int kLabelSpacing = 3;
+// Lists of this many names or more are freed on a worker thread.
+constexpr qsizetype kNamesFreedInBackground = 10000;
 // Navy, the colour of the signature.
 constexpr QRgb kNavy = 0x000080;
 // The panel that fills each tab.
@@ -147,6 +150,7 @@ TMainForm::TMainForm(QWidget *parent)
     m_ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    // The window shows the program's icon, which the application sets once this window is first on screen.
     centralWidget()->setFixedSize(534, 383);
     setFixedSize(534, 383 + menuBar()->sizeHint().height());
 
@@ -366,8 +370,18 @@ void TMainForm::BitBtn2Click()
 
 void TMainForm::showResults(const SearchResult &result)
 {
+    QStringList previousRecommended = m_recommended->stringList();
+    QStringList previousNotRecommended = m_notRecommended->stringList();
     m_recommended->setStringList(result.Recommended);
     m_notRecommended->setStringList(result.NotRecommended);
+    // Freeing the names of a large search takes a noticeable while; a worker does it, off the user's way.
+    if (previousRecommended.size() + previousNotRecommended.size() >= kNamesFreedInBackground) {
+        QThreadPool::globalInstance()->start([recommended = std::move(previousRecommended),
+                                                 notRecommended = std::move(previousNotRecommended)]() mutable {
+            recommended = QStringList();
+            notRecommended = QStringList();
+        });
+    }
 }
 
 void TMainForm::lbRecommendClick()
