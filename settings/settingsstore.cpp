@@ -1,8 +1,11 @@
 #include "settingsstore.h"
 #include "typedconf_p.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -52,12 +55,14 @@ constexpr auto kRegistryPath = u"HKEY_CURRENT_USER\\Software\\Tessaly\\Nomigraph
 #endif
 constexpr auto kFileInConfigFolder = u"/Tessaly/Nomigraph.conf";
 
-// QSettings serialises writers of a file with a lock file beside it (seen in Qt 6.4: "<file>.lock"). A copy
-// killed between creating that lock and writing its process id into it leaves a lock that QSettings honours
-// for 30 seconds, which would freeze the next save. A save holds the lock for milliseconds, so one older than
-// this that nobody holds any more is taken over. QLockFile never removes a lock that a running owner holds.
-constexpr int kAbandonedLockAgeMs = 300;
-constexpr int kAbandonedLockWaitMs = 2000;
+// Saves of the typed file are serialised by a lock file beside it, "<file>.lock", the one QSettings uses too. A
+// lock whose owner has died is taken over at once; one that names no owner (its writer was killed before it wrote
+// its process id) once it is this old; a save holds the lock for milliseconds.
+constexpr int kAbandonedLockAgeMs = 1000;
+// How long a save waits for the lock. A lock that can never be taken (an abandoned one in a folder where it cannot
+// be removed) must not freeze the window's close, nor the end of the session: the save gives up instead, well
+// within three seconds.
+constexpr int kLockWaitMs = 2000;
 
 QString keyOf(const Field &field)
 {
@@ -149,16 +154,6 @@ bool isRegularFileOrAbsent(const QString &path)
     return !info.exists() || info.isFile();
 }
 
-void takeOverAbandonedLock(const QString &lockPath)
-{
-    if (!QFileInfo::exists(lockPath))
-        return;
-    QLockFile lock(lockPath);
-    lock.setStaleLockTime(kAbandonedLockAgeMs);
-    if (lock.tryLock(kAbandonedLockWaitMs))
-        lock.unlock();
-}
-
 // The store opened for one load or one save, or nothing when it cannot be opened. A path that is not a
 // regular file counts as a store that cannot be opened: reading a pipe there would block for ever.
 std::unique_ptr<QSettings> openStore(bool typedFile, const QString &location)
@@ -179,6 +174,57 @@ std::unique_ptr<QSettings> openStore(bool typedFile, const QString &location)
     if (settings->status() != QSettings::NoError)
         return nullptr;
     return settings;
+}
+
+QVariant valueOf(const Field &field, const UserEntries &entries)
+{
+    return field.text ? QVariant(entries.*field.text) : QVariant(entries.*field.number);
+}
+
+// The values of the typed file at \a path, or nothing when it exists but cannot be read: a save must not drop
+// what it could not see.
+std::optional<QSettings::SettingsMap> readTypedFile(const QString &path)
+{
+    QSettings::SettingsMap values;
+    if (!QFileInfo::exists(path))
+        return values;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || !ReadTypedConf(file, values))
+        return std::nullopt;
+    return values;
+}
+
+// Writes the five values into the typed file at \a path, keeping every other value it holds. The file is replaced
+// whole, and only once the new text is known to be on the disk in full: a full disk or a refused write leaves the
+// old file as it was. Never waits longer than kLockWaitMs for another save.
+bool saveTypedFile(const QString &path, const UserEntries &entries)
+{
+    const QString lockPath = path + QStringLiteral(".lock");
+    // A path that is not a regular file can never be replaced, and a lock path that is not one can never be taken.
+    if (path.isEmpty() || !isRegularFileOrAbsent(path) || !isRegularFileOrAbsent(lockPath))
+        return false;
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return false;
+
+    QLockFile lock(lockPath);
+    lock.setStaleLockTime(kAbandonedLockAgeMs);
+    if (!lock.tryLock(kLockWaitMs))
+        return false;
+
+    std::optional<QSettings::SettingsMap> values = readTypedFile(path);
+    if (!values)
+        return false;
+    for (const Field &field : kFields)
+        values->insert(keyOf(field), valueOf(field, entries));
+    QByteArray text;
+    if (!FormatTypedConf(*values, keyOrder(), text))
+        return false;
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !WriteWholly(file, text) || !file.commit())
+        return false;
+    // The rename is the last step; check that it put the whole text in place rather than trust it did.
+    return QFileInfo(path).size() == text.size();
 }
 
 } // namespace
@@ -256,26 +302,22 @@ void SettingsStore::save(const UserEntries &entries) const
 {
     // When the store cannot be opened or created, the first write is the one that fails.
     const SettingsError cannotOpen(QLatin1StringView(kFields.front().name));
-    const bool typedFile = m_kind == Kind::TypedFile;
-    if (typedFile) {
-        const QString lockPath = m_location + QStringLiteral(".lock");
-        // A lock path that is not a regular file can never be taken nor cleared; QSettings would wait for ever.
-        if (m_location.isEmpty() || !isRegularFileOrAbsent(lockPath))
+    if (m_kind == Kind::TypedFile) {
+        if (!saveTypedFile(m_location, entries))
             throw cannotOpen;
-        takeOverAbandonedLock(lockPath);
+        return;
     }
-    const std::unique_ptr<QSettings> settings = openStore(typedFile, m_location);
+
+    const std::unique_ptr<QSettings> settings = openStore(false, m_location);
     if (!settings || !settings->isWritable())
         throw cannotOpen;
-
     for (const Field &field : kFields) {
-        settings->setValue(keyOf(field), field.text ? QVariant(entries.*field.text) : QVariant(entries.*field.number));
-        // The registry writes each value at once; the file is written whole by sync() below.
+        settings->setValue(keyOf(field), valueOf(field, entries));
+        // The registry writes each value at once.
         if (settings->status() != QSettings::NoError)
             throw SettingsError(QLatin1StringView(field.name));
     }
     settings->sync();
-    // The file is replaced as a whole, so a failed sync has written none of the values.
     if (settings->status() != QSettings::NoError)
         throw cannotOpen;
 }

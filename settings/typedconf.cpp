@@ -1,5 +1,6 @@
 #include "typedconf_p.h"
 
+#include <QFileDevice>
 #include <QIODevice>
 #include <QStringDecoder>
 
@@ -7,6 +8,12 @@
 #include <map>
 #include <optional>
 #include <vector>
+
+#if defined(Q_OS_UNIX)
+#include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <io.h>
+#endif
 
 namespace namorel {
 
@@ -273,10 +280,31 @@ bool ReadTypedConf(QIODevice &device, QSettings::SettingsMap &values)
     return true;
 }
 
+bool WriteWholly(QIODevice &device, QByteArrayView text)
+{
+    if (device.write(text.data(), text.size()) != text.size())
+        return false;
+    auto *file = qobject_cast<QFileDevice *>(&device);
+    if (!file)
+        return true;
+    // A file keeps what it is given in a buffer, and the disk may still refuse it when the buffer is written out
+    // (a full disk, a file size limit) or when the system writes its own cache out. Both are forced here, where a
+    // failure can still keep the old file.
+    if (!file->flush() || file->error() != QFileDevice::NoError)
+        return false;
+#if defined(Q_OS_UNIX)
+    return ::fsync(file->handle()) == 0;
+#elif defined(Q_OS_WIN)
+    return ::_commit(file->handle()) == 0;
+#else
+    return true;
+#endif
+}
+
 bool WriteTypedConf(QIODevice &device, const QSettings::SettingsMap &values, const QStringList &keyOrder)
 {
     QByteArray text;
-    return FormatTypedConf(values, keyOrder, text) && device.write(text) == text.size();
+    return FormatTypedConf(values, keyOrder, text) && WriteWholly(device, text);
 }
 
 } // namespace namorel

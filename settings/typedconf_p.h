@@ -47,7 +47,11 @@ bool FormatTypedConf(const QSettings::SettingsMap &values, const QStringList &ke
 /// Always succeeds: a damaged file loads as far as it goes.
 bool ReadTypedConf(QIODevice &device, QSettings::SettingsMap &values);
 
-/// Writes a typed configuration file to \a device for QSettings, as FormatTypedConf does.
+/// Writes \a text to \a device and, when it is a file, makes sure that the disk holds all of it: the device's
+/// buffer flushed and the file synchronised. Returns false when any of it failed.
+bool WriteWholly(QIODevice &device, QByteArrayView text);
+
+/// Writes a typed configuration file to \a device for QSettings, as FormatTypedConf does, and as WriteWholly does.
 bool WriteTypedConf(QIODevice &device, const QSettings::SettingsMap &values, const QStringList &keyOrder);
 
 } // namespace namorel
