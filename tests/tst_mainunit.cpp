@@ -91,6 +91,7 @@ private slots:
     void spinBoxes_data();
     void spinBoxes();
     void settingsLoadedAtCreationAndSavedAtClose();
+    void longStoredTextsStayWhole();
     void unknownStoredGenderReadsTheMaleFiles();
     void failedSaveKeepsTheWindowOpen();
     void exitClosesAndSaves();
@@ -484,6 +485,32 @@ void TestMainUnit::settingsLoadedAtCreationAndSavedAtClose()
     QCOMPARE(loaded.GenderIndex, 0);
     QCOMPARE(loaded.MinLength, 2);
     QCOMPARE(loaded.MaxLength, 9);
+}
+
+void TestMainUnit::longStoredTextsStayWhole()
+{
+    // The edits take 100 characters of typing; longer stored texts are shown and saved back whole.
+    const QString surname = QString(150, u'S') + u'z';
+    const QString middle = QString(120, u'M');
+    SaveSettings({ surname, middle, 0, 1, 20 });
+    openWindow();
+    QCOMPARE(ui().leSurname->text(), surname);
+    QCOMPARE(ui().leMiddlename->text(), middle);
+
+    // Typing does not make a long text longer, and once a text is within the limit, the limit holds again.
+    ui().leSurname->setFocus();
+    ui().leSurname->end(false);
+    QTest::keyClicks(ui().leSurname, QStringLiteral("xyz"));
+    QCOMPARE(ui().leSurname->text(), surname);
+    ui().leMiddlename->clear();
+    QTest::keyClicks(ui().leMiddlename, QString(120, u'x'));
+    QCOMPARE(ui().leMiddlename->text(), QString(100, u'x'));
+
+    QVERIFY(m_form->close());
+    UserEntries loaded {};
+    LoadSettings(loaded);
+    QCOMPARE(loaded.Surname, surname);
+    QCOMPARE(loaded.MiddleName, QString(100, u'x'));
 }
 
 void TestMainUnit::unknownStoredGenderReadsTheMaleFiles()
