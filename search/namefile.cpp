@@ -128,15 +128,8 @@ Measure measure(QStringView line, bool simple, qsizetype maxLength)
         const qsizetype kept = qMin(line.size(), maxLength);
         return { kept, kept };
     }
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, line.data(), line.size());
-    Measure result { 0, line.size() };
-    while (finder.toNextBoundary() > 0) {
-        if (++result.Length == maxLength) {
-            result.CutAt = finder.position();
-            break;
-        }
-    }
-    return result;
+    const Graphemes kept = LeadingGraphemes(line, maxLength);
+    return { kept.Count, kept.End };
 }
 
 NameLine makeLine(QStringView line, bool simple, qsizetype maxLength)
@@ -146,6 +139,21 @@ NameLine makeLine(QStringView line, bool simple, qsizetype maxLength)
 }
 
 } // namespace
+
+Graphemes LeadingGraphemes(QStringView text, qsizetype maxCount)
+{
+    Graphemes result;
+    if (maxCount <= 0)
+        return result;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text.data(), text.size());
+    qsizetype end = 0;
+    while ((end = finder.toNextBoundary()) > 0) {
+        result.End = end;
+        if (++result.Count == maxCount)
+            break;
+    }
+    return result;
+}
 
 ScanLimits CurrentScanLimits()
 {
@@ -209,7 +217,9 @@ QString DecodeNameText(QByteArrayView bytes)
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes = bytes.sliced(3);
 
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // Only the first byte-order mark marks the encoding; another one right after it is text.
+    QStringDecoder utf8(
+        QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;

@@ -50,6 +50,17 @@ QByteArray ReadNameFile(const QString &path, qint64 maxBytes);
 /// decoded as UTF-8, or as Windows-1252 when it is not valid UTF-8.
 QString DecodeNameText(QByteArrayView bytes);
 
+/// The first user-perceived characters (grapheme clusters) of a text.
+struct Graphemes
+{
+    qsizetype Count = 0; ///< how many, at most the number asked for
+    qsizetype End = 0; ///< where the last of them ends, in UTF-16 code units
+};
+
+/// The first \a maxCount grapheme clusters of \a text. A cluster is never split, so End never falls inside a
+/// surrogate pair.
+Graphemes LeadingGraphemes(QStringView text, qsizetype maxCount);
+
 /// One line of a name file with its length in user-perceived characters.
 struct NameLine
 {

@@ -1,8 +1,6 @@
 #include "namesearch.h"
 #include "namefile_p.h"
 
-#include <QTextBoundaryFinder>
-
 #include <algorithm>
 #include <new>
 #include <vector>
@@ -11,7 +9,7 @@ namespace namorel {
 
 namespace {
 
-// The origin code is the first five characters of the display name.
+// The origin code is the first five characters of the display name, as a reader counts them.
 constexpr qsizetype kOriginCodeLength = 5;
 
 void appendAsciiLowerCase(QString &target, QStringView text)
@@ -25,24 +23,26 @@ QChar asciiUpperCase(QChar c)
     return c >= u'a' && c <= u'z' ? QChar(c.unicode() - (u'a' - u'A')) : c;
 }
 
-// The first user-perceived character of a text, never half of one.
-QStringView firstCharacter(QStringView text)
+// Characters that choose how the character before them is drawn, or how it joins the next, without making it
+// another letter: variation selectors and the zero-width joiner and non-joiner.
+bool isPresentationSelector(char32_t c)
 {
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text.data(), text.size());
-    const qsizetype end = finder.toNextBoundary();
-    return text.first(end > 0 ? end : text.size());
+    return (c >= 0xFE00 && c <= 0xFE0F) || (c >= 0xE0100 && c <= 0xE01EF) || (c >= 0x180B && c <= 0x180D) || c == 0x180F
+        || c == 0x200C || c == 0x200D;
 }
 
 void appendInitial(QString &initials, QStringView part)
 {
     if (part.isEmpty())
         return;
-    const QStringView first = firstCharacter(part);
-    // Only a lone a-z is raised; an accented letter, also one written with a combining mark, stays as it is.
-    if (first.size() == 1)
-        initials.append(asciiUpperCase(first.front()));
-    else
-        initials.append(first);
+    // The first user-perceived character, never half of one.
+    const QStringView first = part.first(LeadingGraphemes(part, 1).End);
+    // Its a-z is raised, also when selectors follow it; an accented letter, also one written with a combining
+    // mark, stays as it is.
+    const QList<uint> rest = first.sliced(1).toUcs4();
+    const bool plainLetter = std::all_of(rest.begin(), rest.end(), [](uint c) { return isPresentationSelector(c); });
+    initials.append(plainLetter ? asciiUpperCase(first.front()) : first.front());
+    initials.append(first.sliced(1));
     initials.append(u'.');
 }
 
@@ -114,7 +114,7 @@ QString NameFilePath(const QString &programFolder, const QString &origin, qint32
     // The program folder keeps its letter case: on a file system that tells case apart, lowering it could
     // name a folder that does not exist. The database folder and the file names are lower case.
     path.append(QStringLiteral("database/"));
-    appendAsciiLowerCase(path, QStringView(origin).left(kOriginCodeLength));
+    appendAsciiLowerCase(path, QStringView(origin).first(LeadingGraphemes(origin, kOriginCodeLength).End));
     path.append(genderLetter);
     path.append(QStringLiteral(".nam"));
     return path;

@@ -192,6 +192,8 @@ void TestNameSearch::nameFilePath_data()
         << S(u"/p/") << S(u"ÉGYPTian") << 0 << S(u"/p/database/Égyptg.nam");
     QTest::newRow("short display name is its own code") << S(u"/p/") << S(u"Abc") << 0 << S(u"/p/database/abcg.nam");
     QTest::newRow("empty program folder") << QString() << S(u"Dutch") << 0 << S(u"database/dutchg.nam");
+    QTest::newRow("a character beyond the basic plane is not cut in half")
+        << S(u"/p/") << S(u"Abcd\U0001D49Cef") << 0 << S(u"/p/database/abcd\U0001D49Cg.nam");
 }
 
 void TestNameSearch::nameFilePath()
@@ -261,6 +263,9 @@ void TestNameSearch::lines_data()
     QTest::newRow("a UTF-8 byte-order mark is not text") << QByteArray("\xEF\xBB\xBFZo\xC3\xAB\n") << L({ u"Zoë" });
     QTest::newRow("a byte-order mark alone is an empty file") << QByteArray("\xEF\xBB\xBF") << QStringList();
     QTest::newRow("a byte-order mark inside is text") << QByteArray("Ann\n\xEF\xBB\xBF") << L({ u"Ann", u"\uFEFF" });
+    QTest::newRow("only the first of two byte-order marks is not text") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF"
+                                                                                      "Ann")
+                                                                        << L({ u"\uFEFFAnn" });
     QTest::newRow("not UTF-8 is Windows-1252") << QByteArray("Zo\xEB\nH\xE9l\xE8ne\n") << L({ u"Zoë", u"Hélène" });
     QTest::newRow("Windows-1252 punctuation") << QByteArray("\x80\x8A\x8C\x92\x9F\n") << L({ u"€ŠŒ’Ÿ" });
     QTest::newRow("undefined Windows-1252 bytes keep their number")
@@ -755,6 +760,10 @@ void TestNameSearch::initials_data()
     QTest::newRow("an accented letter stays as it is") << S(u"élodie") << S(u"ève") << S(u"Ørsted") << S(u"\r\né.è.Ø.");
     QTest::newRow("a combining accent stays with its letter")
         << S(u"e\u0301lodie") << QString() << S(u"smith") << S(u"\r\ne\u0301.S.");
+    QTest::newRow("a letter is raised also when a variation selector follows it")
+        << S(u"a\uFE0Fnna") << S(u"m\U000E0100") << QString() << S(u"\r\nA\uFE0F.M\U000E0100.");
+    QTest::newRow("a letter is raised also when a joiner follows it")
+        << S(u"a\u200Dnna") << S(u"m\u200Cx") << QString() << S(u"\r\nA\u200D.M\u200C.");
     QTest::newRow("a character beyond the basic plane is whole")
         << S(u"\U0001D49Cnn") << QString() << QString() << S(u"\r\n\U0001D49C.");
     QTest::newRow("a leading space gives a space") << S(u"Anna") << S(u" Marie") << S(u"Smith") << S(u"\r\nA. .S.");
