@@ -8,10 +8,16 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cstring>
 #include <new>
 
-#ifdef Q_OS_UNIX
+#if defined(Q_OS_WIN)
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#elif defined(Q_OS_UNIX)
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,7 +27,37 @@ namespace namorel {
 
 namespace {
 
-ScanLimits g_limits;
+// What one line costs at least once it is listed and sorted (the text's block, its place in a list, its sort key
+// and the sort's bookkeeping; about 210 bytes measured for a one-letter line), and what each of its characters
+// adds (two bytes of text and a few of sort key; about 5 measured). Rounded up.
+constexpr qint64 kBytesPerLine = 256;
+constexpr qint64 kBytesPerChar = 8;
+// While a file is read, its bytes and its decoded text are held together with the lines made of it.
+constexpr qint64 kFileCopiesHeld = 4;
+constexpr qint64 kMaxMemoryBudget = qint64(4) * 1024 * 1024 * 1024;
+// When the machine does not say how much memory it has.
+constexpr qint64 kUnknownMemoryBudget = qint64(1) * 1024 * 1024 * 1024;
+
+qint64 physicalMemory()
+{
+#if defined(Q_OS_WIN)
+    MEMORYSTATUSEX status = {};
+    status.dwLength = sizeof status;
+    return GlobalMemoryStatusEx(&status) ? qint64(qMin<quint64>(status.ullTotalPhys, quint64(LLONG_MAX))) : 0;
+#elif defined(Q_OS_UNIX)
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    return pages > 0 && pageSize > 0 && pages <= LLONG_MAX / pageSize ? qint64(pages) * pageSize : 0;
+#else
+    return 0;
+#endif
+}
+
+ScanLimits &limitsInForce()
+{
+    static ScanLimits limits = ScanLimits::ForMemoryBudget(SearchMemoryBudget());
+    return limits;
+}
 
 SearchError cannotOpen(const QString &path)
 {
@@ -155,25 +191,41 @@ Graphemes LeadingGraphemes(QStringView text, qsizetype maxCount)
     return result;
 }
 
+ScanLimits ScanLimits::ForMemoryBudget(qint64 memoryBudget)
+{
+    ScanLimits limits;
+    const qint64 budget = qMax<qint64>(memoryBudget, 0);
+    limits.MaxFileBytes = qMin(limits.MaxFileBytes, budget / kFileCopiesHeld);
+    limits.MaxLines = qMin(limits.MaxLines, budget / kBytesPerLine);
+    limits.MaxChars = budget / kBytesPerChar;
+    return limits;
+}
+
+qint64 SearchMemoryBudget()
+{
+    const qint64 memory = physicalMemory();
+    return memory > 0 ? qMin(memory / 4, kMaxMemoryBudget) : kUnknownMemoryBudget;
+}
+
 ScanLimits CurrentScanLimits()
 {
-    return g_limits;
+    return limitsInForce();
 }
 
 void SetScanLimits(const ScanLimits &limits)
 {
-    g_limits = limits;
+    limitsInForce() = limits;
 }
 
 ScopedScanLimits::ScopedScanLimits(const ScanLimits &limits)
-    : m_previous(g_limits)
+    : m_previous(limitsInForce())
 {
-    g_limits = limits;
+    limitsInForce() = limits;
 }
 
 ScopedScanLimits::~ScopedScanLimits()
 {
-    g_limits = m_previous;
+    limitsInForce() = m_previous;
 }
 
 QByteArray ReadNameFile(const QString &path, qint64 maxBytes)
@@ -224,6 +276,25 @@ QString DecodeNameText(QByteArrayView bytes)
     if (!utf8.hasError())
         return text;
     return decodeWindows1252(bytes);
+}
+
+qsizetype CountNameLines(QStringView text)
+{
+    qsizetype lines = 0;
+    bool open = false; // characters since the last line end
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = text[i];
+        if (c == u'\r' || c == u'\n') {
+            ++lines;
+            open = false;
+            if (c == u'\r' && i + 1 < size && text[i + 1] == u'\n')
+                ++i;
+        } else {
+            open = true;
+        }
+    }
+    return lines + (open ? 1 : 0);
 }
 
 std::vector<NameLine> SplitNameLines(const QString &text, qsizetype maxLength)

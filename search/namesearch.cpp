@@ -51,6 +51,20 @@ SearchError unableToInsert()
     return SearchError(QStringLiteral("Unable to insert a line"));
 }
 
+// The lines of one name file, unless they would take the search past \a roomForLines lines.
+std::vector<NameLine> readLines(const QString &path, const ScanLimits &limits, qint64 roomForLines)
+{
+    try {
+        const QString text = DecodeNameText(ReadNameFile(path, limits.MaxFileBytes));
+        // A text has no more lines than characters, so only a text that might have too many is counted.
+        if (text.size() > roomForLines && CountNameLines(text) > roomForLines)
+            throw unableToInsert();
+        return SplitNameLines(text, limits.MaxLineLength);
+    } catch (const std::bad_alloc &) {
+        throw SearchError(QStringLiteral("Text exceeds memo capacity"));
+    }
+}
+
 } // namespace
 
 SearchError::SearchError(const QString &message)
@@ -137,18 +151,17 @@ void ScanFiles(const QStringList &paths, qint32 minLength, qint32 maxLength, Sea
     result.NotRecommended.clear();
 
     const ScanLimits limits = CurrentScanLimits();
+    qint64 chars = 0;
     for (const QString &path : paths) {
-        const QByteArray bytes = ReadNameFile(path, limits.MaxFileBytes);
-        std::vector<NameLine> lines;
-        try {
-            lines = SplitNameLines(DecodeNameText(bytes), limits.MaxLineLength);
-        } catch (const std::bad_alloc &) {
-            throw SearchError(QStringLiteral("Text exceeds memo capacity"));
-        }
-
-        // A file is taken whole or not at all, so a failure leaves exactly the files before it.
-        if (qint64(result.ScannedCount) + qint64(lines.size()) > limits.MaxLines)
+        // A file is taken whole or not at all, so a failure leaves exactly the files before it. The limits are
+        // checked before the file's lines are made, and before they are added.
+        std::vector<NameLine> lines = readLines(path, limits, limits.MaxLines - result.ScannedCount);
+        qint64 fileChars = 0;
+        for (const NameLine &line : lines)
+            fileChars += line.Text.size();
+        if (fileChars > limits.MaxChars - chars)
             throw unableToInsert();
+
         const qsizetype recommendedBefore = result.Recommended.size();
         const qsizetype notRecommendedBefore = result.NotRecommended.size();
         try {
@@ -163,10 +176,16 @@ void ScanFiles(const QStringList &paths, qint32 minLength, qint32 maxLength, Sea
             throw unableToInsert();
         }
         result.ScannedCount += qint32(lines.size());
+        chars += fileChars;
     }
 
-    SortNames(result.Recommended);
-    SortNames(result.NotRecommended);
+    try {
+        SortNames(result.Recommended);
+        SortNames(result.NotRecommended);
+    } catch (const std::bad_alloc &) {
+        // The lists keep every line read, in reading order.
+        throw unableToInsert();
+    }
 }
 
 SearchResult RunSearch(const NameQuery &query)

@@ -17,6 +17,7 @@
 #include <QTextCursor>
 
 #include <limits>
+#include <new>
 
 namespace namorel {
 
@@ -257,8 +258,12 @@ void TMainForm::BitBtn2Click()
         // The names of the files read before the failing one stay listed.
         ScannedCount = result.ScannedCount;
         if (m_listsSorted) {
-            SortNames(result.Recommended);
-            SortNames(result.NotRecommended);
+            try {
+                SortNames(result.Recommended);
+                SortNames(result.NotRecommended);
+            } catch (const std::bad_alloc &) {
+                // No memory left to sort them: they are shown as read, and the search's own error is reported.
+            }
         }
         showResults(result);
         throw;
