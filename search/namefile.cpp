@@ -4,13 +4,16 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
-#include <QTextBoundaryFinder>
 
 #include <algorithm>
 #include <array>
 #include <climits>
 #include <cstring>
+#include <limits>
+#include <memory>
 #include <new>
+
+#include <unicode/ubrk.h>
 
 #if defined(Q_OS_WIN)
 #ifndef NOMINMAX
@@ -51,6 +54,24 @@ qint64 physicalMemory()
 #else
     return 0;
 #endif
+}
+
+struct BreakIteratorCloser
+{
+    void operator()(UBreakIterator *iterator) const { ubrk_close(iterator); }
+};
+
+// ICU's rules for user-perceived characters (extended grapheme clusters). Qt's own finder splits some of them,
+// such as an emoji followed by a Devanagari, Thai or Bengali letter, into UTF-16 code units. One iterator per
+// thread, made once: making one costs far more than measuring a name.
+UBreakIterator *characterBreaks()
+{
+    thread_local const std::unique_ptr<UBreakIterator, BreakIteratorCloser> iterator = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<UBreakIterator, BreakIteratorCloser> made(ubrk_open(UBRK_CHARACTER, "", nullptr, 0, &status));
+        return U_SUCCESS(status) ? std::move(made) : nullptr;
+    }();
+    return iterator.get();
 }
 
 ScanLimits &limitsInForce()
@@ -179,11 +200,21 @@ NameLine makeLine(QStringView line, bool simple, qsizetype maxLength)
 Graphemes LeadingGraphemes(QStringView text, qsizetype maxCount)
 {
     Graphemes result;
-    if (maxCount <= 0)
+    if (maxCount <= 0 || text.isEmpty())
         return result;
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text.data(), text.size());
-    qsizetype end = 0;
-    while ((end = finder.toNextBoundary()) > 0) {
+    UBreakIterator *breaks = characterBreaks();
+    UErrorCode status = U_ZERO_ERROR;
+    if (breaks && text.size() <= std::numeric_limits<int32_t>::max())
+        ubrk_setText(breaks, text.utf16(), int32_t(text.size()), &status);
+    if (!breaks || text.size() > std::numeric_limits<int32_t>::max() || U_FAILURE(status)) {
+        // Without ICU's rules, each character is one, a surrogate pair included.
+        qsizetype i = 0;
+        for (; i < text.size() && result.Count < maxCount; ++result.Count)
+            i += text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+        result.End = i;
+        return result;
+    }
+    for (int32_t end = ubrk_next(breaks); end != UBRK_DONE; end = ubrk_next(breaks)) {
         result.End = end;
         if (++result.Count == maxCount)
             break;

@@ -414,6 +414,8 @@ void TestNameSearch::longLinesAreCut_data()
         << a4095 + S(u"e\u0301xyz") << a4095 + S(u"e\u0301") << qsizetype(4096);
     QTest::newRow("a pair of surrogates is one character")
         << a4095 + S(u"\U0001F600\U0001F600") << a4095 + S(u"\U0001F600") << qsizetype(4096);
+    QTest::newRow("emoji between Indic letters are not cut in half")
+        << S(u"\U0001F600\u0915").repeated(2049) << S(u"\U0001F600\u0915").repeated(2048) << qsizetype(4096);
     QTest::newRow("short accented lines are not touched") << S(u"Zoe\u0301") << S(u"Zoe\u0301") << qsizetype(3);
 }
 
@@ -445,6 +447,8 @@ void TestNameSearch::nameLength_data()
     QTest::newRow("a joined emoji sequence") << S(u"\U0001F469\u200D\U0001F467") << qsizetype(1);
     QTest::newRow("a flag") << S(u"\U0001F1EE\U0001F1EA") << qsizetype(1);
     QTest::newRow("Devanagari syllables") << S(u"\u0905\u0928\u093F\u0932") << qsizetype(3);
+    QTest::newRow("an emoji, then Devanagari, Thai, Khmer and Bengali letters")
+        << S(u"\U0001F600\u0915\U0001F600\u0E01\U0001F600\u1780\U0001F600\u0995") << qsizetype(8);
     QTest::newRow("Hangul jamo make one syllable") << S(u"\u1100\u1161") << qsizetype(1);
     QTest::newRow("Windows-1252 letters") << S(u"Œ€’") << qsizetype(3);
 }
