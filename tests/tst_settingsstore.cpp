@@ -60,14 +60,15 @@ char *toString(const UserEntries &entries)
 
 namespace {
 
+// (QString::fromUtf16() would take a leading U+FEFF for a byte-order mark and drop it.)
 QString S(const char16_t *text)
 {
-    return QString::fromUtf16(text);
+    return QStringView(text).toString();
 }
 
 QString S(const char16_t *text, qsizetype size)
 {
-    return QString::fromUtf16(text, size);
+    return QStringView(text, size).toString();
 }
 
 // What the window shows before loading: other than the defaults, so that a value the load must leave alone
@@ -488,6 +489,17 @@ void TestSettingsStore::fileLayout_data()
     QTest::newRow("lines that hold no value are skipped")
         << QByteArray("[Setup]\nsurname\n=\"x\"\n[Setup\n[x]y=\"z\"\nsurname=\"Smith\"\n") << smith;
     QTest::newRow("an empty file") << QByteArray() << QVariantMap();
+    QTest::newRow("a leading slash is part of a key outside any section")
+        << QByteArray("/k=\"a\"\nk=\"b\"\n") << QVariantMap { { S(u"/k"), S(u"a") }, { S(u"k"), S(u"b") } };
+    QTest::newRow("a byte-order mark starting a name is text, after the file's own")
+        << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFk=\"a\"\n[\xEF\xBB\xBFS]\n\xEF\xBB\xBFn=\"b\"\n")
+        << QVariantMap { { S(u"\uFEFFk"), S(u"a") }, { S(u"\uFEFFS/\uFEFFn"), S(u"b") } };
+    QTest::newRow("a section with a slash and blanks in it")
+        << QByteArray("[ Other /x ]\n y/z =\"v\"\n") << QVariantMap { { S(u"Other /x/y/z"), S(u"v") } };
+    QTest::newRow("values of neither type are kept as found")
+        << QByteArray("[O]\nk=hex:ff\nm= \"a\n")
+        << QVariantMap { { S(u"O/k"), QVariant::fromValue(MalformedValue { "hex:ff" }) },
+               { S(u"O/m"), QVariant::fromValue(MalformedValue { "\"a" }) } };
 }
 
 void TestSettingsStore::fileLayout()
@@ -496,6 +508,10 @@ void TestSettingsStore::fileLayout()
     QFETCH(QVariantMap, expected);
 
     QCOMPARE(ParseTypedConf(text), expected);
+    // Written back, it reads the same.
+    QByteArray written;
+    QVERIFY(FormatTypedConf(expected, {}, written));
+    QCOMPARE(ParseTypedConf(written), expected);
 }
 
 // ---- Loading ----
@@ -694,15 +710,13 @@ void TestSettingsStore::damagedFile()
     scratch.write(file);
     QCOMPARE(scratch.loaded(), expected);
 
-    // The next save writes a clean file.
+    // The next save writes the five values and keeps everything else that was read (the first MiB), also what is
+    // of neither type.
     QCOMPARE(saveError(scratch.store(), SettingsStore::defaults()), QString());
-    QCOMPARE(scratch.read(),
-        QByteArray("[Setup]\n"
-                   "surname=\"Smith\"\n"
-                   "middlename=\"\"\n"
-                   "gender=dword:00000000\n"
-                   "min=dword:00000001\n"
-                   "max=dword:00000014\n"));
+    QSettings::SettingsMap expectedFile = ParseTypedConf(file.first(qMin(file.size(), 1024 * 1024)));
+    expectedFile.insert({ { S(u"Setup/surname"), S(u"Smith") }, { S(u"Setup/middlename"), QString() },
+        { S(u"Setup/gender"), 0 }, { S(u"Setup/min"), 1 }, { S(u"Setup/max"), 20 } });
+    QCOMPARE(ParseTypedConf(scratch.read()), expectedFile);
 }
 
 // ---- Saving where it cannot be done ----
