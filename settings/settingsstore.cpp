@@ -1,10 +1,12 @@
 #include "settingsstore.h"
 #include "typedconf_p.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
@@ -13,6 +15,10 @@
 #include <array>
 #include <memory>
 #include <optional>
+
+#ifdef Q_OS_LINUX
+#include <sys/stat.h>
+#endif
 
 namespace namorel {
 
@@ -63,6 +69,8 @@ constexpr int kAbandonedLockAgeMs = 1000;
 // be removed) must not freeze the window's close, nor the end of the session: the save gives up instead, well
 // within three seconds.
 constexpr int kLockWaitMs = 2000;
+// A save's temporary file lives for milliseconds; one that has stayed this long was left by a copy that died.
+constexpr int kStrayTemporaryAgeSecs = 60;
 
 QString keyOf(const Field &field)
 {
@@ -176,6 +184,49 @@ std::unique_ptr<QSettings> openStore(bool typedFile, const QString &location)
     return settings;
 }
 
+// Whether a running process has the file open. Only Linux tells, through /proc; elsewhere the age of a file must do.
+bool isOpenInSomeProcess(const QString &path)
+{
+#ifdef Q_OS_LINUX
+    struct stat file = {};
+    if (::stat(QFile::encodeName(path).constData(), &file) != 0)
+        return false;
+    const QDir processes(QStringLiteral("/proc"));
+    for (const QString &pid : processes.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (!pid.front().isDigit())
+            continue;
+        const QString fds = QStringLiteral("/proc/%1/fd").arg(pid);
+        for (const QString &fd : QDir(fds).entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot)) {
+            struct stat open = {};
+            if (::stat(QFile::encodeName(fds + u'/' + fd).constData(), &open) == 0 && open.st_dev == file.st_dev
+                && open.st_ino == file.st_ino)
+                return true;
+        }
+    }
+#else
+    Q_UNUSED(path);
+#endif
+    return false;
+}
+
+// A save writes the new text into a temporary file beside the settings, "Nomigraph.conf.XXXXXX", and renames it
+// over them. A copy killed between the two leaves the temporary behind. Called with the lock held: what is older
+// than kStrayTemporaryAgeSecs and open in no process is such a leftover, and is removed.
+void removeStrayTemporaries(const QString &path)
+{
+    const QFileInfo settings(path);
+    const QRegularExpression temporaryName(
+        QStringLiteral("^%1\\.[A-Za-z0-9]{6}$").arg(QRegularExpression::escape(settings.fileName())));
+    const QDateTime cutOff = QDateTime::currentDateTimeUtc().addSecs(-kStrayTemporaryAgeSecs);
+    const QFileInfoList candidates = settings.dir().entryInfoList(
+        { settings.fileName() + QStringLiteral(".*") }, QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    for (const QFileInfo &candidate : candidates) {
+        if (temporaryName.match(candidate.fileName()).hasMatch() && candidate.lastModified() < cutOff
+            && !isOpenInSomeProcess(candidate.filePath()))
+            QFile::remove(candidate.filePath());
+    }
+}
+
 QVariant valueOf(const Field &field, const UserEntries &entries)
 {
     return field.text ? QVariant(entries.*field.text) : QVariant(entries.*field.number);
@@ -211,6 +262,7 @@ bool saveTypedFile(const QString &path, const UserEntries &entries)
     if (!lock.tryLock(kLockWaitMs))
         return false;
 
+    removeStrayTemporaries(path);
     std::optional<QSettings::SettingsMap> values = readTypedFile(path);
     if (!values)
         return false;

@@ -1,6 +1,7 @@
 #include "settingsstore.h"
 #include "typedconf_p.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -346,6 +347,7 @@ private slots:
     void fullDisk_data();
     void fullDisk();
     void killedWhileSaving();
+    void strayTemporaries();
     void concurrentSaves();
 
 private:
@@ -990,6 +992,34 @@ void TestSettingsStore::killedWhileSaving()
     // Whatever the kills left behind, saving goes on.
     QCOMPARE(saveError(scratch.store(), numbered(S(u"after"), 3)), QString());
     QCOMPARE(completeSave(scratch.read(), S(u"after")), 3);
+}
+
+void TestSettingsStore::strayTemporaries()
+{
+    // A copy killed between writing its temporary file and renaming it over the settings leaves the temporary
+    // behind. The next save removes those that are old and that no process has open, and nothing else.
+    ScratchStore scratch;
+    scratch.write("[Setup]\nsurname=\"Old\"\n");
+    const auto make = [&](const char16_t *name, bool old) {
+        QFile file(scratch.folder() + u'/' + S(name));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("[Setup]\n") == 8 && file.flush());
+        if (old)
+            QVERIFY(file.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-120), QFileDevice::FileModificationTime));
+    };
+    make(u"Nomigraph.conf.a1B2c3", true); // left by a killed copy
+    make(u"Nomigraph.conf.Fresh1", false); // a save under way
+    make(u"Nomigraph.conf.bak", true); // not a temporary file
+    QStringList kept { S(u"Nomigraph.conf"), S(u"Nomigraph.conf.Fresh1"), S(u"Nomigraph.conf.bak") };
+#ifdef Q_OS_LINUX
+    make(u"Nomigraph.conf.Open99", true); // still being written by a copy that stalled
+    QFile held(scratch.folder() + S(u"/Nomigraph.conf.Open99"));
+    QVERIFY(held.open(QIODevice::ReadOnly));
+    kept.append(S(u"Nomigraph.conf.Open99"));
+#endif
+
+    QCOMPARE(saveError(scratch.store(), SettingsStore::defaults()), QString());
+    kept.sort();
+    QCOMPARE(QDir(scratch.folder()).entryList(QDir::Files | QDir::Hidden, QDir::Name).join(u' '), kept.join(u' '));
 }
 
 void TestSettingsStore::concurrentSaves()
