@@ -88,25 +88,13 @@ const QStringList &keyOrder()
     return keys;
 }
 
-QSettings::Format typedFileFormat()
-{
-    static const QSettings::Format format = QSettings::registerFormat(
-        QStringLiteral("conf"),
-        [](QIODevice &device, QSettings::SettingsMap &values) { return ReadTypedConf(device, values); },
-        [](QIODevice &device, const QSettings::SettingsMap &values) {
-            return WriteTypedConf(device, values, keyOrder());
-        },
-        Qt::CaseSensitive);
-    return format;
-}
-
 // A string value: missing reads as empty, so does an untyped value without data; any other type is an error.
 // Like the registry's strings, the text ends at its first NUL.
-std::optional<QString> readString(const QSettings &settings, const QString &key)
+std::optional<QString> readString(const QSettings::SettingsMap &values, const QString &key)
 {
-    if (!settings.contains(key))
+    if (!values.contains(key))
         return QString();
-    const QVariant value = settings.value(key);
+    const QVariant value = values.value(key);
     if (value.typeId() == QMetaType::QString) {
         QString text = value.toString();
         const qsizetype nul = text.indexOf(QChar::Null);
@@ -120,11 +108,11 @@ std::optional<QString> readString(const QSettings &settings, const QString &key)
 }
 
 // An integer value: it must exist and be a 32-bit integer.
-std::optional<qint32> readInteger(const QSettings &settings, const QString &key)
+std::optional<qint32> readInteger(const QSettings::SettingsMap &values, const QString &key)
 {
-    if (!settings.contains(key))
+    if (!values.contains(key))
         return std::nullopt;
-    const QVariant value = settings.value(key);
+    const QVariant value = values.value(key);
     if (value.typeId() != QMetaType::Int)
         return std::nullopt;
     return value.toInt();
@@ -162,23 +150,10 @@ bool isRegularFileOrAbsent(const QString &path)
     return !info.exists() || info.isFile();
 }
 
-// The store opened for one load or one save, or nothing when it cannot be opened. A path that is not a
-// regular file counts as a store that cannot be opened: reading a pipe there would block for ever.
-std::unique_ptr<QSettings> openStore(bool typedFile, const QString &location)
+// The registry key opened for one load or one save, or nothing when it cannot be opened.
+std::unique_ptr<QSettings> openRegistry(const QString &location)
 {
-    if (location.isEmpty())
-        return nullptr;
-    std::unique_ptr<QSettings> settings;
-    if (typedFile) {
-        if (!isRegularFileOrAbsent(location))
-            return nullptr;
-        const QSettings::Format format = typedFileFormat();
-        if (format == QSettings::InvalidFormat)
-            return nullptr;
-        settings = std::make_unique<QSettings>(location, format);
-    } else {
-        settings = std::make_unique<QSettings>(location, QSettings::NativeFormat);
-    }
+    auto settings = std::make_unique<QSettings>(location, QSettings::NativeFormat);
     if (settings->status() != QSettings::NoError)
         return nullptr;
     return settings;
@@ -242,6 +217,28 @@ std::optional<QSettings::SettingsMap> readTypedFile(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || !ReadTypedConf(file, values))
         return std::nullopt;
+    return values;
+}
+
+// What the store holds now, read afresh, or nothing when it cannot be read. A path that is not a regular file counts
+// as a store that cannot be read: reading a pipe there would block for ever. (QSettings would keep the values of an
+// earlier load of the file, and take them for the current ones whenever the file's size and modification time in
+// milliseconds have not changed.)
+std::optional<QSettings::SettingsMap> storedValues(bool typedFile, const QString &location)
+{
+    if (location.isEmpty())
+        return std::nullopt;
+    if (typedFile) {
+        if (!isRegularFileOrAbsent(location))
+            return std::nullopt;
+        return readTypedFile(location);
+    }
+    const std::unique_ptr<QSettings> registry = openRegistry(location);
+    if (!registry)
+        return std::nullopt;
+    QSettings::SettingsMap values;
+    for (const QString &key : registry->allKeys())
+        values.insert(key, registry->value(key));
     return values;
 }
 
@@ -329,17 +326,18 @@ QString SettingsStore::userFilePath()
 void SettingsStore::load(UserEntries &entries) const noexcept
 {
     try {
-        // A store that cannot be opened (on the first run there is none) reads as one without values.
-        const std::unique_ptr<QSettings> settings = openStore(m_kind == Kind::TypedFile, m_location);
+        // A store that cannot be read (on the first run there is none) reads as one without values.
+        const QSettings::SettingsMap values
+            = storedValues(m_kind == Kind::TypedFile, m_location).value_or(QSettings::SettingsMap());
         for (const Field &field : kFields) {
             const QString key = keyOf(field);
             if (field.text) {
-                std::optional<QString> text = settings ? readString(*settings, key) : QString();
+                std::optional<QString> text = readString(values, key);
                 if (!text)
                     return;
                 entries.*field.text = loadedText(field, *std::move(text));
             } else {
-                const std::optional<qint32> number = settings ? readInteger(*settings, key) : std::nullopt;
+                const std::optional<qint32> number = readInteger(values, key);
                 if (!number)
                     return;
                 entries.*field.number = loadedNumber(field, *number);
@@ -360,7 +358,7 @@ void SettingsStore::save(const UserEntries &entries) const
         return;
     }
 
-    const std::unique_ptr<QSettings> settings = openStore(false, m_location);
+    const std::unique_ptr<QSettings> settings = m_location.isEmpty() ? nullptr : openRegistry(m_location);
     if (!settings || !settings->isWritable())
         throw cannotOpen;
     for (const Field &field : kFields) {

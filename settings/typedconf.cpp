@@ -300,8 +300,7 @@ bool FormatTypedConf(const QSettings::SettingsMap &values, const QStringList &ke
 bool ReadTypedConf(QIODevice &device, QSettings::SettingsMap &values)
 {
     values = ParseTypedConf(device.read(kMaxFileBytes));
-    // Reporting a damaged file to QSettings would make it drop every value, also the readable ones before the
-    // damage, and mark the store as failed; the load rules decide instead.
+    // A damaged file yields what it holds; the load rules decide what to make of it.
     return true;
 }
 
@@ -324,12 +323,6 @@ bool WriteWholly(QIODevice &device, QByteArrayView text)
 #else
     return true;
 #endif
-}
-
-bool WriteTypedConf(QIODevice &device, const QSettings::SettingsMap &values, const QStringList &keyOrder)
-{
-    QByteArray text;
-    return FormatTypedConf(values, keyOrder, text) && WriteWholly(device, text);
 }
 
 } // namespace namorel

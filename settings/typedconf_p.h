@@ -46,16 +46,13 @@ QSettings::SettingsMap ParseTypedConf(QByteArrayView text);
 /// qint32, empty QByteArray or MalformedValue.
 bool FormatTypedConf(const QSettings::SettingsMap &values, const QStringList &keyOrder, QByteArray &text);
 
-/// Reads a typed configuration file from \a device for QSettings. Reads at most 1 MiB, the rest is ignored.
+/// Reads a typed configuration file from \a device. Reads at most 1 MiB, the rest is ignored.
 /// Always succeeds: a damaged file loads as far as it goes.
 bool ReadTypedConf(QIODevice &device, QSettings::SettingsMap &values);
 
 /// Writes \a text to \a device and, when it is a file, makes sure that the disk holds all of it: the device's
 /// buffer flushed and the file synchronised. Returns false when any of it failed.
 bool WriteWholly(QIODevice &device, QByteArrayView text);
-
-/// Writes a typed configuration file to \a device for QSettings, as FormatTypedConf does, and as WriteWholly does.
-bool WriteTypedConf(QIODevice &device, const QSettings::SettingsMap &values, const QStringList &keyOrder);
 
 } // namespace namorel
 

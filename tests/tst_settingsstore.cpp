@@ -335,6 +335,7 @@ private slots:
     void roundTrip_data();
     void roundTrip();
     void truncatedFile();
+    void everyLoadReadsTheFileAfresh();
     void damagedFile_data();
     void damagedFile();
     void unwritableStore_data();
@@ -679,6 +680,21 @@ void TestSettingsStore::truncatedFile()
     }
     scratch.write(full.chopped(1)); // only the last line end missing
     QCOMPARE(scratch.loaded(), stops.last());
+}
+
+void TestSettingsStore::everyLoadReadsTheFileAfresh()
+{
+    // Another copy may replace the file between two loads with one of the same size and time stamp (saves come
+    // within a millisecond): the second load still reads what the file holds then.
+    ScratchStore scratch;
+    const QDateTime stamp = QDateTime::currentDateTimeUtc().addSecs(-10);
+    for (const char *surname : { "Aaaa", "Bbbb" }) {
+        scratch.write(QByteArray("[Setup]\nsurname=\"") + surname + "\"\n");
+        QFile file(scratch.path());
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.setFileTime(stamp, QFileDevice::FileModificationTime));
+        file.close();
+        QCOMPARE(scratch.loaded().Surname, QString::fromLatin1(surname));
+    }
 }
 
 void TestSettingsStore::damagedFile_data()
