@@ -2,8 +2,9 @@
 # Sets up what Namorel needs on Debian, builds it, and starts it or runs its
 # tests.
 #
-#   bash tools/dev.sh run    build (release) and start Namorel
-#   bash tools/dev.sh test   build (sanitizers, warnings as errors) and run every test
+#   bash tools/dev.sh run             build (release) and start Namorel
+#   bash tools/dev.sh test            build (sanitizers, warnings as errors) and run every test
+#   bash tools/dev.sh fuzz [SECONDS]  build the fuzz targets (clang, libFuzzer) and run each for SECONDS
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -15,6 +16,8 @@ packages=(
     libjpeg62-turbo-dev libbenchmark-dev
     fonts-liberation
 )
+# Only the fuzz command needs these.
+fuzz_packages=(clang libclang-rt-14-dev)
 
 die() {
     printf 'namorel: %s\n' "$*" >&2
@@ -67,8 +70,13 @@ test)
     build ci
     exec ctest --preset ci
     ;;
+fuzz)
+    packages+=("${fuzz_packages[@]}")
+    install_missing_packages
+    exec bash tests/fuzz/run.sh "${2:-60}"
+    ;;
 *)
-    printf 'usage: bash tools/dev.sh run|test\n' >&2
+    printf 'usage: bash tools/dev.sh run|test|fuzz [SECONDS]\n' >&2
     exit 2
     ;;
 esac
