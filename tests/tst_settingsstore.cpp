@@ -9,29 +9,13 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QScopeGuard>
-#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
 #include <chrono>
 #include <climits>
-#include <csignal>
 #include <cstdio>
-#include <functional>
-#include <optional>
-
-#ifdef Q_OS_UNIX
-#include <grp.h>
-#include <pwd.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/statvfs.h>
-#include <unistd.h>
-#endif
-#ifdef Q_OS_LINUX
-#include <sys/mount.h>
-#endif
 
 using namespace namorel;
 
@@ -141,7 +125,6 @@ constexpr char kChildRole[] = "NAMOREL_TEST_CHILD";
 constexpr char kChildStore[] = "NAMOREL_TEST_STORE";
 constexpr char kChildTag[] = "NAMOREL_TEST_TAG";
 constexpr char kChildCount[] = "NAMOREL_TEST_COUNT";
-constexpr char kChildFileLimit[] = "NAMOREL_TEST_FILE_LIMIT";
 
 // Save number i of a copy. Every value depends on the number and the surname's length varies with it, so a file
 // that mixed two saves, or held part of one, would show.
@@ -224,16 +207,6 @@ int runChild()
         return watchFile(qEnvironmentVariable(kChildStore), qEnvironmentVariable(kChildTag).split(u','));
     const SettingsStore store(qEnvironmentVariable(kChildStore));
     const QString tag = qEnvironmentVariable(kChildTag);
-#ifdef Q_OS_UNIX
-    // A limit on the size of the files this copy writes: its writes fail past it, as on a full disk.
-    if (qEnvironmentVariableIsSet(kChildFileLimit)) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlim_t limit = qEnvironmentVariableIntValue(kChildFileLimit);
-        const rlimit fileSize { limit, limit };
-        if (::setrlimit(RLIMIT_FSIZE, &fileSize) != 0)
-            return 3;
-    }
-#endif
     const auto save = [&](int i) {
         const long long start = steadyNanoseconds();
         store.save(numbered(tag, i));
@@ -265,47 +238,13 @@ int runChild()
     return 0;
 }
 
-#ifdef Q_OS_UNIX
-// A user for whom file permissions bind.
-struct ChildUser
-{
-    uid_t uid;
-    gid_t gid;
-};
-
-// The test's own user, or "nobody" when the test runs as root; nothing when there is no such user.
-std::optional<ChildUser> unprivilegedUser()
-{
-    if (::geteuid() != 0)
-        return ChildUser { ::geteuid(), ::getegid() };
-    const passwd *nobody = ::getpwnam("nobody");
-    if (!nobody || nobody->pw_uid == 0)
-        return std::nullopt;
-    return ChildUser { nobody->pw_uid, nobody->pw_gid };
-}
-
-// Makes the child that \a child starts next run as \a user.
-void runAs(QProcess &child, ChildUser user)
-{
-    if (user.uid == ::geteuid())
-        return;
-    child.setChildProcessModifier([user] {
-        // Only async-signal-safe calls here; a child that kept root's rights must not run at all.
-        if (::setgroups(0, nullptr) != 0 || ::setgid(user.gid) != 0 || ::setuid(user.uid) != 0)
-            ::_exit(4);
-    });
-}
-#endif
-
-void startChild(QProcess &child, const char *role, const QString &storePath, const QString &tag, int count = 0,
-    const QProcessEnvironment &extra = {})
+void startChild(QProcess &child, const char *role, const QString &storePath, const QString &tag, int count = 0)
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QString::fromLatin1(kChildRole), QString::fromLatin1(role));
     environment.insert(QString::fromLatin1(kChildStore), storePath);
     environment.insert(QString::fromLatin1(kChildTag), tag);
     environment.insert(QString::fromLatin1(kChildCount), QString::number(count));
-    environment.insert(extra);
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::SeparateChannels);
     child.start(QCoreApplication::applicationFilePath(), {});
@@ -343,10 +282,6 @@ private slots:
     void userStore();
 
     void abandonedLock();
-    void lockThatCannotBeTaken_data();
-    void lockThatCannotBeTaken();
-    void fullDisk_data();
-    void fullDisk();
     void killedWhileSaving();
     void strayTemporaries();
     void concurrentSaves();
@@ -852,119 +787,6 @@ void TestSettingsStore::abandonedLock()
     QCOMPARE(child.exitCode(), 0);
     QCOMPARE(completeSave(scratch.read(), S(u"L")), 0);
     QVERIFY(!QFileInfo::exists(scratch.lockPath()));
-}
-
-void TestSettingsStore::lockThatCannotBeTaken_data()
-{
-    QTest::addColumn<QByteArray>("lock");
-
-    // Process id, program and host, as a lock file holds them; no process has an id this high.
-    QTest::newRow("an abandoned lock whose owner is gone")
-        << "4194305\nnamorel\n" + QSysInfo::machineHostName().toUtf8() + '\n';
-    QTest::newRow("an abandoned lock that names no owner") << QByteArray();
-}
-
-void TestSettingsStore::lockThatCannotBeTaken()
-{
-    // An abandoned lock in a folder where it cannot be removed (read-only, or left by another user's copy) can
-    // never be taken. The save gives up and reports it, instead of freezing the window's close for ever.
-#ifndef Q_OS_UNIX
-    QSKIP("the folder is made read-only and the lock's owner recognised the Unix way");
-#else
-    QFETCH(QByteArray, lock);
-    const std::optional<ChildUser> user = unprivilegedUser();
-    if (!user)
-        QSKIP("the test runs as root and there is no user \"nobody\" to save as: the folder's permissions would not "
-              "bind");
-    ScratchStore scratch;
-    const QByteArray before("[Setup]\nsurname=\"Kept\"\n");
-    scratch.write(before);
-    QFile lockFile(scratch.lockPath());
-    QVERIFY(lockFile.open(QIODevice::WriteOnly) && lockFile.write(lock) == lock.size());
-    lockFile.close();
-    // The saving user owns the folder and its files, but may not add or remove any.
-    const QString top = QFileInfo(scratch.folder()).path();
-    for (const QString &path : { top, scratch.folder(), scratch.path(), scratch.lockPath() }) {
-        if (::chown(QFile::encodeName(path).constData(), user->uid, user->gid) != 0)
-            QSKIP("the files cannot be handed to the user who saves");
-    }
-    QVERIFY(QFile::setPermissions(top, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ExeOther));
-    QVERIFY(QFile::setPermissions(scratch.folder(), QFile::ReadOwner | QFile::ExeOwner));
-    const auto restore = qScopeGuard(
-        [&] { QFile::setPermissions(scratch.folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); });
-
-    QProcess child;
-    runAs(child, *user);
-    startChild(child, "once", scratch.path(), S(u"L"));
-    // Without a limit, the save would still be waiting when this ends.
-    QVERIFY2(child.waitForFinished(20000), "the save did not give up");
-    if (child.exitCode() == 4)
-        QSKIP("the test cannot drop its rights to save as another user");
-    QCOMPARE(child.exitCode(), 1);
-    QVERIFY(child.readAllStandardError().contains("Failed to set data for 'surname'"));
-    QCOMPARE(scratch.read(), before);
-#endif
-}
-
-void TestSettingsStore::fullDisk_data()
-{
-    QTest::addColumn<int>("freeBlocks"); // on a small disk; -1: a file size limit instead
-
-    QTest::newRow("one free block, which the lock file takes") << 1;
-    QTest::newRow("no free block") << 0;
-    QTest::newRow("a file size limit cuts the write short") << -1;
-}
-
-void TestSettingsStore::fullDisk()
-{
-    // When the disk refuses the new text, the save fails and the old file stays as it was: never an emptied or
-    // cut file reported as saved, and nothing left behind.
-#ifndef Q_OS_LINUX
-    QSKIP("a small disk is mounted, and the file size limited, the Linux way");
-#else
-    QFETCH(int, freeBlocks);
-    ScratchStore scratch;
-    QVERIFY(QDir().mkpath(scratch.folder()));
-    QProcessEnvironment extra;
-    QStringList leftBehind { S(u"Nomigraph.conf") };
-    std::optional<QScopeGuard<std::function<void()>>> unmount;
-    if (freeBlocks >= 0) {
-        const QByteArray folder = QFile::encodeName(scratch.folder());
-        if (::mount("tmpfs", folder.constData(), "tmpfs", 0, "size=64k,mode=0755") != 0)
-            QSKIP("a small disk cannot be mounted here (only root may, and not in every container)");
-        unmount.emplace([folder] { ::umount2(folder.constData(), MNT_DETACH); });
-    }
-    const QByteArray before("[Setup]\nsurname=\"Kept\"\n");
-    scratch.write(before);
-    if (freeBlocks >= 0) {
-        // Fill the disk, then free as many blocks as wanted.
-        const auto fill = [&](const QString &name, qint64 blocks) {
-            QFile file(scratch.folder() + u'/' + name);
-            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-            const QByteArray block(4096, 'x');
-            for (qint64 i = 0; i < blocks && file.write(block) == block.size(); ++i) { }
-        };
-        fill(S(u"spare"), freeBlocks);
-        fill(S(u"filler"), LLONG_MAX);
-        QVERIFY(QFile::remove(scratch.folder() + S(u"/spare")));
-        struct statvfs disk = {};
-        QCOMPARE(::statvfs(QFile::encodeName(scratch.folder()).constData(), &disk), 0);
-        QCOMPARE(qint64(disk.f_bavail * disk.f_frsize), qint64(freeBlocks) * 4096);
-        leftBehind.append(S(u"filler"));
-    } else {
-        // Room for the lock file, not for the settings.
-        extra.insert(QString::fromLatin1(kChildFileLimit), QStringLiteral("512"));
-    }
-
-    QProcess child;
-    startChild(child, "once", scratch.path(), QString(1000, u'W'), 0, extra);
-    QVERIFY2(child.waitForFinished(20000), "the save did not end");
-    QCOMPARE(child.exitCode(), 1);
-    QVERIFY(child.readAllStandardError().contains("Failed to set data for 'surname'"));
-    QCOMPARE(scratch.read(), before);
-    leftBehind.sort();
-    QCOMPARE(QDir(scratch.folder()).entryList(QDir::Files | QDir::Hidden, QDir::Name), leftBehind);
-#endif
 }
 
 void TestSettingsStore::killedWhileSaving()
