@@ -114,9 +114,15 @@ private:
 
 void TestMainUnit::initTestCase()
 {
-    QStandardPaths::setTestModeEnabled(true);
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     QVERIFY(m_dir.isValid());
+    // The test mode's settings folder lies in the home folder, which every copy of this test shares (those of other
+    // checkouts on the machine too); one of them making the store unwritable would break the others. A home of
+    // its own keeps this run's store to itself.
+    QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("home"))));
+    qputenv("HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("home"))));
+    QStandardPaths::setTestModeEnabled(true);
+    QVERIFY(SettingsStore::userFilePath().startsWith(m_dir.path()));
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     m_programFolder = m_dir.path() + QStringLiteral("/Namorel/");
     SetShellOpenFunction([this](const QUrl &url, ShellShowMode) { m_opened.append(url); });
 }
