@@ -2,6 +2,7 @@
 
 #include "errorreport.h"
 #include "mainunit.h"
+#include "windowstyle.h"
 
 #include <QIcon>
 #include <QSocketNotifier>
@@ -18,6 +19,7 @@ Application::Application(int &argc, char **argv)
     : QApplication(argc, argv)
 {
     setApplicationName(ApplicationTitle());
+    setStyle(new WindowStyle);
     QIcon icon;
     icon.addFile(QStringLiteral(":/namorel-16.png"), QSize(16, 16));
     icon.addFile(QStringLiteral(":/namorel-32.png"), QSize(32, 32));

@@ -1,6 +1,8 @@
 #include "ovalbtn.h"
+#include "controlaccessibility.h"
 #include "ovalbtn_p.h"
 
+#include <QAccessible>
 #include <QEnterEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -151,6 +153,7 @@ TOvalButton::TOvalButton(QWidget *parent)
     CalcBevelShades(Color, HighlightColor, ShadowColor, 5, 4);
     resize(100, 50);
     watchWindowForAccelerator();
+    InstallControlAccessibility();
 }
 
 TOvalButton::~TOvalButton() = default;
@@ -191,6 +194,10 @@ void TOvalButton::setCaption(const QString &caption)
         return;
     m_caption = caption;
     repaintAll();
+    if (QAccessible::isActive()) {
+        QAccessibleEvent renamed(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&renamed);
+    }
 }
 
 void TOvalButton::setColor(TColor color)

@@ -1,12 +1,15 @@
 #include "urllabel.h"
+#include "controlaccessibility.h"
 #include "cursortable.h"
 #include "shellopen.h"
 
 #include <QBitmap>
 #include <QEnterEvent>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QImage>
 #include <QMouseEvent>
+#include <QPixmap>
 #include <QUrl>
 
 #include <optional>
@@ -73,11 +76,26 @@ TURLLabel::TURLLabel(QWidget *parent)
     setCaption(QStringLiteral("http://www.namorel.com/"));
 
     // Every label registers the cursor again, so the table holds one entry however many labels there are.
-    RegisterCursor(LinkCursorId, loadMonochromeCursor(QString::fromUtf16(LinkCursorResource), kLinkCursorHotSpot));
+    RegisterCursor(LinkCursorId, LinkCursor(qGuiApp ? qGuiApp->devicePixelRatio() : 1.0));
     setCursorId(LinkCursorId);
+    InstallControlAccessibility();
 }
 
 TURLLabel::~TURLLabel() = default;
+
+std::optional<QCursor> TURLLabel::LinkCursor(qreal ratio)
+{
+    if (ratio < 1.5)
+        return loadMonochromeCursor(QString::fromUtf16(LinkCursorResource), kLinkCursorHotSpot);
+    QPixmap sharp(QString::fromUtf16(LinkCursorResource2x));
+    if (sharp.size() != QSize(64, 64))
+        return std::nullopt;
+    sharp.setDevicePixelRatio(2);
+    // Qt's X11 platform hands a cursor's picture and hot spot to the X server in device pixels, as they
+    // are; the others take the hot spot in pixels and scale it with the picture.
+    const int hotSpotScale = QGuiApplication::platformName() == QLatin1String("xcb") ? 2 : 1;
+    return QCursor(sharp, kLinkCursorHotSpot.x() * hotSpotScale, kLinkCursorHotSpot.y() * hotSpotScale);
+}
 
 QString TURLLabel::SchemePrefix(TURLType type)
 {
@@ -210,6 +228,11 @@ void TURLLabel::mouseReleaseEvent(QMouseEvent *event)
     // Disabled widgets receive no mouse events, so a disabled label never gets here.
     if (armed && rect().contains(event->position().toPoint()))
         Click();
+}
+
+void TURLLabel::open()
+{
+    Click();
 }
 
 void TURLLabel::Click()

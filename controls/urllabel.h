@@ -2,8 +2,11 @@
 
 #include "rrcolors.h"
 
+#include <QCursor>
 #include <QLabel>
 #include <QString>
+
+#include <optional>
 
 namespace namorel {
 
@@ -13,6 +16,8 @@ constexpr int LinkCursorId = 512;
 
 /// The resource that holds the link cursor's picture: 32 x 32, black, white and transparent pixels.
 inline constexpr char16_t LinkCursorResource[] = u":/urlcursor_1.png";
+/// The same picture at twice the size, for screens with two device pixels to a pixel.
+inline constexpr char16_t LinkCursorResource2x[] = u":/urlcursor_1@2x.png";
 
 /// A label that works as a hyperlink: its caption holds an address, and a click hands the address,
 /// completed with the scheme of URLType, to ShellOpen. The text is underlined; it turns blue while the
@@ -44,6 +49,11 @@ public:
     /// The scheme prefix of \a type: "http://", "ftp://" or "mailto:".
     static QString SchemePrefix(TURLType type);
 
+    /// The link cursor for screens of \a ratio device pixels to a pixel: the one-bit 32 x 32 hand, or from 1.5
+    /// on the hand drawn at twice the size, so that it is neither small nor blurred. Nothing when the
+    /// picture cannot be loaded.
+    static std::optional<QCursor> LinkCursor(qreal ratio);
+
     /// The address a click on a label of \a type with \a caption opens: the caption itself when the prefix
     /// occurs anywhere in it (A-Z compared without case), otherwise the prefix followed by the caption.
     static QString LinkAddress(TURLType type, const QString &caption);
@@ -71,6 +81,9 @@ public:
     /// The text colour: the palette's window text until the pointer first enters, blue while it is over the
     /// label and black after it has left. A disabled label keeps the colour but draws its text greyed.
     TColor fontColor() const { return m_fontColor; }
+
+    /// Opens the address as a click does; for assistive tools, which act without a pointer.
+    void open();
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -7,19 +7,25 @@
 #include "ui_mainunit.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QStringListModel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -68,6 +74,102 @@ QString displayed(QString text)
     return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
+// The pixels of a widget as it paints itself at a device pixel ratio.
+QImage rendered(QWidget *widget, qreal ratio = 1)
+{
+    QPixmap pixmap(widget->size() * ratio);
+    pixmap.setDevicePixelRatio(ratio);
+    widget->render(&pixmap);
+    return pixmap.toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// The smallest rectangle of \a area that holds every pixel darker than \a below.
+QRect inkBounds(const QImage &image, const QRect &area, int below)
+{
+    QRect bounds;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (qGray(image.pixel(x, y)) < below)
+                bounds |= QRect(x, y, 1, 1);
+        }
+    }
+    return bounds;
+}
+
+int darkestGray(const QImage &image)
+{
+    int darkest = 255;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            darkest = qMin(darkest, qGray(image.pixel(x, y)));
+    }
+    return darkest;
+}
+
+// How far a window's frame is from the centre of its screen's work area, by the platform's own account of
+// the frame (the widget's may lag behind it).
+QPoint frameOffCentre(const QWidget *window)
+{
+    return window->windowHandle()->frameGeometry().center() - window->screen()->availableGeometry().center();
+}
+
+// Whether the platform has put a frame (title bar, borders) around the window.
+bool framed(const QWidget *window)
+{
+    return window->isVisible() && window->windowHandle() && !window->windowHandle()->frameMargins().isNull();
+}
+
+// The contrast ratio of two colours, as accessibility guidelines measure it: 1 (none) to 21.
+double contrast(QColor a, QColor b)
+{
+    const auto luminance = [](QColor c) {
+        const auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+
+// The share of the opaque pixels of \a picture that \a shown has (within 8 levels), with the picture placed
+// at the best of the positions in \a placings (every other device pixel, as pixels are two wide at 2x).
+double bestMatch(const QImage &shown, const QImage &picture, const QRect &placings)
+{
+    const QImage source = picture.convertToFormat(QImage::Format_ARGB32);
+    double best = 0;
+    for (int top = placings.top(); top <= placings.bottom(); top += 2) {
+        for (int left = placings.left(); left <= placings.right(); left += 2) {
+            int opaque = 0;
+            int matching = 0;
+            for (int y = 0; y < source.height() && top + y < shown.height(); ++y) {
+                for (int x = 0; x < source.width() && left + x < shown.width(); ++x) {
+                    const QRgb want = source.pixel(x, y);
+                    if (qAlpha(want) < 255)
+                        continue;
+                    ++opaque;
+                    const QRgb got = shown.pixel(left + x, top + y);
+                    matching += std::abs(qRed(want) - qRed(got)) <= 8 && std::abs(qGreen(want) - qGreen(got)) <= 8
+                        && std::abs(qBlue(want) - qBlue(got)) <= 8;
+                }
+            }
+            if (opaque)
+                best = qMax(best, double(matching) / opaque);
+        }
+    }
+    return best;
+}
+
+// Every interface below \a root, depth first.
+void collectAccessible(QAccessibleInterface *root, QList<QAccessibleInterface *> &found)
+{
+    for (int i = 0; i < root->childCount(); ++i) {
+        if (QAccessibleInterface *child = root->child(i)) {
+            found.append(child);
+            collectAccessible(child, found);
+        }
+    }
+}
+
 } // namespace
 
 class TestMainUnit : public QObject
@@ -100,6 +202,31 @@ private slots:
     void errorReportText_data();
     void errorReportText();
     void errorEscapingAHandlerIsReported();
+
+    void originTickBoxesAreWholeAndDistinct_data();
+    void originTickBoxesAreWholeAndDistinct();
+    void labelsKeepTheirPlaceAndFit_data();
+    void labelsKeepTheirPlaceAndFit();
+    void boxesSitInsideTheirGroupFrames();
+    void labelsOfEditsFollowTheirEnabledState();
+    void generateGlyphAndCaptionCentredFivePixelsApart();
+    void notRecommendedScrollBarKeepsItsColours();
+    void panelsFillTheirTabsAsDesigned();
+    void oneFaceColourForWindowPanelsAndGroups();
+    void firstKeyInAListSelectsTheFirstName_data();
+    void firstKeyInAListSelectsTheFirstName();
+    void windowsAreCentredByTheirFrame();
+
+    void everyControlIsNamedForAssistiveTools();
+    void originsAreTickedThroughAssistiveTools();
+    void enterPressesTheFocusedGenerateButton_data();
+    void enterPressesTheFocusedGenerateButton();
+    void focusMarksStandOut_data();
+    void focusMarksStandOut();
+    void tabKeyFollowsTheDesignedOrder_data();
+    void tabKeyFollowsTheDesignedOrder();
+    void picturesAreDrawnForTwiceTheDensity_data();
+    void picturesAreDrawnForTwiceTheDensity();
 
 private:
     TMainForm &openWindow();
@@ -592,20 +719,31 @@ void TestMainUnit::helpAndHomepage()
     QCOMPARE(m_opened[1].scheme(), QStringLiteral("https"));
 }
 
+// "About..." returns at once, so that an assistive tool that gave the command is answered, and the About
+// window then shows modally; asking again while it shows opens nothing more.
 void TestMainUnit::aboutShowsTheAboutWindow()
 {
     openWindow();
     TInfoForm about(m_form.get());
     InfoForm = &about;
-    bool shown = false;
-    QTimer::singleShot(0, &about, [&] {
-        shown = about.isVisible() && about.isModal();
+    int showings = 0;
+    QTimer watcher;
+    watcher.setInterval(5);
+    connect(&watcher, &QTimer::timeout, &about, [&] {
+        if (QApplication::activeModalWidget() != &about || !about.isVisible())
+            return;
+        ++showings;
+        ui().About1->trigger();
         about.reject();
     });
+    watcher.start();
     ui().About1->trigger();
-    InfoForm = nullptr;
-    QVERIFY(shown);
     QVERIFY(!about.isVisible());
+    QTRY_COMPARE(showings, 1);
+    QTRY_VERIFY(!about.isVisible());
+    QCoreApplication::processEvents();
+    QCOMPARE(showings, 1);
+    InfoForm = nullptr;
 }
 
 void TestMainUnit::errorReportText_data()
@@ -661,6 +799,522 @@ void TestMainUnit::errorEscapingAHandlerIsReported()
     QCOMPARE(shown[0].caption, QStringLiteral("Namorel"));
     QCOMPARE(shown[0].icon, QMessageBox::Critical);
     QCOMPARE(shown[0].text, QStringLiteral("Unable to insert a line."));
+}
+
+void TestMainUnit::originTickBoxesAreWholeAndDistinct_data()
+{
+    QTest::addColumn<qreal>("ratio");
+    QTest::newRow("at 1x") << qreal(1);
+    QTest::newRow("at 2x") << qreal(2);
+}
+
+// Each row shows a whole box within its 13 pixels, its four edges unbroken; a tick fills it with dark
+// pixels, and an empty box has none.
+void TestMainUnit::originTickBoxesAreWholeAndDistinct()
+{
+    QFETCH(qreal, ratio);
+    openWindow();
+    ui().PageControl1->setCurrentIndex(1);
+    QListWidget *list = ui().OriginList;
+    list->item(1)->setCheckState(Qt::Unchecked);
+    const QImage image = rendered(list->viewport(), ratio);
+    const auto scaled = [ratio](const QRect &r) { return QRect((r.topLeft() * ratio), r.size() * ratio); };
+
+    for (int row = 0; row < 3; ++row) {
+        const QRect rowRect = list->visualItemRect(list->item(row));
+        QCOMPARE(rowRect.height(), 13);
+        const QRect box = inkBounds(image, scaled(QRect(rowRect.left(), rowRect.top(), 20, 13)), 235);
+        QVERIFY2(box.height() >= 11 * ratio && box.height() <= 13 * ratio && box.width() >= 11 * ratio
+                && box.width() <= 13 * ratio,
+            qPrintable(QStringLiteral("row %1: box %2 x %3").arg(row).arg(box.width()).arg(box.height())));
+        for (const auto &[from, step, count] :
+            { std::tuple { box.topLeft(), QPoint(1, 0), box.width() }, { box.bottomLeft(), QPoint(1, 0), box.width() },
+                { box.topLeft(), QPoint(0, 1), box.height() }, { box.topRight(), QPoint(0, 1), box.height() } }) {
+            int gaps = 0;
+            for (int i = int(ratio); i < count - int(ratio); ++i)
+                gaps += qGray(image.pixel(from + step * i)) >= 235;
+            QVERIFY2(gaps == 0, qPrintable(QStringLiteral("row %1: an edge of the box is broken").arg(row)));
+        }
+        const int inside = inkBounds(image, box.adjusted(2 * ratio, 2 * ratio, -2 * ratio, -2 * ratio), 128).width();
+        if (list->item(row)->checkState() == Qt::Checked)
+            QVERIFY2(inside >= 4 * ratio, qPrintable(QStringLiteral("row %1 looks unticked").arg(row)));
+        else
+            QVERIFY2(inside == 0, qPrintable(QStringLiteral("row %1 looks ticked").arg(row)));
+    }
+}
+
+void TestMainUnit::labelsKeepTheirPlaceAndFit_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<int>("right");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("gap");
+
+    QTest::newRow("Gender") << "Label1" << 60 << "cbGender" << 10;
+    QTest::newRow("Minimum characters") << "Label3" << 119 << "seMin" << 9;
+    QTest::newRow("Maximum characters") << "Label4" << 122 << "seMax" << 6;
+    QTest::newRow("Your Surname") << "leSurnameLabel" << 160 << "leSurname" << 3;
+    QTest::newRow("Baby Middle name") << "leMiddlenameLabel" << 161 << "leMiddlename" << 3;
+    QTest::newRow("Exclude") << "leExcludeLabel" << 72 << "leExclude" << 3;
+    QTest::newRow("Include") << "leIncludeLabel" << 72 << "leInclude" << 3;
+    QTest::newRow("Please fill in") << "Label9" << 297 << QString() << 0;
+    QTest::newRow("About: version") << "Label7" << 215 << QString() << 0;
+    QTest::newRow("About: copyright") << "Label2" << 316 << QString() << 0;
+}
+
+// A label ends where the layout puts its right edge, its caption ends there too and fits the label whole,
+// so the designed gap to the control on its right stays free.
+void TestMainUnit::labelsKeepTheirPlaceAndFit()
+{
+    QFETCH(QString, label);
+    QFETCH(int, right);
+    QFETCH(QString, control);
+    QFETCH(int, gap);
+
+    openWindow();
+    TInfoForm about(m_form.get());
+    auto *shown = m_form->findChild<QLabel *>(label);
+    if (!shown)
+        shown = about.findChild<QLabel *>(label);
+    QVERIFY(shown);
+    QCOMPARE(shown->geometry().right() + 1, right);
+    const QFontMetrics metrics(shown->font());
+    if (shown->wordWrap()) {
+        QVERIFY(shown->heightForWidth(shown->width()) <= shown->height());
+    } else {
+        QVERIFY2(metrics.horizontalAdvance(shown->text()) <= shown->width(),
+            qPrintable(
+                QStringLiteral("%1 wide in %2").arg(metrics.horizontalAdvance(shown->text())).arg(shown->width())));
+        QVERIFY(metrics.height() <= shown->height());
+    }
+    if (!control.isEmpty()) {
+        QVERIFY(shown->alignment() & Qt::AlignRight);
+        const auto *next = m_form->findChild<QWidget *>(control);
+        QVERIFY(next);
+        QCOMPARE(next->parentWidget(), shown->parentWidget());
+        QVERIFY(next->x() - right >= gap);
+    }
+}
+
+// The signature and initials boxes start below the top line of their group's frame.
+void TestMainUnit::boxesSitInsideTheirGroupFrames()
+{
+    openWindow();
+    ui().PageControl1->setCurrentIndex(2);
+    const QColor face = m_form->palette().color(QPalette::Window);
+    for (const auto &[group, box] :
+        { std::pair<QGroupBox *, QWidget *> { ui().GroupBox6, ui().reSign }, { ui().GroupBox7, ui().reInitials } }) {
+        const QImage image = rendered(group);
+        // A column right of the caption: from the top, the frame's line comes first, then the box.
+        const int x = box->geometry().right() - 4;
+        int line = -1;
+        for (int y = 0; y < box->y() && line < 0; ++y) {
+            if (qGray(image.pixel(x, y)) < qGray(face.rgb()) - 20)
+                line = y;
+        }
+        QVERIFY2(line >= 0, qPrintable(group->objectName() + QStringLiteral(": no frame line above the box")));
+        // And the frame runs round the box on the left too.
+        QVERIFY(inkBounds(image, QRect(0, line, box->x(), box->height()), qGray(face.rgb()) - 20).isValid());
+    }
+}
+
+// The labels of the reserved edits are greyed while their edits are disabled, and follow them when enabled.
+void TestMainUnit::labelsOfEditsFollowTheirEnabledState()
+{
+    openWindow();
+    ui().PageControl1->setCurrentIndex(1);
+    const int black = darkestGray(rendered(ui().Label1));
+    for (const auto &[label, edit] : { std::pair<QLabel *, QLineEdit *> { ui().leExcludeLabel, ui().leExclude },
+             { ui().leIncludeLabel, ui().leInclude } }) {
+        QVERIFY(!label->isEnabled());
+        QVERIFY2(darkestGray(rendered(label)) > black + 60, qPrintable(label->text()));
+        edit->setEnabled(true);
+        QVERIFY(label->isEnabled());
+        QVERIFY(darkestGray(rendered(label)) <= black + 10);
+        edit->setEnabled(false);
+        QVERIFY(!label->isEnabled());
+    }
+}
+
+// The picture and the caption stand 5 pixels apart, and the two together are centred on the button.
+void TestMainUnit::generateGlyphAndCaptionCentredFivePixelsApart()
+{
+    openWindow();
+    ui().PageControl1->setCurrentIndex(1);
+    QPushButton *button = ui().BitBtn2;
+    QPixmap solid(button->iconSize());
+    solid.fill(Qt::magenta);
+    button->setIcon(QIcon(solid));
+    const QImage image = rendered(button);
+
+    QRect glyph;
+    QRect caption;
+    for (int y = 4; y < image.height() - 4; ++y) {
+        for (int x = 4; x < image.width() - 4; ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            if (pixel == QColor(Qt::magenta).rgb())
+                glyph |= QRect(x, y, 1, 1);
+            else if (qGray(pixel) < 180)
+                caption |= QRect(x, y, 1, 1);
+        }
+    }
+    QCOMPARE(glyph.size(), button->iconSize());
+    QVERIFY(caption.left() > glyph.right());
+    const int gap = caption.left() - glyph.right() - 1;
+    QVERIFY2(gap >= 5 && gap <= 6, qPrintable(QString::number(gap)));
+    const int leftMargin = glyph.left();
+    const int rightMargin = image.width() - 1 - caption.right();
+    QVERIFY2(std::abs(leftMargin - rightMargin) <= 2,
+        qPrintable(QStringLiteral("%1 | %2").arg(leftMargin).arg(rightMargin)));
+    QVERIFY(std::abs((glyph.center().y() - image.height() / 2)) <= 1);
+}
+
+// The names are red; the scroll bar beside them keeps the colours of every other scroll bar.
+void TestMainUnit::notRecommendedScrollBarKeepsItsColours()
+{
+    openWindow();
+    ui().seMin->setValue(15);
+    ui().seMax->setValue(5);
+    closingMessageBoxes([this] { m_form->BitBtn2Click(); });
+    ui().PageControl1->setCurrentIndex(2);
+    QScrollBar *bar = ui().lbNotRecommend->verticalScrollBar();
+    QTRY_VERIFY(bar->isVisible());
+    const auto reddish = [](const QImage &image) {
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                count += c.red() - qMax(c.green(), c.blue()) > 50;
+            }
+        }
+        return count;
+    };
+    QCOMPARE(reddish(rendered(bar)), 0);
+    QVERIFY(reddish(rendered(ui().lbNotRecommend->viewport())) > 0);
+    QVERIFY(reddish(rendered(ui().GroupBox5)) > 0);
+}
+
+void TestMainUnit::panelsFillTheirTabsAsDesigned()
+{
+    openWindow();
+    for (QFrame *panel : { ui().Panel1, ui().Panel3, ui().Panel2 }) {
+        QCOMPARE(panel->size(), QSize(517, 342));
+        // Wholly on the tab, so that its frame shows on every side.
+        QVERIFY(panel->parentWidget()->rect().contains(panel->geometry()));
+    }
+}
+
+// The window's face, the tab panels and the insides of the group boxes are one colour.
+void TestMainUnit::oneFaceColourForWindowPanelsAndGroups()
+{
+    openWindow();
+    const QColor face = m_form->palette().color(QPalette::Window);
+    const QList<QList<std::pair<QWidget *, QPoint>>> blankSpots {
+        { { ui().Panel1, QPoint(50, 300) }, { ui().GroupBox1, QPoint(300, 70) } },
+        { { ui().Panel3, QPoint(150, 12) }, { ui().GroupBox3, QPoint(195, 235) }, { ui().GroupBox2, QPoint(5, 120) } },
+        { { ui().Panel2, QPoint(258, 100) }, { ui().GroupBox4, QPoint(5, 100) } },
+    };
+    for (int tab = 0; tab < 3; ++tab) {
+        ui().PageControl1->setCurrentIndex(tab);
+        const QImage image = rendered(m_form.get());
+        const QPoint outside = m_form->centralWidget()->mapTo(m_form.get(), QPoint(2, 200));
+        QCOMPARE(image.pixelColor(outside), face);
+        for (const auto &[widget, spot] : blankSpots[tab])
+            QCOMPARE(image.pixelColor(widget->mapTo(m_form.get(), spot)), face);
+    }
+}
+
+void TestMainUnit::firstKeyInAListSelectsTheFirstName_data()
+{
+    QTest::addColumn<bool>("recommended");
+    QTest::addColumn<int>("key");
+    QTest::newRow("Down in the recommended names") << true << int(Qt::Key_Down);
+    QTest::newRow("Up in the recommended names") << true << int(Qt::Key_Up);
+    QTest::newRow("Space in the recommended names") << true << int(Qt::Key_Space);
+    QTest::newRow("Down in the not-recommended names") << false << int(Qt::Key_Down);
+}
+
+// A list that takes the focus marks its first name without choosing it; the first key chooses that name.
+void TestMainUnit::firstKeyInAListSelectsTheFirstName()
+{
+    QFETCH(bool, recommended);
+    QFETCH(int, key);
+    openWindow();
+    ui().leSurname->setText(QStringLiteral("Murphy"));
+    m_form->SelectNone1Click();
+    ui().OriginList->item(OriginTable().indexOf(QStringLiteral("Celtic")))->setCheckState(Qt::Checked);
+    ui().seMin->setValue(6);
+    closingMessageBoxes([this] { m_form->BitBtn2Click(); });
+    ui().PageControl1->setCurrentIndex(2);
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+
+    QListView *list = recommended ? ui().lbRecommend : ui().lbNotRecommend;
+    QVERIFY(list->model()->rowCount() >= 2);
+    list->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(list->hasFocus());
+    QTest::keyClick(list, Qt::Key(key));
+    const QModelIndexList selected = list->selectionModel()->selectedIndexes();
+    QCOMPARE(selected.size(), 1);
+    QCOMPARE(selected.first().row(), 0);
+    const QString first = list->model()->index(0, 0).data().toString();
+    if (recommended)
+        QCOMPARE(ui().reSign->toPlainText(), displayed(ComposeSignature(first, QStringLiteral("Murphy"))));
+    else
+        QCOMPARE(ui().reSign->toPlainText(), QStringLiteral("Sign Here"));
+
+    // From there on the keys move as usual.
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(list->selectionModel()->selectedIndexes().value(0).row(), 1);
+}
+
+// Windows are centred by their frame, title bar included, once the platform has put it round them: the
+// main window, the About window on its first showing, and message boxes.
+void TestMainUnit::windowsAreCentredByTheirFrame()
+{
+    m_form = std::make_unique<TMainForm>();
+    MainForm = m_form.get();
+    CentreOnScreen(m_form.get());
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    if (!QTest::qWaitFor([this] { return framed(m_form.get()); }))
+        QSKIP("The platform puts no frame round its windows.");
+    QTRY_VERIFY2(frameOffCentre(m_form.get()).manhattanLength() <= 1,
+        qPrintable(QStringLiteral("main window off by %1,%2")
+                       .arg(frameOffCentre(m_form.get()).x())
+                       .arg(frameOffCentre(m_form.get()).y())));
+
+    // A modal window is looked at, once framed and settled, from inside its own event loop.
+    const auto offCentreOnShowing
+        = [](QWidget *window, const std::function<void()> &show, const std::function<void()> &close) {
+              QPoint offCentre(9999, 9999);
+              QElapsedTimer waited;
+              waited.start();
+              QTimer watcher;
+              watcher.setInterval(5);
+              QObject::connect(&watcher, &QTimer::timeout, &watcher, [&] {
+                  if (!framed(window))
+                      return;
+                  offCentre = frameOffCentre(window);
+                  if (offCentre.manhattanLength() > 1 && waited.elapsed() < 5000)
+                      return;
+                  watcher.stop();
+                  close();
+              });
+              watcher.start();
+              show();
+              return offCentre;
+          };
+
+    TInfoForm about(m_form.get());
+    QPoint off = offCentreOnShowing(
+        &about, [&] { about.showModal(); }, [&] { about.reject(); });
+    QVERIFY2(
+        off.manhattanLength() <= 1, qPrintable(QStringLiteral("About window off by %1,%2").arg(off.x()).arg(off.y())));
+
+    MessageWindow summary(QMessageBox::NoIcon, QStringLiteral("Search Complete!"), m_form.get());
+    off = offCentreOnShowing(
+        &summary, [&] { summary.exec(); }, [&] { summary.accept(); });
+    QVERIFY2(
+        off.manhattanLength() <= 1, qPrintable(QStringLiteral("message box off by %1,%2").arg(off.x()).arg(off.y())));
+}
+
+// What assistive tools are shown of the main and the About window: every control has a name, the names
+// say what the controls are for, and the search's working lists are not shown at all.
+void TestMainUnit::everyControlIsNamedForAssistiveTools()
+{
+    openWindow();
+    TInfoForm about(m_form.get());
+    const QList<QAccessible::Role> controls { QAccessible::PushButton, QAccessible::CheckBox, QAccessible::List,
+        QAccessible::ListItem, QAccessible::EditableText, QAccessible::SpinBox, QAccessible::ComboBox,
+        QAccessible::PageTab, QAccessible::MenuItem, QAccessible::Link, QAccessible::Graphic, QAccessible::StaticText };
+    for (QWidget *window : std::initializer_list<QWidget *> { m_form.get(), &about }) {
+        QList<QAccessibleInterface *> all;
+        collectAccessible(QAccessible::queryAccessibleInterface(window), all);
+        for (QAccessibleInterface *shown : all) {
+            QVERIFY2(shown->object() != ui().FileToSearchMemo && shown->object() != ui().DataAnalyseMemo,
+                "a working list is shown to assistive tools");
+            // A label that holds no text yet says nothing; it is no control without a name.
+            const auto *label = qobject_cast<const QLabel *>(shown->object());
+            const bool emptyLabel = shown->role() == QAccessible::StaticText && label && label->text().isEmpty();
+            if (controls.contains(shown->role()) && !emptyLabel)
+                QVERIFY2(!shown->text(QAccessible::Name).trimmed().isEmpty(),
+                    qPrintable(QStringLiteral("a control of role 0x%1 (%2) has no name")
+                                   .arg(int(shown->role()), 0, 16)
+                                   .arg(shown->object() ? shown->object()->objectName() : QString())));
+        }
+    }
+    QVERIFY(ui().FileToSearchMemo->focusPolicy() == Qt::NoFocus && ui().DataAnalyseMemo->focusPolicy() == Qt::NoFocus);
+
+    const QList<std::tuple<QWidget *, QAccessible::Role, QString>> named {
+        { ui().OriginList, QAccessible::List, QStringLiteral("Name Origin") },
+        { ui().lbRecommend, QAccessible::List, QStringLiteral("Recommended Names") },
+        { ui().lbNotRecommend, QAccessible::List, QStringLiteral("Not-Recommended Names") },
+        { ui().cbGender, QAccessible::ComboBox, QStringLiteral("Gender") },
+        { ui().seMin, QAccessible::SpinBox, QStringLiteral("Minimum characters") },
+        { ui().seMax, QAccessible::SpinBox, QStringLiteral("Maximum characters") },
+        { ui().Image1, QAccessible::Graphic, QStringLiteral("Step 1.") },
+        { ui().Image3, QAccessible::Graphic, QStringLiteral("Step 2.") },
+    };
+    for (const auto &[widget, role, name] : named) {
+        QAccessibleInterface *shown = QAccessible::queryAccessibleInterface(widget);
+        QCOMPARE(shown->role(), role);
+        QCOMPARE(shown->text(QAccessible::Name), name);
+    }
+}
+
+// Each origin is a check box to assistive tools, ticked or not; its Toggle action flips the tick.
+void TestMainUnit::originsAreTickedThroughAssistiveTools()
+{
+    openWindow();
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(ui().OriginList);
+    QCOMPARE(list->childCount(), 41);
+    QAccessibleInterface *celtic = list->child(OriginTable().indexOf(QStringLiteral("Celtic")));
+    QVERIFY(celtic);
+    QCOMPARE(list->indexOfChild(celtic), OriginTable().indexOf(QStringLiteral("Celtic")));
+    QCOMPARE(celtic->parent(), list);
+    QCOMPARE(celtic->role(), QAccessible::CheckBox);
+    QCOMPARE(celtic->text(QAccessible::Name), QStringLiteral("Celtic"));
+    QVERIFY(celtic->state().checkable);
+    QVERIFY(celtic->state().checked);
+    QVERIFY(celtic->actionInterface());
+    QCOMPARE(celtic->actionInterface()->actionNames(), QStringList { QAccessibleActionInterface::toggleAction() });
+
+    celtic->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QCOMPARE(ui().OriginList->item(OriginTable().indexOf(QStringLiteral("Celtic")))->checkState(), Qt::Unchecked);
+    QVERIFY(!celtic->state().checked);
+    QVERIFY(celtic->state().checkable);
+    QVERIFY(!m_form->currentQuery().Origins.contains(QStringLiteral("Celtic")));
+    celtic->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QVERIFY(celtic->state().checked);
+    QCOMPARE(m_form->currentQuery().Origins, OriginTable());
+}
+
+void TestMainUnit::enterPressesTheFocusedGenerateButton_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::newRow("Enter") << int(Qt::Key_Return) << Qt::KeyboardModifiers();
+    QTest::newRow("Enter on the keypad") << int(Qt::Key_Enter) << Qt::KeyboardModifiers(Qt::KeypadModifier);
+}
+
+void TestMainUnit::enterPressesTheFocusedGenerateButton()
+{
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    openWindow();
+    ui().PageControl1->setCurrentIndex(1);
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    ui().BitBtn2->setFocus(Qt::TabFocusReason);
+    QTRY_VERIFY(ui().BitBtn2->hasFocus());
+    const QList<ShownBox> shown = closingMessageBoxes([&] { QTest::keyClick(ui().BitBtn2, Qt::Key(key), modifiers); });
+    QCOMPARE(shown.size(), 1);
+    QVERIFY(shown[0].text.startsWith(QStringLiteral("Search Complete!")));
+}
+
+void TestMainUnit::focusMarksStandOut_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::newRow("origin row") << "origin row";
+    QTest::newRow("tab") << "tab";
+}
+
+// The mark of the keyboard focus: the pixels it changes differ from what they cover by 3 : 1 at least, and
+// there are enough of them to surround what has the focus.
+void TestMainUnit::focusMarksStandOut()
+{
+    QFETCH(QString, where);
+    openWindow();
+    ui().PageControl1->setCurrentIndex(1);
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    const bool originRow = where == QStringLiteral("origin row");
+    QWidget *focused = originRow ? static_cast<QWidget *>(ui().OriginList) : ui().PageControl1->tabBar();
+    QWidget *painted = originRow ? ui().OriginList->viewport() : ui().PageControl1->tabBar();
+    const QRect area = originRow ? ui().OriginList->visualItemRect(ui().OriginList->item(0))
+                                 : ui().PageControl1->tabBar()->tabRect(1);
+
+    // Reached by the keyboard, as focus marks are for: from the control before it in the tab order.
+    QWidget *before = originRow ? static_cast<QWidget *>(ui().seMax) : ui().cbGender;
+    before->setFocus(Qt::OtherFocusReason);
+    QTRY_VERIFY(before->hasFocus());
+    const QImage unmarked = rendered(painted);
+    QTest::keyClick(before, originRow ? Qt::Key_Tab : Qt::Key_Backtab, originRow ? Qt::NoModifier : Qt::ShiftModifier);
+    QTRY_VERIFY(focused->hasFocus());
+    const QImage marked = rendered(painted);
+    if (originRow)
+        QCOMPARE(ui().OriginList->currentRow(), 0);
+    const QImage after = rendered(painted);
+
+    int standingOut = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (contrast(unmarked.pixelColor(x, y), marked.pixelColor(x, y)) >= 3.0)
+                ++standingOut;
+        }
+    }
+    QVERIFY2(standingOut >= area.height(), qPrintable(QStringLiteral("%1 pixels stand out").arg(standingOut)));
+}
+
+void TestMainUnit::tabKeyFollowsTheDesignedOrder_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QStringList>("order");
+    QTest::newRow("parents' information") << 0 << QStringLiteral("leSurname leMiddlename").split(u' ');
+    // The reserved controls are disabled, so the key passes them by; the working lists are never reached.
+    QTest::newRow("name properties") << 1 << QStringLiteral("cbGender seMin seMax OriginList BitBtn2").split(u' ');
+    QTest::newRow("names suggestion") << 2
+                                      << QStringLiteral("lbRecommend reSign reInitials lbNotRecommend").split(u' ');
+}
+
+// The Tab key visits a tab's controls in the order the layout gives them.
+void TestMainUnit::tabKeyFollowsTheDesignedOrder()
+{
+    QFETCH(int, tab);
+    QFETCH(QStringList, order);
+    openWindow();
+    ui().PageControl1->setCurrentIndex(tab);
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    auto *first = m_form->findChild<QWidget *>(order.first());
+    first->setFocus(Qt::OtherFocusReason);
+    QTRY_VERIFY(first->hasFocus());
+    QStringList visited { order.first() };
+    for (int step = 1; step < order.size(); ++step) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited.append(QApplication::focusWidget()->objectName());
+    }
+    QCOMPARE(visited, order);
+}
+
+void TestMainUnit::picturesAreDrawnForTwiceTheDensity_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<QRect>("placings");
+    QTest::newRow("step 1 badge") << "Image1"
+                                  << ":/step1@2x.png" << QRect(0, 0, 1, 1);
+    QTest::newRow("step 2 badge") << "Image3"
+                                  << ":/step2@2x.png" << QRect(0, 0, 1, 1);
+    QTest::newRow("Generate glyph") << "BitBtn2"
+                                    << ":/generate@2x.png" << QRect(0, 0, 120, 20);
+}
+
+// On a screen with two device pixels to a pixel, the pictures are the ones drawn at twice the size, not
+// the designed ones enlarged.
+void TestMainUnit::picturesAreDrawnForTwiceTheDensity()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, picture);
+    QFETCH(QRect, placings);
+    openWindow();
+    auto *widget = m_form->findChild<QWidget *>(control);
+    QVERIFY(widget);
+    const QImage sharp(picture);
+    QVERIFY(!sharp.isNull());
+    const double match = bestMatch(rendered(widget, 2), sharp, placings);
+    QVERIFY2(match >= 0.95, qPrintable(QString::number(match)));
 }
 
 int main(int argc, char *argv[])

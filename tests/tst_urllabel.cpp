@@ -99,6 +99,7 @@ private slots:
     void keepsItsOwnFontAndFitsItsText();
     void linkCursorIsOneTableEntryForAllLabels();
     void missingCursorResourceLeavesTheArrow();
+    void linkCursorAtTwiceTheDensity();
 
 private:
     QList<Opened> m_opened;
@@ -300,6 +301,25 @@ void TestURLLabel::linkCursorIsOneTableEntryForAllLabels()
         QCOMPARE(label->cursor().shape(), Qt::BitmapCursor);
         QCOMPARE(label->cursor().hotSpot(), QPoint(5, 0));
     }
+}
+
+// On screens with two device pixels to a pixel the hand is the one drawn at twice the size, its fingertip
+// still the hot spot.
+void TestURLLabel::linkCursorAtTwiceTheDensity()
+{
+    const std::optional<QCursor> sharp = TURLLabel::LinkCursor(2);
+    QVERIFY(sharp);
+    QCOMPARE(sharp->shape(), Qt::BitmapCursor);
+    const QPixmap picture = sharp->pixmap();
+    QCOMPARE(picture.size(), QSize(64, 64));
+    QCOMPARE(picture.devicePixelRatio(), 2.0);
+    QCOMPARE(sharp->hotSpot(), QPoint(5, 0));
+    // The fingertip: black at the hot spot's two by two device pixels, transparent beside them.
+    const QImage pixels = picture.toImage();
+    QCOMPARE(pixels.pixelColor(10, 0), QColor(Qt::black));
+    QCOMPARE(pixels.pixelColor(11, 1), QColor(Qt::black));
+    QCOMPARE(pixels.pixelColor(0, 0).alpha(), 0);
+    QCOMPARE(TURLLabel::LinkCursor(1)->bitmap().size(), QSize(32, 32));
 }
 
 void TestURLLabel::missingCursorResourceLeavesTheArrow()

@@ -12,9 +12,12 @@ cd "$root"
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-base-dev-tools
+    qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite
     libjpeg62-turbo-dev libbenchmark-dev
     fonts-liberation
+    python3
+    xvfb twm x11-utils
+    dbus at-spi2-core python3-pyatspi
 )
 # Only the fuzz command needs these.
 fuzz_packages=(clang libclang-rt-14-dev)

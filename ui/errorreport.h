@@ -12,7 +12,8 @@ namespace namorel {
 /// The title of the application, "Namorel": the caption of its message boxes.
 QString ApplicationTitle();
 
-/// Moves a window to the centre of the screen it is on.
+/// Moves a window, by its frame, to the centre of the screen it is on. A window whose frame is not known
+/// yet (one that has never been shown) is centred again as soon as the platform has put its frame round it.
 void CentreOnScreen(QWidget *window);
 
 /// The text that the error report shows for \a message: the message, with a full stop added when its

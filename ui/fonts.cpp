@@ -1,20 +1,57 @@
 #include "fonts.h"
+#include "ovalbtn.h"
 
-#include <QFont>
+#include <QFontDatabase>
 #include <QStringList>
+#include <QWidget>
 
 namespace namorel {
+
+namespace {
+
+const QString kDesignedSansSerif = QStringLiteral("MS Sans Serif");
+
+} // namespace
 
 void InstallFontSubstitutes()
 {
     static const bool installed = [] {
-        QFont::insertSubstitutions(
-            QStringLiteral("MS Sans Serif"), { QStringLiteral("Liberation Sans"), QStringLiteral("Arial") });
+        QFont::insertSubstitutions(kDesignedSansSerif, { QStringLiteral("Liberation Sans"), QStringLiteral("Arial") });
         QFont::insertSubstitutions(QStringLiteral("Arial"), { QStringLiteral("Liberation Sans") });
         QFont::insertSubstitutions(QStringLiteral("Times New Roman"), { QStringLiteral("Liberation Serif") });
         return true;
     }();
     Q_UNUSED(installed);
+}
+
+QFont StandInFont(const QFont &designed)
+{
+    static const bool designedFaceMissing = !QFontDatabase::hasFamily(kDesignedSansSerif);
+    if (designed.family() != kDesignedSansSerif || !designedFaceMissing)
+        return designed;
+    QFont font = designed;
+    font.setFamilies({ QStringLiteral("Liberation Sans"), QStringLiteral("Arial") });
+    if (designed.pointSizeF() > 0)
+        font.setPointSizeF(designed.pointSizeF() * 15 / 16);
+    else if (designed.pixelSize() > 0)
+        font.setPixelSize(qMax(1, designed.pixelSize() * 15 / 16));
+    return font;
+}
+
+void UseStandInFonts(QWidget *window)
+{
+    QList<QWidget *> widgets = window->findChildren<QWidget *>();
+    widgets.prepend(window);
+    for (QWidget *widget : widgets) {
+        // Controls that take their parent's font follow it.
+        if (widget == window || widget->testAttribute(Qt::WA_SetFont)) {
+            const QFont standIn = StandInFont(widget->font());
+            if (standIn != widget->font())
+                widget->setFont(standIn);
+        }
+        if (auto *button = qobject_cast<TOvalButton *>(widget))
+            button->setCaptionFont(StandInFont(button->captionFont()));
+    }
 }
 
 } // namespace namorel

@@ -27,6 +27,7 @@ TInfoForm::TInfoForm(QWidget *parent)
 {
     InstallFontSubstitutes();
     m_ui->setupUi(this);
+    UseStandInFonts(this);
     // A dialog on its own, whatever its parent: a title with the close box, no minimise or maximise.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowCloseButtonHint);

@@ -1,7 +1,10 @@
 #include "jpegpicture.h"
+#include "picturelabel.h"
 
+#include <QAccessibleWidget>
 #include <QPainter>
 #include <QtEndian>
+#include <QtMath>
 
 #include <csetjmp>
 #include <cstdio> // jpeglib.h uses FILE and size_t without including their headers
@@ -108,9 +111,17 @@ std::optional<JpegHeader> readHeader(const QByteArray &data)
     return header;
 }
 
-QImage decodePixels(const QByteArray &data, const JpegHeader &header)
+// libjpeg scales by eighths as it decodes, rounding the size up.
+int scaledSide(int side, int eighths)
 {
-    QImage image(header.width, header.height, header.grayscale ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
+    return (side * eighths + 7) / 8;
+}
+
+QImage decodePixels(const QByteArray &data, const JpegHeader &header, int eighths = 8)
+{
+    const int width = scaledSide(header.width, eighths);
+    const int height = scaledSide(header.height, eighths);
+    QImage image(width, height, header.grayscale ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
     if (image.isNull())
         return {};
     uchar *const pixels = image.bits();
@@ -121,8 +132,11 @@ QImage decodePixels(const QByteArray &data, const JpegHeader &header)
         if (int(info.image_width) != header.width || int(info.image_height) != header.height)
             leave(common);
         info.out_color_space = header.grayscale ? JCS_GRAYSCALE : JCS_RGB;
+        info.scale_num = static_cast<unsigned int>(eighths);
+        info.scale_denom = 8;
         jpeg_start_decompress(&info);
-        if (info.output_components != (header.grayscale ? 1 : 3))
+        if (info.output_components != (header.grayscale ? 1 : 3) || int(info.output_width) != width
+            || int(info.output_height) != height)
             leave(common);
         while (info.output_scanline < info.output_height) {
             JSAMPROW row = pixels + qsizetype(info.output_scanline) * stride;
@@ -170,9 +184,39 @@ const QImage &JpegPicture::image()
     return m_image;
 }
 
+QImage JpegPicture::scaledImage(int eighths)
+{
+    eighths = qBound(1, eighths, 16);
+    if (eighths == 8 || image().isNull())
+        return image();
+    if (eighths != m_scaledEighths) {
+        m_scaledEighths = eighths;
+        m_scaled = decodePixels(m_data, m_header, eighths);
+    }
+    return m_scaled;
+}
+
+namespace {
+
+// To assistive tools a picture control is a picture, named by its accessible name.
+QAccessibleInterface *pictureBoxAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String(PictureBox::staticMetaObject.className()))
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Graphic);
+    return nullptr;
+}
+
+} // namespace
+
 PictureBox::PictureBox(QWidget *parent)
     : QWidget(parent)
-{ }
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(pictureBoxAccessible);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
 
 void PictureBox::setPicture(JpegPicture picture)
 {
@@ -189,11 +233,16 @@ QSize PictureBox::sizeHint() const
 
 void PictureBox::paintEvent(QPaintEvent *)
 {
-    const QImage &image = m_picture.image();
-    if (image.isNull())
+    const QImage &natural = m_picture.image();
+    if (natural.isNull())
         return;
     QPainter painter(this);
-    painter.drawImage(rect(), image);
+    // Decoded at the size it is shown at, in device pixels.
+    const qreal shownWidth = width() * PaintedPixelRatio(painter);
+    const int eighths = qBound(1, qCeil(8 * shownWidth / natural.width()), 16);
+    const QImage shown = m_picture.scaledImage(eighths);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(rect(), shown.isNull() ? natural : shown);
 }
 
 } // namespace namorel

@@ -47,16 +47,25 @@ public:
     /// to be damaged, in which case the picture becomes empty.
     const QImage &image();
 
+    /// The pixels decoded at \a eighths / 8 of the picture's size (1 to 16): libjpeg scales as it decodes,
+    /// which is sharper than enlarging the decoded pixels. Decoded on the first call for each scale; a null
+    /// image if the picture is empty or damaged.
+    QImage scaledImage(int eighths);
+
 private:
     QByteArray m_data;
     JpegHeader m_header;
     QImage m_image;
     bool m_decoded = false;
+    // The last scaled decoding, and its scale.
+    QImage m_scaled;
+    int m_scaledEighths = 0;
 };
 
 /// A picture control: shows its JpegPicture stretched over its whole rectangle, and takes the picture's
 /// size when it is given one, so that the picture shows at its natural size. The pixels are decoded when
-/// the control is first painted.
+/// the control is first painted, and on a screen with more device pixels to a pixel decoded again at the
+/// size they are shown at.
 class PictureBox : public QWidget
 {
     Q_OBJECT

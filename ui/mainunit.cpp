@@ -2,14 +2,22 @@
 #include "errorreport.h"
 #include "fonts.h"
 #include "infounit.h"
+#include "namecardopener.h"
+#include "picturelabel.h"
 #include "shellopen.h"
+#include "shortlistsession.h"
+#include "shortlisttab.h"
 #include "ui_mainunit.h"
+#include "windowaccessibility.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QMenu>
+#include <QScrollBar>
 #include <QSessionManager>
 #include <QStringListModel>
 #include <QStyledItemDelegate>
@@ -33,6 +41,8 @@ constexpr int kRowHeight = 13;
 constexpr int kLabelSpacing = 3;
 // Navy, the colour of the signature.
 constexpr QRgb kNavy = 0x000080;
+// The panel that fills each tab.
+constexpr QSize kPanelSize(517, 342);
 
 class FixedRowDelegate : public QStyledItemDelegate
 {
@@ -60,6 +70,30 @@ void placeLabelLeftOf(QWidget *label, const QWidget *edit)
     label->adjustSize();
     label->move(edit->x() - kLabelSpacing - label->width(), edit->y() + (edit->height() - label->height()) / 2);
 }
+
+// A labelled edit's label is greyed with its edit, whatever enables or disables the edit.
+class LabelFollowsEdit : public QObject
+{
+public:
+    LabelFollowsEdit(QWidget *label, QWidget *edit)
+        : QObject(edit)
+        , m_label(label)
+    {
+        m_label->setEnabled(edit->isEnabled());
+        edit->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::EnabledChange)
+            m_label->setEnabled(static_cast<QWidget *>(watched)->isEnabled());
+        return false;
+    }
+
+private:
+    QWidget *m_label;
+};
 
 // Replaces the whole text of a box, every paragraph aligned as given. Line breaks are CR LF in the
 // program's texts.
@@ -113,26 +147,43 @@ TMainForm::TMainForm(QWidget *parent)
     , m_ui(std::make_unique<Ui::TMainForm>())
 {
     InstallFontSubstitutes();
+    InstallWindowAccessibility();
     m_ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     centralWidget()->setFixedSize(534, 383);
     setFixedSize(534, 383 + menuBar()->sizeHint().height());
 
+    // The other labels keep the places the layout gives them: the stand-in face fits their captions.
+    UseStandInFonts(this);
     for (const auto &[label, edit] : { std::pair<QWidget *, QWidget *> { m_ui->leSurnameLabel, m_ui->leSurname },
              { m_ui->leMiddlenameLabel, m_ui->leMiddlename }, { m_ui->leExcludeLabel, m_ui->leExclude },
-             { m_ui->leIncludeLabel, m_ui->leInclude } })
+             { m_ui->leIncludeLabel, m_ui->leInclude } }) {
         placeLabelLeftOf(label, edit);
-    // Labels fit their text, whatever the width of the face that stands in for the designed one.
-    for (QLabel *label : { m_ui->Label1, m_ui->Label3, m_ui->Label4, m_ui->Label9 })
-        label->adjustSize();
-    m_ui->FileToSearchMemo->hide();
-    m_ui->DataAnalyseMemo->hide();
+        new LabelFollowsEdit(label, edit);
+    }
+    // The search's working lists are never shown. As windows of their own that never show, they are out of
+    // the panel's focus chain and out of what assistive tools are shown of it.
+    for (QWidget *workingList : { m_ui->FileToSearchMemo, m_ui->DataAnalyseMemo }) {
+        workingList->setWindowFlag(Qt::Window);
+        workingList->setFocusPolicy(Qt::NoFocus);
+        workingList->hide();
+    }
+    for (QWidget *panel : { m_ui->Panel1, m_ui->Panel3, m_ui->Panel2 }) {
+        panel->setFixedSize(kPanelSize);
+        panel->parentWidget()->layout()->setAlignment(panel, Qt::AlignCenter);
+    }
 
-    QPalette notRecommended = m_ui->GroupBox5->palette();
-    notRecommended.setColor(QPalette::WindowText, Qt::red);
-    notRecommended.setColor(QPalette::Text, Qt::red);
-    m_ui->GroupBox5->setPalette(notRecommended);
+    // Caption and names of the not-recommended group are red; its scroll bars keep the usual colours.
+    const QPalette usual = m_ui->lbNotRecommend->verticalScrollBar()->palette();
+    QPalette caption = m_ui->GroupBox5->palette();
+    caption.setColor(QPalette::WindowText, Qt::red);
+    m_ui->GroupBox5->setPalette(caption);
+    QPalette names = m_ui->lbNotRecommend->palette();
+    names.setColor(QPalette::Text, Qt::red);
+    for (const QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled })
+        names.setColor(group, QPalette::WindowText, usual.color(group, QPalette::WindowText));
+    m_ui->lbNotRecommend->setPalette(names);
     QPalette signature = m_ui->reSign->palette();
     signature.setColor(QPalette::Text, QColor(kNavy));
     m_ui->reSign->setPalette(signature);
@@ -151,6 +202,16 @@ TMainForm::TMainForm(QWidget *parent)
         view->setModel(model);
         view->setItemDelegate(new FixedRowDelegate(view));
     }
+
+    // The Generate button's picture, sharp on screens of every density.
+    m_ui->BitBtn2->setIcon(PictureAtEverySize(QStringLiteral(":/generate.png")));
+
+    // The drop-down list of the gender box is named as the box is.
+    m_ui->cbGender->view()->setAccessibleName(m_ui->cbGender->accessibleName());
+    // The shortlist comes after the three steps; its database is opened when it is first needed.
+    m_shortlistSession = new ShortlistSession(Shortlist::userDatabasePath(), this);
+    m_shortlistTab = new ShortlistTab(m_shortlistSession, m_ui->PageControl1);
+    m_ui->PageControl1->addTab(m_shortlistTab, QStringLiteral("4. Shortlist"));
 
     m_popupMenu = new QMenu(this);
     m_popupMenu->setObjectName(QStringLiteral("PopupMenu1"));
@@ -177,6 +238,9 @@ TMainForm::TMainForm(QWidget *parent)
     handle(m_ui->lbRecommend, &QAbstractItemView::clicked, &TMainForm::lbRecommendClick);
 
     connect(qApp, &QGuiApplication::commitDataRequest, this, &TMainForm::saveOnSessionEnd);
+
+    // The name card opens from both result lists.
+    new NameCardOpener(this);
 
     RunGuarded([this] { FormCreate(); });
 }
@@ -331,8 +395,20 @@ void TMainForm::QuillmarkHomepage1Click()
 
 void TMainForm::About1Click()
 {
-    if (InfoForm)
-        InfoForm->showModal();
+    // The window is shown modally from the event loop, right after the command returns: a command given
+    // by an assistive tool must not wait for the window to close before it is answered. While the window
+    // shows, or is about to, asking again does nothing.
+    if (!InfoForm || InfoForm->isVisible() || m_aboutPending)
+        return;
+    m_aboutPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_aboutPending = false;
+            if (InfoForm && !InfoForm->isVisible())
+                InfoForm->showModal();
+        },
+        Qt::QueuedConnection);
 }
 
 void TMainForm::Exit1Click()

@@ -21,6 +21,8 @@ class TMainForm;
 
 namespace namorel {
 
+class ShortlistSession;
+class ShortlistTab;
 class TInfoForm;
 
 /// The folder that holds the program, ending in '/'. Recorded by TMainForm::FormCreate.
@@ -49,6 +51,9 @@ public:
     /// The controls, for the program and its tests; they keep the names of the window's layout.
     Ui::TMainForm &controls() const { return *m_ui; }
     QMenu *PopupMenu1() const { return m_popupMenu; }
+    /// The fourth tab, "4. Shortlist", and the shortlist it shows, which the name cards rate into.
+    ShortlistTab *shortlistTab() const { return m_shortlistTab; }
+    ShortlistSession *shortlistSession() const { return m_shortlistSession; }
 
     /// The search's query from the window's controls.
     NameQuery currentQuery() const;
@@ -67,6 +72,7 @@ public slots:
     void SelectAll1Click();
     void SelectNone1Click();
     void InvertSelection1Click();
+    /// Shows the About window modally, from the event loop right after this returns.
     void About1Click();
     /// Saves the settings. Throws when they cannot be saved; the window then stays open.
     void FormClose();
@@ -84,8 +90,12 @@ private:
     QMenu *m_popupMenu = nullptr;
     QStringListModel *m_recommended = nullptr;
     QStringListModel *m_notRecommended = nullptr;
+    ShortlistSession *m_shortlistSession = nullptr;
+    ShortlistTab *m_shortlistTab = nullptr;
     // Once a search has sorted the lists, they keep themselves sorted, also when a later search fails.
     bool m_listsSorted = false;
+    // "About..." has been chosen and the About window is about to show.
+    bool m_aboutPending = false;
 };
 
 /// The program's main window, created once at start-up.

@@ -1,5 +1,6 @@
 // Draws the program's pictures: the program icon, the two step pictures, the Generate glyph and the link
-// cursor; and, on request, the About window's logo before it is encoded as a JPEG.
+// cursor, the last three also at twice their size (name@2x.png) for screens with two device pixels to a
+// pixel; and, on request, the About window's logo before it is encoded as a JPEG.
 //
 //   namorel_drawartwork <resources folder>
 //   namorel_drawartwork --about-logo <file.ppm>      (see tools/make_about_logo.sh)
@@ -17,11 +18,18 @@
 
 namespace {
 
-QImage blank(int width, int height)
+QImage blank(int width, int height, int scale = 1)
 {
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    QImage image(width * scale, height * scale, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     return image;
+}
+
+// A painter that draws in the picture's own pixels whatever its scale.
+void drawAtScale(QPainter &painter, int scale)
+{
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(scale, scale);
 }
 
 QPainterPath star(QPointF centre, double outer, double inner, int points = 5)
@@ -70,11 +78,11 @@ QImage programIcon(int size)
 }
 
 // A round badge with the step's number and a small drawing beside it.
-QImage stepPicture(int number, QColor colour, QColor dark)
+QImage stepPicture(int number, QColor colour, QColor dark, int scale)
 {
-    QImage image = blank(32, 32);
+    QImage image = blank(32, 32, scale);
     QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
+    drawAtScale(painter, scale);
     QRadialGradient face(QPointF(12, 10), 20);
     face.setColorAt(0, colour.lighter(135));
     face.setColorAt(1, colour);
@@ -87,11 +95,11 @@ QImage stepPicture(int number, QColor colour, QColor dark)
     return image;
 }
 
-QImage stepOne()
+QImage stepOne(int scale)
 {
-    QImage image = stepPicture(1, QColor(0x4a, 0x90, 0xd9), QColor(0x2a, 0x5f, 0x9e));
+    QImage image = stepPicture(1, QColor(0x4a, 0x90, 0xd9), QColor(0x2a, 0x5f, 0x9e), scale);
     QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
+    drawAtScale(painter, scale);
     // A small heart: the parents.
     QPainterPath heart;
     heart.moveTo(26, 31);
@@ -106,11 +114,11 @@ QImage stepOne()
     return image;
 }
 
-QImage stepTwo()
+QImage stepTwo(int scale)
 {
-    QImage image = stepPicture(2, QColor(0x3b, 0xb2, 0x8c), QColor(0x23, 0x7a, 0x5e));
+    QImage image = stepPicture(2, QColor(0x3b, 0xb2, 0x8c), QColor(0x23, 0x7a, 0x5e), scale);
     QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
+    drawAtScale(painter, scale);
     // A small star: choosing.
     painter.setPen(QPen(QColor(0xc8, 0x8a, 0x00), 1));
     painter.setBrush(QColor(0xff, 0xd4, 0x3b));
@@ -119,11 +127,11 @@ QImage stepTwo()
 }
 
 // A magic wand with a star and two sparkles, for the Generate button.
-QImage generateGlyph()
+QImage generateGlyph(int scale)
 {
-    QImage image = blank(21, 31);
+    QImage image = blank(21, 31, scale);
     QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
+    drawAtScale(painter, scale);
     painter.setPen(QPen(QColor(0x3a, 0x2a, 0x55), 3, Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(QPointF(4, 28), QPointF(12, 13));
     painter.setPen(QPen(QColor(0xf4, 0xf0, 0xff), 1.2, Qt::SolidLine, Qt::RoundCap));
@@ -140,8 +148,9 @@ QImage generateGlyph()
 }
 
 // The hyperlink label's pointer: a hand with the index finger up, its tip at (5, 0). Drawn pixel by pixel,
-// as the cursor has one bit per pixel: '#' black, '.' white, ' ' transparent.
-QImage linkCursor()
+// as the cursor has one bit per pixel: '#' black, '.' white, ' ' transparent. At a larger scale each pixel
+// becomes a square, so the hand stays as crisp as its one-bit original.
+QImage linkCursor(int scale)
 {
     static const char *const rows[] = {
         "     ##",
@@ -166,12 +175,13 @@ QImage linkCursor()
         "    #.........#",
         "    ###########",
     };
-    QImage image = blank(32, 32);
+    QImage image = blank(32, 32, scale);
+    QPainter painter(&image);
     int y = 0;
     for (const char *row : rows) {
         for (int x = 0; row[x]; ++x) {
             if (row[x] != ' ')
-                image.setPixel(x, y, row[x] == '#' ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+                painter.fillRect(x * scale, y * scale, scale, scale, row[x] == '#' ? Qt::black : Qt::white);
         }
         ++y;
     }
@@ -222,9 +232,13 @@ int main(int argc, char *argv[])
     const bool ok = save(programIcon(16), folder + QStringLiteral("namorel-16.png"))
         && save(programIcon(32), folder + QStringLiteral("namorel-32.png"))
         && save(programIcon(256), folder + QStringLiteral("namorel-256.png"))
-        && save(stepOne(), folder + QStringLiteral("step1.png"))
-        && save(stepTwo(), folder + QStringLiteral("step2.png"))
-        && save(generateGlyph(), folder + QStringLiteral("generate.png"))
-        && save(linkCursor(), folder + QStringLiteral("urlcursor_1.png"));
+        && save(stepOne(1), folder + QStringLiteral("step1.png"))
+        && save(stepOne(2), folder + QStringLiteral("step1@2x.png"))
+        && save(stepTwo(1), folder + QStringLiteral("step2.png"))
+        && save(stepTwo(2), folder + QStringLiteral("step2@2x.png"))
+        && save(generateGlyph(1), folder + QStringLiteral("generate.png"))
+        && save(generateGlyph(2), folder + QStringLiteral("generate@2x.png"))
+        && save(linkCursor(1), folder + QStringLiteral("urlcursor_1.png"))
+        && save(linkCursor(2), folder + QStringLiteral("urlcursor_1@2x.png"));
     return ok ? 0 : 1;
 }

@@ -5,6 +5,8 @@ import unicodedata
 from pathlib import Path
 from typing import Dict, Iterable, List
 
+from records import NameKey
+
 
 class FormatError(Exception):
     """A name that a name file cannot hold."""
@@ -51,3 +53,31 @@ def write_name_files(folder: Path, files: Dict[str, List[str]]) -> None:
         target = folder / file_name
         if not target.exists() or target.read_bytes() != data:
             target.write_bytes(data)
+
+
+def counts_bytes(files: Dict[str, List[str]], usage) -> bytes:
+    """For every plain spelling of the files (letters a-z only): its US births as a girl and as a boy.
+
+    A spelling the counts do not know is listed with two zeros, so that a name added to a file by hand,
+    past the tool, is noticed by the tests for having no line here.
+    """
+    spellings = sorted({name for names in files.values() for name in names
+                        if name.isascii() and name.isalpha()}, key=str.casefold)
+    lines = ["# The US Social Security births of each plain name of database/, as a girl and as a boy,",
+             "# written by tools/namedb/generate.py for tests/tst_database.cpp: name TAB girls TAB boys."]
+    seen = set()
+    for name in spellings:
+        key = name.casefold()
+        if key in seen:
+            continue
+        seen.add(key)
+        girls = usage.get(NameKey(key, "f"))
+        boys = usage.get(NameKey(key, "m"))
+        lines.append(f"{key}\t{girls.total if girls else 0}\t{boys.total if boys else 0}")
+    return ("\n".join(lines) + "\n").encode("utf-8")
+
+
+def write_counts(path: Path, files: Dict[str, List[str]], usage) -> None:
+    data = counts_bytes(files, usage)
+    if not path.exists() or path.read_bytes() != data:
+        path.write_bytes(data)

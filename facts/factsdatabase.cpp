@@ -1,0 +1,358 @@
+#include "factsdatabase.h"
+#include "namefile_p.h"
+#include "namesearch.h"
+#include "phones.h"
+
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <mutex>
+
+namespace namorel {
+
+namespace {
+
+// The largest facts file the program holds; the shipped ones are a few megabytes.
+constexpr qint64 kMaxFactsFileBytes = qint64(64) * 1024 * 1024;
+// The share of girls is told over the births of this many years, and only from this many births on.
+constexpr qint32 kShareYears = 20;
+constexpr qint64 kShareMinimumBirths = 50;
+constexpr qint32 kTrendYears = 10;
+
+const QByteArray kAllNames = QByteArrayLiteral("*");
+
+QString meaningsPath(const QString &programFolder)
+{
+    return programFolder + QStringLiteral("database/meanings.txt");
+}
+
+QString birthsPath(const QString &programFolder)
+{
+    return programFolder + QStringLiteral("database/usbirths.txt");
+}
+
+SearchError damaged(const QString &path)
+{
+    return SearchError(QStringLiteral("Cannot open file %1").arg(path));
+}
+
+// The search's message for a data file the sound library could not read.
+SearchError asSearchError(const SoundDataError &error)
+{
+    if (error.kind() == SoundDataError::Kind::TooLarge)
+        return SearchError(QStringLiteral("Text exceeds memo capacity"));
+    return damaged(error.path());
+}
+
+QByteArray readFactsFile(const QString &path)
+{
+    try {
+        QByteArray data = ReadDataFile(path, kMaxFactsFileBytes);
+        // Every line ends with LF; a file that does not was cut short.
+        if (!data.isEmpty() && !data.endsWith('\n'))
+            throw damaged(path);
+        return data;
+    } catch (const SoundDataError &error) {
+        throw asSearchError(error);
+    }
+}
+
+char sexLetter(int sex)
+{
+    return sex == 0 ? 'f' : 'm';
+}
+
+// Reads "12 0 345" into numbers; false on anything else, such as a sign, a letter or a doubled space.
+bool parseNumbers(QByteArrayView text, QList<qint32> &numbers)
+{
+    numbers.clear();
+    if (text.isEmpty())
+        return true;
+    numbers.reserve(text.count(' ') + 1);
+    qint64 value = -1;
+    for (const char c : text) {
+        if (c == ' ') {
+            if (value < 0)
+                return false;
+            numbers.append(qint32(value));
+            value = -1;
+        } else if (c >= '0' && c <= '9') {
+            value = (value < 0 ? 0 : value * 10) + (c - '0');
+            if (value > std::numeric_limits<qint32>::max())
+                return false;
+        } else {
+            return false;
+        }
+    }
+    if (value < 0)
+        return false;
+    numbers.append(qint32(value));
+    return true;
+}
+
+// The spelling under which the US records list a name: lower case a-z, or nothing when it has other
+// characters (the records know no accents, hyphens or spaces).
+QByteArray recordsSpelling(const QString &name)
+{
+    QByteArray spelling;
+    spelling.reserve(name.size());
+    for (const QChar c : name) {
+        const char16_t u = c.unicode();
+        if (u >= u'a' && u <= u'z')
+            spelling.append(char(u));
+        else if (u >= u'A' && u <= u'Z')
+            spelling.append(char(u - u'A' + u'a'));
+        else
+            return {};
+    }
+    return spelling;
+}
+
+// The tab-separated fields of a line.
+QList<QByteArrayView> splitFields(QByteArrayView line)
+{
+    QList<QByteArrayView> fields;
+    qsizetype start = 0;
+    for (qsizetype tab = line.indexOf('\t'); tab >= 0; tab = line.indexOf('\t', start)) {
+        fields.append(line.sliced(start, tab - start));
+        start = tab + 1;
+    }
+    fields.append(line.sliced(start));
+    return fields;
+}
+
+std::mutex g_cacheMutex;
+QHash<QString, std::shared_ptr<const FactsDatabase>> g_cache;
+
+} // namespace
+
+std::shared_ptr<const FactsDatabase> FactsDatabase::open(const QString &programFolder)
+{
+    const std::lock_guard lock(g_cacheMutex);
+    if (const auto found = g_cache.constFind(programFolder); found != g_cache.constEnd())
+        return *found;
+    auto loaded = load(programFolder);
+    g_cache.insert(programFolder, loaded);
+    return loaded;
+}
+
+std::shared_ptr<const FactsDatabase> FactsDatabase::load(const QString &programFolder)
+{
+    std::shared_ptr<FactsDatabase> facts(new FactsDatabase);
+    facts->loadOrigins(programFolder);
+    try {
+        facts->m_pronunciations = PronunciationTable::load(PronunciationTable::filePath(programFolder));
+    } catch (const SoundDataError &error) {
+        throw asSearchError(error);
+    }
+    facts->loadMeanings(meaningsPath(programFolder));
+    facts->loadBirths(birthsPath(programFolder));
+    return facts;
+}
+
+void FactsDatabase::loadOrigins(const QString &programFolder)
+{
+    const ScanLimits limits = CurrentScanLimits();
+    const QStringList &origins = OriginTable();
+    for (int sex = 0; sex < 2; ++sex) {
+        for (qsizetype origin = 0; origin < origins.size(); ++origin) {
+            const QString path = NameFilePath(programFolder, origins[origin], sex);
+            const QString text = DecodeNameText(ReadNameFile(path, limits.MaxFileBytes));
+            for (const NameLine &line : SplitNameLines(text, limits.MaxLineLength)) {
+                if (!line.Text.isEmpty())
+                    m_origins[sex][line.Text] |= quint64(1) << origin;
+            }
+        }
+    }
+}
+
+void FactsDatabase::loadMeanings(const QString &path)
+{
+    const QByteArray data = readFactsFile(path);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    m_meaningsText = utf8.decode(data);
+    if (utf8.hasError())
+        throw damaged(path);
+    for (const QStringView line : QStringView(m_meaningsText).tokenize(u'\n', Qt::SkipEmptyParts)) {
+        if (line.startsWith(u'#'))
+            continue;
+        // "<name>\t<f or m>\t<meaning>"
+        const qsizetype nameEnd = line.indexOf(u'\t');
+        if (nameEnd <= 0 || line.size() < nameEnd + 4 || (line[nameEnd + 1] != u'f' && line[nameEnd + 1] != u'm')
+            || line[nameEnd + 2] != u'\t' || line.indexOf(u'\t', nameEnd + 3) >= 0)
+            throw damaged(path);
+        m_meanings[line[nameEnd + 1] == u'f' ? 0 : 1].insert(line.first(nameEnd), line.sliced(nameEnd + 3));
+    }
+}
+
+void FactsDatabase::loadBirths(const QString &path)
+{
+    m_birthsPath = path;
+    m_births = readFactsFile(path);
+    // About one line per 450 bytes; a guess that spares most rehashing.
+    m_birthLines.reserve(m_births.size() / 400 + 16);
+    qsizetype start = 0;
+    while (start < m_births.size()) {
+        // The file ends with a line end, so every line finds its own.
+        const auto *found = static_cast<const char *>(
+            std::memchr(m_births.constData() + start, '\n', size_t(m_births.size() - start)));
+        const qsizetype end = found - m_births.constData();
+        const QByteArrayView line = QByteArrayView(m_births).sliced(start, end - start);
+        if (!line.isEmpty() && !line.startsWith('#')) {
+            // "<spelling>\t<sex>\t<first year>\t<births>\t<ranks>"
+            const qsizetype keyEnd = line.indexOf('\t');
+            if (keyEnd <= 0 || line.size() < keyEnd + 3 || (line[keyEnd + 1] != 'f' && line[keyEnd + 1] != 'm')
+                || line[keyEnd + 2] != '\t')
+                throw damaged(path);
+            const QByteArrayView key = line.first(keyEnd + 2);
+            if (m_birthLines.contains(key))
+                throw damaged(path);
+            m_birthLines.insert(key, start);
+        }
+        start = end + 1;
+    }
+
+    // The births of all names set the years every other line lies within.
+    for (int sex = 0; sex < 2; ++sex) {
+        const QByteArray key = kAllNames + '\t' + sexLetter(sex);
+        const qsizetype offset = m_birthLines.value(QByteArrayView(key), -1);
+        if (offset < 0)
+            throw damaged(path);
+        const QByteArrayView line = QByteArrayView(m_births).sliced(offset, m_births.indexOf('\n', offset) - offset);
+        const QList<QByteArrayView> fields = splitFields(line);
+        QList<qint32> year;
+        if (!parseNumbers(fields[2], year) || year.size() != 1 || !parseNumbers(fields[3], m_allBirths[sex])
+            || m_allBirths[sex].isEmpty()
+            || (sex == 1 && (year[0] != m_firstYear || m_allBirths[1].size() != m_allBirths[0].size())))
+            throw damaged(path);
+        m_firstYear = year[0];
+    }
+}
+
+FactsDatabase::YearlyLine FactsDatabase::yearly(const QString &name, int sex) const
+{
+    const QByteArray spelling = recordsSpelling(name);
+    if (spelling.isEmpty())
+        return {};
+    const QByteArray key = spelling + '\t' + sexLetter(sex);
+    const qsizetype offset = m_birthLines.value(QByteArrayView(key), -1);
+    if (offset < 0)
+        return {};
+    const QByteArrayView line = QByteArrayView(m_births).sliced(offset, m_births.indexOf('\n', offset) - offset);
+    const QList<QByteArrayView> fields = splitFields(line);
+    YearlyLine result;
+    QList<qint32> year;
+    if (fields.size() != 5 || !parseNumbers(fields[2], year) || year.size() != 1
+        || !parseNumbers(fields[3], result.Births) || !parseNumbers(fields[4], result.Ranks) || result.Births.isEmpty()
+        || result.Ranks.size() != result.Births.size() || year[0] < m_firstYear
+        || year[0] - m_firstYear + result.Births.size() > m_allBirths[0].size())
+        throw damaged(m_birthsPath);
+    result.FirstYear = year[0];
+    const qsizetype padded = latestYear() - result.FirstYear + 1;
+    result.Births.resize(padded, 0);
+    result.Ranks.resize(padded, 0);
+    return result;
+}
+
+NameFacts FactsDatabase::lookUp(const QString &name, qint32 genderIndex) const
+{
+    const int sex = sexIndex(genderIndex);
+    NameFacts facts;
+    facts.Name = name;
+    facts.GenderIndex = genderIndex;
+
+    const quint64 origins = m_origins[sex].value(name);
+    for (qsizetype origin = 0; origin < OriginTable().size(); ++origin) {
+        if (origins & (quint64(1) << origin))
+            facts.Origins.append(OriginTable()[origin]);
+    }
+
+    if (const std::optional<NamePronunciation> spoken = m_pronunciations.find(name)) {
+        facts.Pronunciation = spoken->Ipa;
+        facts.PronunciationEstimated = spoken->estimated();
+        facts.Syllables = SyllableCount(spoken->Phones);
+    }
+
+    // A meaning written for the other sex still tells what the name means.
+    facts.Meaning = m_meanings[sex].value(name).toString();
+    if (facts.Meaning.isEmpty())
+        facts.Meaning = m_meanings[1 - sex].value(name).toString();
+
+    const YearlyLine own = yearly(name, sex);
+    if (!own.Births.isEmpty()) {
+        facts.FirstYear = own.FirstYear;
+        facts.Births = own.Births;
+        facts.LatestRank = own.Births.back() > 0 ? own.Ranks.back() : 0;
+    }
+
+    // The share of girls among both sexes' births over the last twenty years.
+    qint64 recent[2] = { 0, 0 };
+    for (int s = 0; s < 2; ++s) {
+        const YearlyLine line = s == sex ? own : yearly(name, s);
+        for (qsizetype i = qMax<qsizetype>(0, line.Births.size() - kShareYears); i < line.Births.size(); ++i)
+            recent[s] += line.Births[i];
+    }
+    if (recent[0] + recent[1] >= kShareMinimumBirths)
+        facts.FemaleShare = double(recent[0]) / double(recent[0] + recent[1]);
+    return facts;
+}
+
+QList<qint32> FactsDatabase::ranks(const QString &name, qint32 genderIndex) const
+{
+    return yearly(name, sexIndex(genderIndex)).Ranks;
+}
+
+NameFacts LookUpFacts(const QString &programFolder, const QString &name, qint32 genderIndex)
+{
+    return FactsDatabase::open(programFolder)->lookUp(name, genderIndex);
+}
+
+QList<double> BirthsPerMillion(const NameFacts &facts, const QList<qint32> &allBirths, qint32 firstYear)
+{
+    QList<double> rates(allBirths.size(), 0.0);
+    for (qsizetype i = 0; i < facts.Births.size(); ++i) {
+        const qsizetype year = facts.FirstYear - firstYear + i;
+        if (year >= 0 && year < allBirths.size() && allBirths[year] > 0)
+            rates[year] = 1e6 * facts.Births[i] / allBirths[year];
+    }
+    return rates;
+}
+
+qint32 PeakYear(const QList<double> &perMillion, qint32 firstYear)
+{
+    const auto peak = std::max_element(perMillion.begin(), perMillion.end());
+    if (peak == perMillion.end() || *peak <= 0)
+        return 0;
+    return firstYear + qint32(peak - perMillion.begin());
+}
+
+QString TenYearTrend(const QList<double> &perMillion, qint32 firstYear)
+{
+    if (perMillion.size() <= kTrendYears)
+        return {};
+    const double now = perMillion.back();
+    const double before = perMillion[perMillion.size() - 1 - kTrendYears];
+    const qint32 since = firstYear + qint32(perMillion.size()) - 1 - kTrendYears;
+    if (now <= 0 && before <= 0)
+        return QStringLiteral("Not given in %1 or %2").arg(since).arg(since + kTrendYears);
+    if (before <= 0)
+        return QStringLiteral("New: not given in %1").arg(since);
+    if (now <= 0)
+        return QStringLiteral("Out of use: not given in %1").arg(since + kTrendYears);
+    const double ratio = now / before;
+    if (ratio >= 2)
+        return QStringLiteral("Rising fast: %1 times as common as in %2").arg(ratio, 0, 'f', 1).arg(since);
+    const int percent = int(std::lround(std::abs(ratio - 1) * 100));
+    if (ratio >= 1.1)
+        return QStringLiteral("Rising: up %1 % since %2").arg(percent).arg(since);
+    if (ratio > 1 / 1.1)
+        return QStringLiteral("Steady since %1").arg(since);
+    if (ratio > 0.5)
+        return QStringLiteral("Falling: down %1 % since %2").arg(percent).arg(since);
+    return QStringLiteral("Falling fast: down %1 % since %2").arg(percent).arg(since);
+}
+
+} // namespace namorel

@@ -1,0 +1,518 @@
+#include "shortlist.h"
+#include "shortlist_p.h"
+
+#include <QAtomicInteger>
+#include <QCollator>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSaveFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QThread>
+#include <QVariant>
+
+#include <algorithm>
+
+namespace namorel {
+
+namespace {
+
+// How long one statement waits for another copy of the program to finish its change, and how long an
+// operation keeps trying when SQLite reports the database busy without waiting (as it may while another
+// copy recovers the journal).
+constexpr int kBusyTimeoutMs = 10'000;
+constexpr int kRetryForMs = 30'000;
+
+// Each step brings the schema from its position in the list to the next version; PRAGMA user_version holds
+// the number of steps taken. A step is only ever appended, never changed.
+const QList<QList<const char *>> &migrations()
+{
+    static const QList<QList<const char *>> steps {
+        {
+            "CREATE TABLE my_ratings ("
+            " name TEXT NOT NULL,"
+            " gender INTEGER NOT NULL CHECK (gender IN (0, 1)),"
+            " stars INTEGER NOT NULL CHECK (stars BETWEEN 0 AND 5),"
+            " veto INTEGER NOT NULL CHECK (veto IN (0, 1)),"
+            " note TEXT NOT NULL,"
+            " updated TEXT NOT NULL,"
+            " PRIMARY KEY (name, gender)) WITHOUT ROWID",
+            "CREATE TABLE partners ("
+            " id INTEGER PRIMARY KEY,"
+            " name TEXT NOT NULL UNIQUE,"
+            " imported TEXT NOT NULL,"
+            " exported TEXT NOT NULL)",
+            "CREATE TABLE partner_ratings ("
+            " partner INTEGER NOT NULL REFERENCES partners (id) ON DELETE CASCADE,"
+            " name TEXT NOT NULL,"
+            " gender INTEGER NOT NULL CHECK (gender IN (0, 1)),"
+            " stars INTEGER NOT NULL CHECK (stars BETWEEN 0 AND 5),"
+            " veto INTEGER NOT NULL CHECK (veto IN (0, 1)),"
+            " note TEXT NOT NULL,"
+            " updated TEXT NOT NULL,"
+            " PRIMARY KEY (partner, name, gender)) WITHOUT ROWID",
+            "CREATE TABLE settings (key TEXT PRIMARY KEY, value TEXT NOT NULL) WITHOUT ROWID",
+        },
+    };
+    return steps;
+}
+
+// The partner imported last.
+constexpr auto kCurrentPartner = "(SELECT id FROM partners ORDER BY imported DESC, id DESC LIMIT 1)";
+
+// SQLite's primary result codes, as QSqlError::nativeErrorCode() gives them (possibly extended).
+enum SqliteCode { Busy = 5, Locked = 6, Corrupt = 11, NotADatabase = 26 };
+
+int primaryCode(const QSqlError &error)
+{
+    return error.nativeErrorCode().toInt() & 0xff;
+}
+
+// A failed statement, on its way to the operation that ran it.
+struct DatabaseFailure
+{
+    QSqlError error;
+};
+
+// The database file is damaged beyond use.
+struct Damaged
+{
+};
+
+// A text as a bound value: an empty QString may be null, which SQL would take for no value at all.
+QVariant textValue(const QString &text)
+{
+    return text.isNull() ? QVariant(QStringLiteral("")) : QVariant(text);
+}
+
+QSqlQuery run(const QSqlDatabase &db, const QString &sql, const QVariantList &values = {})
+{
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!query.prepare(sql))
+        throw DatabaseFailure { query.lastError() };
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    if (!query.exec())
+        throw DatabaseFailure { query.lastError() };
+    return query;
+}
+
+QSqlQuery run(const QSqlDatabase &db, const char *sql, const QVariantList &values = {})
+{
+    return run(db, QString::fromUtf8(sql), values);
+}
+
+// Runs \a work in one write transaction, taken at once so that two copies never both read and then both
+// try to write.
+template<typename Work> void inTransaction(const QSqlDatabase &db, Work &&work)
+{
+    run(db, "BEGIN IMMEDIATE");
+    try {
+        work();
+        run(db, "COMMIT");
+    } catch (...) {
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        throw;
+    }
+}
+
+// Runs \a operation, trying again while another copy of the program holds the database, so that the user
+// never sees it locked. Other failures become the message for the user, which starts with \a failure.
+template<typename Operation> auto retrying(const QString &failure, Operation &&operation)
+{
+    const QDeadlineTimer deadline(kRetryForMs);
+    for (int attempt = 0;; ++attempt) {
+        try {
+            return operation();
+        } catch (const DatabaseFailure &failed) {
+            const int code = primaryCode(failed.error);
+            if ((code == Busy || code == Locked) && !deadline.hasExpired()) {
+                QThread::msleep(QRandomGenerator::global()->bounded(5, 20 + 10 * std::min(attempt, 10)));
+                continue;
+            }
+            if (code == Busy || code == Locked)
+                throw ShortlistError(failure + QStringLiteral(": another copy of Namorel keeps the shortlist busy."));
+            throw ShortlistError(failure + QStringLiteral(": ") + failed.error.text() + u'.');
+        }
+    }
+}
+
+QCollator nameCollator()
+{
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(false);
+    return collator;
+}
+
+void sortByName(QList<Rating> &ratings)
+{
+    const QCollator collator = nameCollator();
+    std::stable_sort(ratings.begin(), ratings.end(), [&collator](const Rating &a, const Rating &b) {
+        if (const int order = collator.compare(a.Name, b.Name); order != 0)
+            return order < 0;
+        if (a.Name != b.Name)
+            return a.Name < b.Name;
+        return a.GenderIndex < b.GenderIndex;
+    });
+}
+
+QList<Rating> readRatings(QSqlQuery &&query)
+{
+    QList<Rating> ratings;
+    while (query.next()) {
+        ratings.append({ query.value(0).toString(), query.value(1).toInt(), query.value(2).toInt(),
+            query.value(3).toBool(), query.value(4).toString(), ParseTimestamp(query.value(5).toString()) });
+    }
+    return ratings;
+}
+
+// Where a damaged database is moved: beside it, named with today's date, numbered when that name is taken.
+QString damagedFilePath(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString stem
+        = info.completeBaseName() + QStringLiteral("-damaged-") + QDate::currentDate().toString(Qt::ISODate);
+    const QString suffix = info.suffix().isEmpty() ? QString() : u'.' + info.suffix();
+    QString candidate = info.dir().filePath(stem + suffix);
+    for (int number = 2; QFileInfo::exists(candidate) || QFileInfo::exists(candidate + QStringLiteral("-wal"));
+         ++number)
+        candidate = info.dir().filePath(stem + u'-' + QString::number(number) + suffix);
+    return candidate;
+}
+
+QAtomicInteger<quint64> g_connectionCount;
+
+} // namespace
+
+ShortlistError::ShortlistError(const QString &message)
+    : std::runtime_error(message.toStdString())
+{ }
+
+QString Shortlist::userDatabasePath()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    return folder.isEmpty() ? QString() : folder + QStringLiteral("/shortlist.sqlite");
+}
+
+Shortlist::Shortlist(const QString &databasePath)
+    : m_path(databasePath)
+    , m_connection(QStringLiteral("namorel-shortlist-%1").arg(g_connectionCount.fetchAndAddRelaxed(1)))
+{
+    if (m_path.isEmpty())
+        throw ShortlistError(QStringLiteral("Cannot open the shortlist: there is no folder for the program's data."));
+    if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE")))
+        throw ShortlistError(QStringLiteral("Cannot open the shortlist: the SQLite driver of Qt is not installed "
+                                            "(on Debian, package libqt6sql6-sqlite)."));
+    const QString folder = QFileInfo(m_path).absolutePath();
+    if (!QDir().mkpath(folder))
+        throw ShortlistError(QStringLiteral("Cannot open the shortlist: the folder \"%1\" cannot be created.")
+                                 .arg(QDir::toNativeSeparators(folder)));
+    try {
+        open(false);
+    } catch (const Damaged &) {
+        try {
+            open(true);
+        } catch (const Damaged &) {
+            throw ShortlistError(QStringLiteral("Cannot open the shortlist \"%1\": a new one cannot be started.")
+                                     .arg(QDir::toNativeSeparators(m_path)));
+        }
+    }
+}
+
+Shortlist::~Shortlist()
+{
+    QSqlDatabase::database(m_connection, false).close();
+    QSqlDatabase::removeDatabase(m_connection);
+}
+
+void Shortlist::open(bool fresh)
+{
+    const QString failure = QStringLiteral("Cannot open the shortlist \"%1\"").arg(QDir::toNativeSeparators(m_path));
+    if (fresh) {
+        // The old file goes aside, with its journal; the shared-memory index is rebuilt from them.
+        QSqlDatabase::database(m_connection, false).close();
+        QSqlDatabase::removeDatabase(m_connection);
+        const QString aside = damagedFilePath(m_path);
+        if (!QFile::rename(m_path, aside))
+            throw ShortlistError(failure + QStringLiteral(": it is damaged and cannot be moved aside."));
+        const QString wal = m_path + QStringLiteral("-wal");
+        if (QFileInfo::exists(wal))
+            QFile::rename(wal, aside + QStringLiteral("-wal"));
+        QFile::remove(m_path + QStringLiteral("-shm"));
+        m_notice = QStringLiteral("The shortlist was damaged and could not be read. It was moved to \"%1\", and a "
+                                  "new, empty shortlist was started.")
+                       .arg(QDir::toNativeSeparators(aside));
+    }
+
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+    db.setDatabaseName(m_path);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+    if (!db.open()) {
+        const int code = primaryCode(db.lastError());
+        if (!fresh && (code == Corrupt || code == NotADatabase))
+            throw Damaged {};
+        throw ShortlistError(failure + QStringLiteral(": ") + db.lastError().text() + u'.');
+    }
+
+    retrying(failure, [&] {
+        try {
+            // A file that is not a database, or whose pages are damaged, shows here before anything is written.
+            QSqlQuery check = run(db, "PRAGMA quick_check");
+            if (!check.next() || check.value(0).toString() != QLatin1StringView("ok"))
+                throw Damaged {};
+        } catch (const DatabaseFailure &failed) {
+            const int code = primaryCode(failed.error);
+            if (code == Corrupt || code == NotADatabase)
+                throw Damaged {};
+            throw;
+        }
+        // Readers never wait for a writer, and a writer waits for another instead of failing.
+        run(db, "PRAGMA journal_mode = WAL");
+        run(db, "PRAGMA foreign_keys = ON");
+
+        inTransaction(db, [&] {
+            QSqlQuery version = run(db, "PRAGMA user_version");
+            const int current = version.next() ? version.value(0).toInt() : 0;
+            version.finish();
+            const int latest = int(migrations().size());
+            if (current > latest)
+                throw ShortlistError(failure
+                    + QStringLiteral(": it was written by a newer version of Namorel (schema %1; this version "
+                                     "reads up to %2).")
+                          .arg(current)
+                          .arg(latest));
+            for (int step = current; step < latest; ++step) {
+                for (const char *statement : migrations().at(step))
+                    run(db, statement);
+            }
+            if (current != latest)
+                run(db, QStringLiteral("PRAGMA user_version = %1").arg(latest));
+        });
+    });
+}
+
+void Shortlist::rate(const Rating &rating)
+{
+    const QString failure = QStringLiteral("Cannot rate \"%1\"").arg(rating.Name);
+    if (const QString problem = NameProblem(rating.Name); !problem.isEmpty())
+        throw ShortlistError(QStringLiteral("Cannot rate the name: it %1.").arg(problem));
+    if (rating.GenderIndex != 0 && rating.GenderIndex != 1)
+        throw ShortlistError(failure + QStringLiteral(": the gender must be 0 (girls) or 1 (boys)."));
+    if (rating.Stars < 0 || rating.Stars > 5)
+        throw ShortlistError(failure + QStringLiteral(": the stars must be from 0 to 5."));
+    if (rating.Note.size() > kMaxNoteLength || !rating.Note.isValidUtf16())
+        throw ShortlistError(
+            failure + QStringLiteral(": the note must be text of at most %1 characters.").arg(kMaxNoteLength));
+    const QDateTime updated = rating.Updated.isValid() ? rating.Updated : QDateTime::currentDateTimeUtc();
+    const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    retrying(failure, [&] {
+        inTransaction(db, [&] {
+            run(db,
+                "INSERT OR REPLACE INTO my_ratings (name, gender, stars, veto, note, updated)"
+                " VALUES (?, ?, ?, ?, ?, ?)",
+                { rating.Name, rating.GenderIndex, rating.Stars, rating.Veto ? 1 : 0, textValue(rating.Note),
+                    TimestampText(updated) });
+        });
+    });
+}
+
+void Shortlist::remove(const QString &name, qint32 genderIndex)
+{
+    const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    retrying(QStringLiteral("Cannot delete the rating of \"%1\"").arg(name), [&] {
+        inTransaction(db, [&] {
+            run(db, "DELETE FROM my_ratings WHERE name = ? AND gender = ?", { name, genderIndex });
+        });
+    });
+}
+
+QList<Rating> Shortlist::mine() const
+{
+    const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    QList<Rating> ratings = retrying(QStringLiteral("Cannot read the shortlist"),
+        [&] { return readRatings(run(db, "SELECT name, gender, stars, veto, note, updated FROM my_ratings")); });
+    sortByName(ratings);
+    return ratings;
+}
+
+QList<Rating> Shortlist::partners() const
+{
+    const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    QList<Rating> ratings = retrying(QStringLiteral("Cannot read the partner's ratings"), [&] {
+        return readRatings(run(db,
+            QStringLiteral("SELECT name, gender, stars, veto, note, updated FROM partner_ratings WHERE partner = %1")
+                .arg(QLatin1StringView(kCurrentPartner))));
+    });
+    sortByName(ratings);
+    return ratings;
+}
+
+std::optional<Rating> Shortlist::findRating(const char *table, const QString &name, qint32 genderIndex) const
+{
+    const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    const QString partnerClause = qstrcmp(table, "partner_ratings") == 0
+        ? QStringLiteral(" AND partner = %1").arg(QLatin1StringView(kCurrentPartner))
+        : QString();
+    QList<Rating> found = retrying(QStringLiteral("Cannot read the shortlist"), [&] {
+        return readRatings(run(db,
+            QStringLiteral("SELECT name, gender, stars, veto, note, updated FROM %1 WHERE name = ? AND gender = ?%2")
+                .arg(QLatin1StringView(table), partnerClause),
+            { name, genderIndex }));
+    });
+    return found.isEmpty() ? std::nullopt : std::optional<Rating>(found.first());
+}
+
+std::optional<Rating> Shortlist::myRating(const QString &name, qint32 genderIndex) const
+{
+    return findRating("my_ratings", name, genderIndex);
+}
+
+std::optional<Rating> Shortlist::partnersRating(const QString &name, qint32 genderIndex) const
+{
+    return findRating("partner_ratings", name, genderIndex);
+}
+
+QString Shortlist::partnerName() const
+{
+    const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    return retrying(QStringLiteral("Cannot read the partner's ratings"), [&] {
+        QSqlQuery query = run(
+            db, QStringLiteral("SELECT name FROM partners WHERE id = %1").arg(QLatin1StringView(kCurrentPartner)));
+        return query.next() ? query.value(0).toString() : QString();
+    });
+}
+
+QStringList Shortlist::bothLike(qint32 genderIndex) const
+{
+    if (genderIndex != 0 && genderIndex != 1)
+        return {};
+    const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    struct Liked
+    {
+        QString name;
+        int stars;
+    };
+    QList<Liked> liked = retrying(QStringLiteral("Cannot read the shortlist"), [&] {
+        QSqlQuery query = run(db,
+            QStringLiteral("SELECT m.name, m.stars + p.stars FROM my_ratings m"
+                           " JOIN partner_ratings p ON p.name = m.name AND p.gender = m.gender"
+                           " WHERE p.partner = %1 AND m.gender = ?"
+                           " AND m.stars >= 3 AND p.stars >= 3 AND m.veto = 0 AND p.veto = 0")
+                .arg(QLatin1StringView(kCurrentPartner)),
+            { genderIndex });
+        QList<Liked> rows;
+        while (query.next())
+            rows.append({ query.value(0).toString(), query.value(1).toInt() });
+        return rows;
+    });
+    const QCollator collator = nameCollator();
+    std::stable_sort(liked.begin(), liked.end(), [&collator](const Liked &a, const Liked &b) {
+        if (a.stars != b.stars)
+            return a.stars > b.stars;
+        if (const int order = collator.compare(a.name, b.name); order != 0)
+            return order < 0;
+        return a.name < b.name;
+    });
+    QStringList names;
+    names.reserve(liked.size());
+    for (const Liked &row : liked)
+        names.append(row.name);
+    return names;
+}
+
+void Shortlist::exportRatings(const QString &filePath, const QString &myName) const
+{
+    const QString failure
+        = QStringLiteral("Cannot export your ratings to \"%1\"").arg(QDir::toNativeSeparators(filePath));
+    if (const QString problem = NameProblem(myName); !problem.isEmpty())
+        throw ShortlistError(failure + QStringLiteral(": your name %1.").arg(problem));
+    const ExchangeFile file { myName, QDateTime::currentDateTimeUtc(), mine() };
+    const QByteArray bytes = ExchangeFileBytes(file);
+    // What a partner's copy would refuse is not written.
+    if (file.Ratings.size() > kMaxExchangeRatings)
+        throw ShortlistError(failure
+            + QStringLiteral(": %1 ratings are more than a partner's copy of Namorel accepts (%2).")
+                  .arg(file.Ratings.size())
+                  .arg(kMaxExchangeRatings));
+    if (bytes.size() > kMaxExchangeFileBytes)
+        throw ShortlistError(
+            failure + QStringLiteral(": the file would be larger than the 10 MB a partner's copy of Namorel accepts."));
+
+    QSaveFile out(filePath);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+        throw ShortlistError(failure + QStringLiteral(": ") + out.errorString() + u'.');
+}
+
+qint32 Shortlist::importRatings(const QString &filePath)
+{
+    const ExchangeFile file = ReadExchangeFile(filePath);
+    const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    return retrying(QStringLiteral("Cannot import \"%1\"").arg(QFileInfo(filePath).fileName()), [&] {
+        qint32 stored = 0;
+        inTransaction(db, [&] {
+            const QString now = TimestampText(QDateTime::currentDateTimeUtc());
+            const QString exported = TimestampText(file.Exported);
+            run(db,
+                "INSERT INTO partners (name, imported, exported) VALUES (?, ?, ?)"
+                " ON CONFLICT (name) DO UPDATE SET imported = excluded.imported,"
+                " exported = max(exported, excluded.exported)",
+                { file.Partner, now, exported });
+            QSqlQuery partner = run(db, "SELECT id FROM partners WHERE name = ?", { file.Partner });
+            if (!partner.next())
+                throw DatabaseFailure { partner.lastError() };
+            const qint64 id = partner.value(0).toLongLong();
+            partner.finish();
+
+            // A stored rating gives way only to a newer one; timestamps in their canonical text compare as
+            // moments.
+            QSqlQuery upsert(db);
+            if (!upsert.prepare(
+                    QStringLiteral("INSERT INTO partner_ratings (partner, name, gender, stars, veto, note, updated)"
+                                   " VALUES (?, ?, ?, ?, ?, ?, ?)"
+                                   " ON CONFLICT (partner, name, gender) DO UPDATE SET stars = excluded.stars,"
+                                   " veto = excluded.veto, note = excluded.note, updated = excluded.updated"
+                                   " WHERE excluded.updated > partner_ratings.updated")))
+                throw DatabaseFailure { upsert.lastError() };
+            for (const Rating &rating : file.Ratings) {
+                upsert.addBindValue(id);
+                upsert.addBindValue(rating.Name);
+                upsert.addBindValue(rating.GenderIndex);
+                upsert.addBindValue(rating.Stars);
+                upsert.addBindValue(rating.Veto ? 1 : 0);
+                upsert.addBindValue(textValue(rating.Note));
+                upsert.addBindValue(TimestampText(rating.Updated));
+                if (!upsert.exec())
+                    throw DatabaseFailure { upsert.lastError() };
+                stored += upsert.numRowsAffected();
+            }
+        });
+        return stored;
+    });
+}
+
+QString Shortlist::ownerName() const
+{
+    const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    return retrying(QStringLiteral("Cannot read the shortlist"), [&] {
+        QSqlQuery query = run(db, "SELECT value FROM settings WHERE key = 'owner'");
+        return query.next() ? query.value(0).toString() : QString();
+    });
+}
+
+void Shortlist::setOwnerName(const QString &name)
+{
+    const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    retrying(QStringLiteral("Cannot save your name"), [&] {
+        inTransaction(db,
+            [&] { run(db, "INSERT OR REPLACE INTO settings (key, value) VALUES ('owner', ?)", { textValue(name) }); });
+    });
+}
+
+} // namespace namorel

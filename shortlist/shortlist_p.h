@@ -1,0 +1,42 @@
+#pragma once
+
+#include "shortlist.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+namespace namorel {
+
+// Limits of what is stored and exchanged. A file over these limits is refused whole, so an export never
+// writes one.
+constexpr qint64 kMaxExchangeFileBytes = 10 * 1024 * 1024;
+constexpr qsizetype kMaxExchangeRatings = 100'000;
+constexpr qsizetype kMaxNameLength = 100;
+constexpr qsizetype kMaxNoteLength = 500;
+
+// What is wrong with a name (of a rating or a partner), or an empty text when nothing is.
+QString NameProblem(const QString &name);
+
+// The canonical text of a moment: ISO 8601 in UTC with milliseconds. Texts of this form sort as their moments.
+QString TimestampText(const QDateTime &moment);
+
+// A moment from ISO 8601 text that names its offset from UTC ("Z" or "+hh:mm"), in UTC; invalid otherwise.
+QDateTime ParseTimestamp(const QString &text);
+
+// The content of an exchange file.
+struct ExchangeFile
+{
+    QString Partner;
+    QDateTime Exported;
+    QList<Rating> Ratings;
+};
+
+// The bytes of an exchange file: UTF-8 JSON, one rating per line.
+QByteArray ExchangeFileBytes(const ExchangeFile &file);
+
+// Reads and checks a whole exchange file. Throws ShortlistError saying what is wrong and where.
+ExchangeFile ReadExchangeFile(const QString &filePath);
+
+} // namespace namorel

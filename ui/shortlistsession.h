@@ -1,0 +1,47 @@
+#pragma once
+
+#include "shortlist.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+namespace namorel {
+
+/// The program's open shortlist, shared by the shortlist tab and the rating panels of the name cards. The
+/// database is opened the first time it is needed; every change made through the session is announced with
+/// changed(), so that each view of the ratings shows it.
+class ShortlistSession : public QObject
+{
+    Q_OBJECT
+
+public:
+    /// A session on the database at \a databasePath, not yet opened.
+    explicit ShortlistSession(const QString &databasePath, QObject *parent = nullptr);
+    ~ShortlistSession() override;
+
+    QString databasePath() const { return m_path; }
+
+    /// The shortlist, opened on first use. When a damaged database had to be moved aside, the user is told
+    /// where it went, once. Throws ShortlistError when the database cannot be opened; the next call tries
+    /// again.
+    Shortlist &shortlist();
+
+    /// Stores my rating and announces the change. Throws ShortlistError.
+    void rate(const Rating &rating);
+    /// Removes my rating of the name and gender and announces the change. Throws ShortlistError.
+    void remove(const QString &name, qint32 genderIndex);
+    /// Imports a partner's file and announces the change. Returns the ratings stored. Throws ShortlistError.
+    qint32 importRatings(const QString &filePath);
+
+signals:
+    /// Ratings were changed through this session.
+    void changed();
+
+private:
+    QString m_path;
+    std::unique_ptr<Shortlist> m_shortlist;
+};
+
+} // namespace namorel
