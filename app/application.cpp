@@ -19,11 +19,13 @@ Application::Application(int &argc, char **argv)
     : QApplication(argc, argv)
 {
     setApplicationName(ApplicationTitle());
+    setApplicationVersion(QStringLiteral(NAMOREL_VERSION));
+    // Ties the windows to the launcher entry where the desktop asks (Wayland's app id).
+    setDesktopFileName(QStringLiteral("namorel"));
     setStyle(new WindowStyle);
     QIcon icon;
-    icon.addFile(QStringLiteral(":/namorel-16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/namorel-32.png"), QSize(32, 32));
-    icon.addFile(QStringLiteral(":/namorel-256.png"), QSize(256, 256));
+    for (const int size : { 16, 24, 32, 48, 64, 128, 256 })
+        icon.addFile(QStringLiteral(":/namorel-%1.png").arg(size), QSize(size, size));
     setWindowIcon(icon);
 }
 

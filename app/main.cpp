@@ -1,4 +1,5 @@
 #include "application.h"
+#include "commandline.h"
 #include "errorreport.h"
 #include "infounit.h"
 #include "mainunit.h"
@@ -6,6 +7,13 @@
 int main(int argc, char *argv[])
 {
     using namespace namorel;
+
+    // "--help" and "--version" are answered before the application object exists: they need no display.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (const std::optional<QString> answer = CommandLineAnswer(arguments))
+        return PrintAnswer(*answer);
 
     Application app(argc, argv);
 

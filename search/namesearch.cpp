@@ -1,5 +1,6 @@
 #include "namesearch.h"
 #include "namefile_p.h"
+#include "namefilter.h"
 
 #include <algorithm>
 #include <new>
@@ -146,7 +147,14 @@ QStringList BuildFileList(const QStringList &origins, qint32 genderIndex, const 
 
 void ScanFiles(const QStringList &paths, qint32 minLength, qint32 maxLength, SearchResult &result)
 {
+    ScanFiles(paths, minLength, maxLength, NameFilter(), result);
+}
+
+void ScanFiles(
+    const QStringList &paths, qint32 minLength, qint32 maxLength, const NameFilter &filter, SearchResult &result)
+{
     result.ScannedCount = 0;
+    result.FilteredCount = 0;
     result.Recommended.clear();
     result.NotRecommended.clear();
 
@@ -164,18 +172,21 @@ void ScanFiles(const QStringList &paths, qint32 minLength, qint32 maxLength, Sea
 
         const qsizetype recommendedBefore = result.Recommended.size();
         const qsizetype notRecommendedBefore = result.NotRecommended.size();
+        qint32 moved = 0;
         try {
             for (NameLine &line : lines) {
                 QStringList &target
                     = line.Length >= minLength && line.Length <= maxLength ? result.Recommended : result.NotRecommended;
                 target.append(std::move(line.Text));
             }
+            moved = filter.moveFailingNames(result.Recommended, recommendedBefore, result.NotRecommended);
         } catch (const std::bad_alloc &) {
             result.Recommended.resize(recommendedBefore);
             result.NotRecommended.resize(notRecommendedBefore);
             throw unableToInsert();
         }
         result.ScannedCount += qint32(lines.size());
+        result.FilteredCount += moved;
         chars += fileChars;
     }
 
@@ -191,8 +202,9 @@ void ScanFiles(const QStringList &paths, qint32 minLength, qint32 maxLength, Sea
 SearchResult RunSearch(const NameQuery &query)
 {
     SearchResult result;
-    ScanFiles(
-        BuildFileList(query.Origins, query.GenderIndex, query.ProgramFolder), query.MinLength, query.MaxLength, result);
+    const NameFilter filter(query);
+    ScanFiles(BuildFileList(query.Origins, query.GenderIndex, query.ProgramFolder), query.MinLength, query.MaxLength,
+        filter, result);
     return result;
 }
 
@@ -201,6 +213,14 @@ QString SummaryText(const SearchResult &result)
     return QStringLiteral("Search Complete!\r\n\r\nScanned Names in Database: %1\r\nRelevent Names displayed: %2")
         .arg(result.ScannedCount)
         .arg(result.Recommended.size());
+}
+
+QString SummaryText(const SearchResult &result, bool filtersOn)
+{
+    QString text = SummaryText(result);
+    if (filtersOn)
+        text.append(QStringLiteral("\r\nMoved by filters: %1").arg(result.FilteredCount));
+    return text;
 }
 
 QString ComposeSignature(const QString &name, const QString &surname)

@@ -15,6 +15,13 @@ struct NameQuery
     qint32 MinLength = 1; ///< shortest recommended length, inclusive
     qint32 MaxLength = 20; ///< longest recommended length, inclusive
     QString ProgramFolder; ///< folder holding the program, ending in '/'
+    QString Surname; ///< for the sound filters
+    QString MiddleName;
+    QString ExcludeLetters; ///< text of "Exclude..."
+    QString IncludeLetters; ///< text of "Include..."
+    bool BalanceFilter = false;
+    bool RhythmFilter = false;
+    bool Alliteration = false;
 };
 
 /// What a search found. Both lists are in alphabetical order once a scan has completed.
@@ -23,7 +30,10 @@ struct SearchResult
     QStringList Recommended; ///< names whose length lies within the window
     QStringList NotRecommended; ///< every other line read, empty ones included
     qint32 ScannedCount = 0; ///< lines read from all files, duplicates and empty lines included
+    qint32 FilteredCount = 0; ///< names within the length window that a filter moved to NotRecommended
 };
+
+class NameFilter;
 
 /// A search that cannot go on: a name file that cannot be opened or held, or a result list that is full.
 /// what() is the message for the user, in UTF-8.
@@ -61,11 +71,19 @@ QStringList BuildFileList(const QStringList &origins, qint32 genderIndex, const 
 /// unsorted; when the sort itself fails, those of all files.
 void ScanFiles(const QStringList &paths, qint32 minLength, qint32 maxLength, SearchResult &result);
 
-/// BuildFileList followed by ScanFiles. Throws what ScanFiles throws.
+/// ScanFiles with the filters of a query: a name within the length window that fails a filter that is on goes
+/// to NotRecommended instead and is counted in FilteredCount. With every filter off, the same as ScanFiles.
+void ScanFiles(
+    const QStringList &paths, qint32 minLength, qint32 maxLength, const NameFilter &filter, SearchResult &result);
+
+/// BuildFileList followed by ScanFiles with the query's filters. Throws what ScanFiles and NameFilter throw.
 SearchResult RunSearch(const NameQuery &query);
 
 /// The text of the message shown after a completed search, lines separated by CR LF.
 QString SummaryText(const SearchResult &result);
+
+/// SummaryText, and when a filter was on, one more line: "Moved by filters: " and FilteredCount.
+QString SummaryText(const SearchResult &result, bool filtersOn);
 
 /// How the name would be signed: CR LF, the name, a space, the surname.
 QString ComposeSignature(const QString &name, const QString &surname);

@@ -30,6 +30,7 @@ enum class LoadRule {
     BlankIsDefault, // nothing but spaces and control characters: the default instead
     OutsideRangeIsNone, // outside [low, high]: -1, nothing selected
     Clamped, // brought into [low, high]
+    Flag, // anything but 0 is 1
 };
 
 // One stored value. Exactly one of text and number is set, and that is its type: string or 32-bit integer.
@@ -45,13 +46,20 @@ struct Field
     qint32 high;
 };
 
-// The five values, in the order in which they are read and written.
-constexpr std::array<Field, 5> kFields { {
+// The values, in the order in which they are read and written. The filters' values came later and follow the
+// original five: a store written before them loads those five, reads the missing letter fields as empty and
+// stops at "balance", so every filter stays off.
+constexpr std::array<Field, 10> kFields { {
     { "surname", &UserEntries::Surname, nullptr, u"Smith", 0, LoadRule::BlankIsDefault, 0, 0 },
     { "middlename", &UserEntries::MiddleName, nullptr, u"", 0, LoadRule::AsStored, 0, 0 },
     { "gender", nullptr, &UserEntries::GenderIndex, nullptr, 0, LoadRule::OutsideRangeIsNone, 0, 1 },
     { "min", nullptr, &UserEntries::MinLength, nullptr, 1, LoadRule::Clamped, 1, 20 },
     { "max", nullptr, &UserEntries::MaxLength, nullptr, 20, LoadRule::Clamped, 3, 20 },
+    { "exclude", &UserEntries::ExcludeLetters, nullptr, u"", 0, LoadRule::AsStored, 0, 0 },
+    { "include", &UserEntries::IncludeLetters, nullptr, u"", 0, LoadRule::AsStored, 0, 0 },
+    { "balance", nullptr, &UserEntries::BalanceFilter, nullptr, 0, LoadRule::Flag, 0, 1 },
+    { "rhythm", nullptr, &UserEntries::RhythmFilter, nullptr, 0, LoadRule::Flag, 0, 1 },
+    { "alliteration", nullptr, &UserEntries::Alliteration, nullptr, 0, LoadRule::Flag, 0, 1 },
 } };
 
 constexpr qint32 kNoneSelected = -1;
@@ -137,6 +145,8 @@ qint32 loadedNumber(const Field &field, qint32 number)
         return std::clamp(number, field.low, field.high);
     case LoadRule::OutsideRangeIsNone:
         return number < field.low || number > field.high ? kNoneSelected : number;
+    case LoadRule::Flag:
+        return number != 0 ? field.high : field.low;
     case LoadRule::AsStored:
     case LoadRule::BlankIsDefault:
         break;
@@ -242,7 +252,7 @@ std::optional<QSettings::SettingsMap> storedValues(bool typedFile, const QString
     return values;
 }
 
-// Writes the five values into the typed file at \a path, keeping every other value it holds. The file is replaced
+// Writes the values into the typed file at \a path, keeping every other value it holds. The file is replaced
 // whole, and only once the new text is known to be on the disk in full: a full disk or a refused write leaves the
 // old file as it was. Never waits longer than kLockWaitMs for another save.
 bool saveTypedFile(const QString &path, const UserEntries &entries)

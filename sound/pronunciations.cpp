@@ -111,6 +111,16 @@ PronunciationTable PronunciationTable::parse(const QByteArray &data, const QStri
             throw cannotOpen(path);
         table.m_entries.insert(fields[0], Entry { ipa, fields[2], fields[3] });
     }
+    // 16 bits a name, two of them set by each: a name that is not there gets past about once in seventy.
+    if (!table.m_entries.isEmpty()) {
+        table.m_bloom.assign(size_t(table.m_entries.size()) / 4 + 1, 0);
+        const quint64 bits = quint64(table.m_bloom.size()) * 64;
+        for (auto entry = table.m_entries.keyBegin(); entry != table.m_entries.keyEnd(); ++entry) {
+            const quint64 hash = fingerprint(*entry);
+            for (const quint64 bit : { (hash & 0xffffffffU) % bits, (hash >> 32) % bits })
+                table.m_bloom[size_t(bit / 64)] |= quint64(1) << (bit % 64);
+        }
+    }
     return table;
 }
 
@@ -120,6 +130,39 @@ std::optional<NamePronunciation> PronunciationTable::find(QStringView name) cons
     if (found == m_entries.constEnd())
         return std::nullopt;
     return NamePronunciation { found->Ipa.toString(), ParsePhones(found->Arpabet), found->Source.toString() };
+}
+
+quint64 PronunciationTable::fingerprint(QStringView name)
+{
+    // FNV-1a over the UTF-16 code units.
+    quint64 hash = 14695981039346656037ULL;
+    for (const QChar c : name) {
+        hash ^= c.unicode();
+        hash *= 1099511628211ULL;
+    }
+    return hash;
+}
+
+bool PronunciationTable::mayHold(QStringView name) const
+{
+    if (m_bloom.empty())
+        return false;
+    // Two bits per name, from the two halves of the fingerprint.
+    const quint64 hash = fingerprint(name);
+    const quint64 bits = quint64(m_bloom.size()) * 64;
+    for (const quint64 bit : { (hash & 0xffffffffU) % bits, (hash >> 32) % bits }) {
+        if (!(m_bloom[size_t(bit / 64)] & (quint64(1) << (bit % 64))))
+            return false;
+    }
+    return true;
+}
+
+QStringView PronunciationTable::arpabet(QStringView name) const
+{
+    if (!mayHold(name))
+        return {};
+    const auto found = m_entries.constFind(name);
+    return found == m_entries.constEnd() ? QStringView() : found->Arpabet;
 }
 
 } // namespace namorel

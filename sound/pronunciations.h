@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <stdexcept>
+#include <vector>
 
 namespace namorel {
 
@@ -69,6 +70,10 @@ public:
     /// The pronunciation of \a name, or nothing when the table does not know it.
     std::optional<NamePronunciation> find(QStringView name) const;
 
+    /// The phones of \a name as the file writes them ("OW0 L IH1 V IY0 AH0"), checked when the table was read;
+    /// empty when the table does not know the name. Makes no copy, for the search, which asks for every name.
+    QStringView arpabet(QStringView name) const;
+
     qsizetype size() const { return m_entries.size(); }
 
 private:
@@ -80,8 +85,14 @@ private:
         QStringView Source;
     };
 
+    // A quick "certainly not here" for names the table does not know, before the hash table is asked:
+    // the search asks for every name it reads, and most names of a large search may be unknown.
+    static quint64 fingerprint(QStringView name);
+    bool mayHold(QStringView name) const;
+
     QString m_text;
     QHash<QStringView, Entry> m_entries;
+    std::vector<quint64> m_bloom; // bits set by fingerprint(); empty when the table is empty
 };
 
 } // namespace namorel

@@ -109,6 +109,10 @@ private slots:
     void terminationSavesTheSettingsAndEndsNormally();
     void terminationEndsModalWindows_data();
     void terminationEndsModalWindows();
+    void informationIsPrintedWithoutADisplay_data();
+    void informationIsPrintedWithoutADisplay();
+    void otherArgumentsStartTheProgramAsBefore_data();
+    void otherArgumentsStartTheProgramAsBefore();
 };
 
 void TestApplication::terminationSavesTheSettingsAndEndsNormally_data()
@@ -153,10 +157,89 @@ void TestApplication::terminationSavesTheSettingsAndEndsNormally()
     if (writable) {
         QCOMPARE(contents(settings),
             QByteArray("[Setup]\nsurname=\"Smith\"\nmiddlename=\"Rose\"\ngender=dword:00000001\n"
-                       "min=dword:00000001\nmax=dword:00000014\n"));
+                       "min=dword:00000001\nmax=dword:00000014\nexclude=\"\"\ninclude=\"\"\n"
+                       "balance=dword:00000000\nrhythm=dword:00000000\nalliteration=dword:00000000\n"));
     } else {
         QVERIFY(QFileInfo(settings).isFile());
     }
+#endif
+}
+
+void TestApplication::informationIsPrintedWithoutADisplay_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("output"); // where standard output goes; empty: read by the test
+    QTest::addColumn<QString>("firstLine");
+    QTest::addColumn<int>("exitCode");
+
+    const QString version = QStringLiteral("Namorel " NAMOREL_VERSION);
+    const QString usage = QStringLiteral("Usage: namorel [--help | --version]");
+    QTest::newRow("--version") << QStringList { QStringLiteral("--version") } << QString() << version << 0;
+    QTest::newRow("--help") << QStringList { QStringLiteral("--help") } << QString() << usage << 0;
+    QTest::newRow("-h") << QStringList { QStringLiteral("-h") } << QString() << usage << 0;
+    QTest::newRow("among the toolkit's own options")
+        << QStringList { QStringLiteral("-style"), QStringLiteral("fusion"), QStringLiteral("--help") } << QString()
+        << usage << 0;
+    QTest::newRow("the first of the two wins")
+        << QStringList { QStringLiteral("--version"), QStringLiteral("--help") } << QString() << version << 0;
+    QTest::newRow("an output that cannot be written is a failure")
+        << QStringList { QStringLiteral("--version") } << QStringLiteral("/dev/full") << QString() << 1;
+}
+
+void TestApplication::informationIsPrintedWithoutADisplay()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, output);
+    QFETCH(QString, firstLine);
+    QFETCH(int, exitCode);
+
+    // Without a display the window toolkit would end the program before it printed anything.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *variable : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
+        environment.remove(QString::fromLatin1(variable));
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    if (!output.isEmpty())
+        program.setStandardOutputFile(output);
+    program.start(QStringLiteral(NAMOREL_PROGRAM), arguments);
+    QVERIFY(program.waitForFinished(20000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), exitCode);
+    if (output.isEmpty()) {
+        const QString printed = QString::fromLocal8Bit(program.readAllStandardOutput());
+        QCOMPARE(printed.section(u'\n', 0, 0), firstLine);
+        QVERIFY(printed.endsWith(u'\n'));
+    }
+}
+
+void TestApplication::otherArgumentsStartTheProgramAsBefore_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("an option of no meaning") << QStringList { QStringLiteral("--versions") };
+    QTest::newRow("an option after --") << QStringList { QStringLiteral("--"), QStringLiteral("--version") };
+}
+
+void TestApplication::otherArgumentsStartTheProgramAsBefore()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("the check that the program runs reads /proc");
+#else
+    QFETCH(QStringList, arguments);
+    QTemporaryDir config;
+    QVERIFY(config.isValid());
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(NAMOREL_PROGRAM), arguments);
+    QVERIFY(program.waitForStarted());
+    // Its window is up once it listens for the end of the session.
+    QTRY_VERIFY_WITH_TIMEOUT(catchesSignal(program.processId(), SIGTERM), 20000);
+    ::kill(pid_t(program.processId()), SIGTERM);
+    QVERIFY(program.waitForFinished(20000));
+    QCOMPARE(program.exitCode(), 0);
+    QCOMPARE(program.readAllStandardOutput(), QByteArray());
 #endif
 }
 

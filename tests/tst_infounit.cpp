@@ -166,6 +166,7 @@ void TestInfoUnit::layoutReachesTheControls()
     QCOMPARE(ui.Label7->text(), u"Namorel - version 1.0"_s);
     QVERIFY(ui.Label7->font().bold());
     QVERIFY(ui.Label2->text().contains(u"© 2026"_s));
+    QVERIFY(ui.Label2->text().contains(u"GPLv3+"_s));
     QCOMPARE(ui.URLLabel2->urlType(), TURLLabel::utMailTo);
     QCOMPARE(ui.URLLabel2->caption(), u"support@namorel.com"_s);
     // Placed where the layout puts it, sized to its text.

@@ -2,12 +2,14 @@
 #include "errorreport.h"
 #include "infounit.h"
 #include "mainunit.h"
+#include "namefilter.h"
 #include "settingsstore.h"
 #include "shellopen.h"
 #include "ui_mainunit.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -185,6 +187,9 @@ private slots:
     void generate_data();
     void generate();
     void generateReadsLengthsStillBeingTyped();
+    void generateWithFilters_data();
+    void generateWithFilters();
+    void filtersByKeyboard();
     void failedSearchKeepsTheNamesReadBefore();
     void failureAfterASearchKeepsTheListsSorted();
     void choosingANameShowsSignatureAndInitials();
@@ -317,9 +322,13 @@ void TestMainUnit::windowOpensAsDesigned()
     QCOMPARE(ui().reInitials->toPlainText(), QStringLiteral("Initials Here"));
     QVERIFY(ui().reSign->font().italic());
     QCOMPARE(ui().reSign->palette().color(QPalette::Text), QColor(0, 0, 128));
-    for (QWidget *reserved : std::initializer_list<QWidget *> {
-             ui().leExclude, ui().leInclude, ui().cbBalanceFilter, ui().cbRhythmFilter, ui().cbAlliteration })
-        QVERIFY2(!reserved->isEnabled(), qPrintable(reserved->objectName()));
+    // The five filters are live, off, and each explains itself.
+    for (QWidget *filter : std::initializer_list<QWidget *> {
+             ui().leExclude, ui().leInclude, ui().cbBalanceFilter, ui().cbRhythmFilter, ui().cbAlliteration }) {
+        QVERIFY2(filter->isEnabled(), qPrintable(filter->objectName()));
+        QVERIFY2(!filter->toolTip().isEmpty(), qPrintable(filter->objectName()));
+    }
+    QVERIFY(!FiltersActive(form.currentQuery()));
     QVERIFY(!ui().FileToSearchMemo->isVisible());
     QVERIFY(!ui().DataAnalyseMemo->isVisible());
     // A first run: the store holds nothing yet.
@@ -414,6 +423,95 @@ void TestMainUnit::generateReadsLengthsStillBeingTyped()
     QCOMPARE(query.MaxLength, 20);
     QCOMPARE(ui().seMax->text(), QStringLiteral("20"));
     QCOMPARE(ui().seMin->text(), QStringLiteral("1"));
+}
+
+void TestMainUnit::generateWithFilters_data()
+{
+    QTest::addColumn<QString>("exclude");
+    QTest::addColumn<QString>("surname");
+    QTest::addColumn<bool>("alliteration");
+    QTest::addColumn<QStringList>("recommended");
+    QTest::addColumn<QString>("lastLine");
+
+    // The Celtic girls: "Cel Girl", "GC", "Aoife", "brigid" and "Saoirse".
+    QTest::newRow("Exclude moves names with its letters")
+        << QStringLiteral("I") << QStringLiteral("Smith") << false << QStringList { QStringLiteral("GC") }
+        << QStringLiteral("Moved by filters: 4");
+    QTest::newRow("alliteration keeps the names that start as the surname")
+        << QString() << QStringLiteral("Sands") << true
+        << QStringList { QStringLiteral("Cel Girl"), QStringLiteral("Saoirse") }
+        << QStringLiteral("Moved by filters: 3");
+}
+
+void TestMainUnit::generateWithFilters()
+{
+    QFETCH(QString, exclude);
+    QFETCH(QString, surname);
+    QFETCH(bool, alliteration);
+    QFETCH(QStringList, recommended);
+    QFETCH(QString, lastLine);
+
+    // The sound filters read how names and surnames are said from beside the name files.
+    for (const char *data : { "pronunciations.txt", "cmudict.txt" }) {
+        QVERIFY(QFile::copy(QStringLiteral(NAMOREL_SOURCE_DIR "/database/") + QLatin1StringView(data),
+            m_programFolder + QStringLiteral("database/") + QLatin1StringView(data)));
+    }
+    openWindow();
+    m_form->SelectNone1Click();
+    ui().OriginList->item(OriginTable().indexOf(QStringLiteral("Celtic")))->setCheckState(Qt::Checked);
+    ui().leSurname->setText(surname);
+    ui().leExclude->setText(exclude);
+    ui().cbAlliteration->setChecked(alliteration);
+    const QList<ShownBox> shown = closingMessageBoxes([this] { QTest::mouseClick(ui().BitBtn2, Qt::LeftButton); });
+
+    QCOMPARE(listOf(ui().lbRecommend), recommended);
+    QCOMPARE(listOf(ui().lbRecommend).size() + listOf(ui().lbNotRecommend).size(), 5);
+    QCOMPARE(ScannedCount, 5);
+    QCOMPARE(shown.size(), 1);
+    QVERIFY(shown[0].text.startsWith(QStringLiteral("Search Complete!\n\nScanned Names in Database: 5\n")));
+    QCOMPARE(shown[0].text.split(u'\n').last(), lastLine);
+}
+
+void TestMainUnit::filtersByKeyboard()
+{
+    openWindow();
+    ui().PageControl1->setCurrentIndex(1);
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    ui().seMax->setFocus();
+    const auto tab = [] {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        return QApplication::focusWidget();
+    };
+
+    // After the lengths, Tab walks through the five filters in their order; typing and the space bar set them.
+    QCOMPARE(tab(), ui().leExclude);
+    QTest::keyClicks(ui().leExclude, QStringLiteral("xq"));
+    QCOMPARE(tab(), ui().leInclude);
+    QTest::keyClicks(ui().leInclude, QStringLiteral("a"));
+    QCOMPARE(tab(), ui().cbBalanceFilter);
+    QTest::keyClick(ui().cbBalanceFilter, Qt::Key_Space);
+    QCOMPARE(tab(), ui().cbRhythmFilter);
+    QCOMPARE(tab(), ui().cbAlliteration);
+    QTest::keyClick(ui().cbAlliteration, Qt::Key_Space);
+    const NameQuery query = m_form->currentQuery();
+    QCOMPARE(query.ExcludeLetters, QStringLiteral("xq"));
+    QCOMPARE(query.IncludeLetters, QStringLiteral("a"));
+    QVERIFY(query.BalanceFilter && !query.RhythmFilter && query.Alliteration);
+
+    // Without a surname the sound filters are greyed, say why, and Tab passes them by.
+    const QString balanceHint = ui().cbBalanceFilter->toolTip();
+    ui().leSurname->setText(QStringLiteral("  "));
+    for (QCheckBox *box : { ui().cbBalanceFilter, ui().cbRhythmFilter, ui().cbAlliteration }) {
+        QVERIFY(!box->isEnabled());
+        QVERIFY(box->toolTip().contains(QStringLiteral("surname")));
+    }
+    QVERIFY(ui().cbBalanceFilter->toolTip() != balanceHint);
+    ui().leInclude->setFocus();
+    QCOMPARE(tab(), ui().OriginList);
+    ui().leSurname->setText(QStringLiteral("Lee"));
+    QVERIFY(ui().cbRhythmFilter->isEnabled());
+    QCOMPARE(ui().cbBalanceFilter->toolTip(), balanceHint);
 }
 
 void TestMainUnit::failedSearchKeepsTheNamesReadBefore()
@@ -593,8 +691,14 @@ void TestMainUnit::spinBoxes()
 
 void TestMainUnit::settingsLoadedAtCreationAndSavedAtClose()
 {
-    SaveSettings({ QStringLiteral("O'Brien"), QStringLiteral("Mae"), 1, 4, 9 });
+    SaveSettings(
+        { QStringLiteral("O'Brien"), QStringLiteral("Mae"), 1, 4, 9, QStringLiteral("xy"), QString(), 1, 0, 1 });
     openWindow();
+    QCOMPARE(ui().leExclude->text(), QStringLiteral("xy"));
+    QCOMPARE(ui().leInclude->text(), QString());
+    QVERIFY(ui().cbBalanceFilter->isChecked());
+    QVERIFY(!ui().cbRhythmFilter->isChecked());
+    QVERIFY(ui().cbAlliteration->isChecked());
     QCOMPARE(ui().leSurname->text(), QStringLiteral("O'Brien"));
     QCOMPARE(ui().leMiddlename->text(), QStringLiteral("Mae"));
     QCOMPARE(ui().cbGender->currentIndex(), 1);
@@ -607,6 +711,8 @@ void TestMainUnit::settingsLoadedAtCreationAndSavedAtClose()
     ui().leMiddlename->setText(QStringLiteral("Ann Marie"));
     ui().cbGender->setCurrentIndex(0);
     ui().seMin->setValue(2);
+    ui().leInclude->setText(QStringLiteral("e"));
+    ui().cbAlliteration->setChecked(false);
     QVERIFY(m_form->close());
     QVERIFY(!m_form->isVisible());
 
@@ -618,6 +724,10 @@ void TestMainUnit::settingsLoadedAtCreationAndSavedAtClose()
     QCOMPARE(loaded.GenderIndex, 0);
     QCOMPARE(loaded.MinLength, 2);
     QCOMPARE(loaded.MaxLength, 9);
+    QCOMPARE(loaded.ExcludeLetters, QStringLiteral("xy"));
+    QCOMPARE(loaded.IncludeLetters, QStringLiteral("e"));
+    QCOMPARE(loaded.BalanceFilter, 1);
+    QCOMPARE(loaded.Alliteration, 0);
 }
 
 void TestMainUnit::longStoredTextsStayWhole()
@@ -918,7 +1028,7 @@ void TestMainUnit::boxesSitInsideTheirGroupFrames()
     }
 }
 
-// The labels of the reserved edits are greyed while their edits are disabled, and follow them when enabled.
+// The labels of the filters' edits are greyed while their edits are disabled, and follow them when enabled.
 void TestMainUnit::labelsOfEditsFollowTheirEnabledState()
 {
     openWindow();
@@ -926,13 +1036,13 @@ void TestMainUnit::labelsOfEditsFollowTheirEnabledState()
     const int black = darkestGray(rendered(ui().Label1));
     for (const auto &[label, edit] : { std::pair<QLabel *, QLineEdit *> { ui().leExcludeLabel, ui().leExclude },
              { ui().leIncludeLabel, ui().leInclude } }) {
-        QVERIFY(!label->isEnabled());
-        QVERIFY2(darkestGray(rendered(label)) > black + 60, qPrintable(label->text()));
-        edit->setEnabled(true);
         QVERIFY(label->isEnabled());
         QVERIFY(darkestGray(rendered(label)) <= black + 10);
         edit->setEnabled(false);
         QVERIFY(!label->isEnabled());
+        QVERIFY2(darkestGray(rendered(label)) > black + 60, qPrintable(label->text()));
+        edit->setEnabled(true);
+        QVERIFY(label->isEnabled());
     }
 }
 
@@ -1236,7 +1346,7 @@ void TestMainUnit::focusMarksStandOut()
                                  : ui().PageControl1->tabBar()->tabRect(1);
 
     // Reached by the keyboard, as focus marks are for: from the control before it in the tab order.
-    QWidget *before = originRow ? static_cast<QWidget *>(ui().seMax) : ui().cbGender;
+    QWidget *before = originRow ? static_cast<QWidget *>(ui().cbAlliteration) : ui().cbGender;
     before->setFocus(Qt::OtherFocusReason);
     QTRY_VERIFY(before->hasFocus());
     const QImage unmarked = rendered(painted);
@@ -1262,8 +1372,12 @@ void TestMainUnit::tabKeyFollowsTheDesignedOrder_data()
     QTest::addColumn<int>("tab");
     QTest::addColumn<QStringList>("order");
     QTest::newRow("parents' information") << 0 << QStringLiteral("leSurname leMiddlename").split(u' ');
-    // The reserved controls are disabled, so the key passes them by; the working lists are never reached.
-    QTest::newRow("name properties") << 1 << QStringLiteral("cbGender seMin seMax OriginList BitBtn2").split(u' ');
+    // The working lists are never reached.
+    QTest::newRow("name properties")
+        << 1
+        << QStringLiteral("cbGender seMin seMax leExclude leInclude cbBalanceFilter cbRhythmFilter cbAlliteration "
+                          "OriginList BitBtn2")
+               .split(u' ');
     QTest::newRow("names suggestion") << 2
                                       << QStringLiteral("lbRecommend reSign reInitials lbNotRecommend").split(u' ');
 }

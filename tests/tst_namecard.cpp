@@ -1,3 +1,4 @@
+#include "fitpanel.h"
 #include "mainunit.h"
 #include "namecard.h"
 #include "namecardopener.h"
@@ -78,6 +79,7 @@ private slots:
     void opensFromTheLists_data();
     void opensFromTheLists();
     void followsTheSelectionWhileOpen();
+    void fitNotesFollowTheName();
     void showsTheFacts_data();
     void showsTheFacts();
     void keepsItsSizeAndPlace();
@@ -212,6 +214,32 @@ void tst_NameCard::followsTheSelectionWhileOpen()
     ui.lbRecommend->setCurrentIndex(ui.lbRecommend->model()->index(0, 0));
     QVERIFY(!card->isVisible());
     QCOMPARE(card->windowTitle(), QStringLiteral("Bartholomew - Namorel"));
+}
+
+void tst_NameCard::fitNotesFollowTheName()
+{
+    TMainForm &form = openWindow();
+    Ui::TMainForm &ui = form.controls();
+    ui.leMiddlename->setText(QStringLiteral("Susan"));
+    fill(ui.lbRecommend, { QStringLiteral("Anna"), QStringLiteral("Ellis") });
+    ui.lbRecommend->setCurrentIndex(ui.lbRecommend->model()->index(0, 0));
+    QTest::keyClick(ui.lbRecommend, Qt::Key_Return);
+    const NameCardOpener *opener = form.findChild<NameCardOpener *>();
+    QTRY_VERIFY(opener->card() && opener->card()->isVisible());
+
+    // Below the chart, on the card itself, the notes of the name shown, with the middle name and surname of
+    // tab 1.
+    const FitPanel *panel = opener->fitPanel();
+    QVERIFY(panel && panel->isVisible() && opener->card()->isAncestorOf(panel));
+    QCOMPARE(panel->notes().size(), 4);
+    QCOMPARE(panel->notes().last().Kind, QStringLiteral("initials"));
+    QVERIFY(panel->notes().last().Warning);
+    const QLabel *text = labelNamed(*opener->card(), QStringLiteral("How the name goes with the surname"));
+    QVERIFY(text && text->text().contains(QStringLiteral("Warning.")));
+
+    QTest::keyClick(ui.lbRecommend, Qt::Key_Down);
+    QCOMPARE(panel->notes().first().Kind, QStringLiteral("run-together"));
+    QVERIFY(!text->text().contains(QStringLiteral("Warning.")));
 }
 
 void tst_NameCard::showsTheFacts_data()

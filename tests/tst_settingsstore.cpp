@@ -24,16 +24,22 @@ namespace namorel {
 bool operator==(const UserEntries &a, const UserEntries &b)
 {
     return a.Surname == b.Surname && a.MiddleName == b.MiddleName && a.GenderIndex == b.GenderIndex
-        && a.MinLength == b.MinLength && a.MaxLength == b.MaxLength;
+        && a.MinLength == b.MinLength && a.MaxLength == b.MaxLength && a.ExcludeLetters == b.ExcludeLetters
+        && a.IncludeLetters == b.IncludeLetters && a.BalanceFilter == b.BalanceFilter
+        && a.RhythmFilter == b.RhythmFilter && a.Alliteration == b.Alliteration;
 }
 
 QString describe(const UserEntries &entries)
 {
-    return QStringLiteral("{\"%1\", \"%2\", %3, %4, %5}")
+    return QStringLiteral("{\"%1\", \"%2\", %3, %4, %5, \"%6\", \"%7\", %8, %9, %10}")
         .arg(entries.Surname, entries.MiddleName)
         .arg(entries.GenderIndex)
         .arg(entries.MinLength)
-        .arg(entries.MaxLength);
+        .arg(entries.MaxLength)
+        .arg(entries.ExcludeLetters, entries.IncludeLetters)
+        .arg(entries.BalanceFilter)
+        .arg(entries.RhythmFilter)
+        .arg(entries.Alliteration);
 }
 
 char *toString(const UserEntries &entries)
@@ -62,6 +68,13 @@ UserEntries shown()
 {
     return { S(u"Shown"), S(u"Shown middle"), 1, 7, 9 };
 }
+
+// The filters' values as saved when every filter is off.
+constexpr char kFiltersOff[] = "exclude=\"\"\n"
+                               "include=\"\"\n"
+                               "balance=dword:00000000\n"
+                               "rhythm=dword:00000000\n"
+                               "alliteration=dword:00000000\n";
 
 // What a load gives when it stops at "gender" after reading no strings: the first run.
 UserEntries nothingReadable()
@@ -138,7 +151,7 @@ int completeSave(const QByteArray &text, const QString &tag)
 {
     const QSettings::SettingsMap values = ParseTypedConf(text);
     const QVariant gender = values.value(QStringLiteral("Setup/gender"));
-    if (values.size() != 5 || gender.typeId() != QMetaType::Int)
+    if (values.size() != 10 || gender.typeId() != QMetaType::Int)
         return -1;
     const UserEntries expected = numbered(tag, gender.toInt());
     const auto holds = [&values](const char16_t *key, const QVariant &value) {
@@ -271,6 +284,8 @@ private slots:
 
     void load_data();
     void load();
+    void filters_data();
+    void filters();
     void roundTrip_data();
     void roundTrip();
     void truncatedFile();
@@ -313,7 +328,8 @@ void TestSettingsStore::savedText_data()
                                                               "middlename=\"\"\n"
                                                               "gender=dword:00000000\n"
                                                               "min=dword:00000001\n"
-                                                              "max=dword:00000014\n");
+                                                              "max=dword:00000014\n"
+                                                       + QByteArray(kFiltersOff));
     QTest::newRow("no gender is ffffffff and lengths are stored as typed")
         << UserEntries { S(u"Lee"), S(u"Ann"), -1, 0, 99 }
         << QByteArray("[Setup]\n"
@@ -321,7 +337,8 @@ void TestSettingsStore::savedText_data()
                       "middlename=\"Ann\"\n"
                       "gender=dword:ffffffff\n"
                       "min=dword:00000000\n"
-                      "max=dword:00000063\n");
+                      "max=dword:00000063\n"
+               + QByteArray(kFiltersOff));
     QTest::newRow("quotes, backslashes and control characters are escaped")
         << UserEntries { S(u"O\"Neil\\x41"), S(u"a\tb\nc\u007f\r"), 1, 20, 3 }
         << QByteArray("[Setup]\n"
@@ -329,7 +346,8 @@ void TestSettingsStore::savedText_data()
                       "middlename=\"a\\x09b\\x0ac\\x7f\\x0d\"\n"
                       "gender=dword:00000001\n"
                       "min=dword:00000014\n"
-                      "max=dword:00000003\n");
+                      "max=dword:00000003\n"
+               + QByteArray(kFiltersOff));
     QTest::newRow("other characters are UTF-8 and the integers span 32 bits")
         << UserEntries { S(u"Zoë Łukasz"), S(u"日本"), 0, INT_MIN, INT_MAX }
         << QByteArray("[Setup]\n"
@@ -337,7 +355,21 @@ void TestSettingsStore::savedText_data()
                       "middlename=\"\xe6\x97\xa5\xe6\x9c\xac\"\n"
                       "gender=dword:00000000\n"
                       "min=dword:80000000\n"
-                      "max=dword:7fffffff\n");
+                      "max=dword:7fffffff\n"
+               + QByteArray(kFiltersOff));
+    QTest::newRow("the filters follow the first five values")
+        << UserEntries { S(u"Lee"), QString(), 0, 1, 20, S(u" ae\""), S(u"ø"), 1, 0, 1 }
+        << QByteArray("[Setup]\n"
+                      "surname=\"Lee\"\n"
+                      "middlename=\"\"\n"
+                      "gender=dword:00000000\n"
+                      "min=dword:00000001\n"
+                      "max=dword:00000014\n"
+                      "exclude=\" ae\\\"\"\n"
+                      "include=\"\xc3\xb8\"\n"
+                      "balance=dword:00000001\n"
+                      "rhythm=dword:00000000\n"
+                      "alliteration=dword:00000001\n");
 }
 
 void TestSettingsStore::savedText()
@@ -551,6 +583,47 @@ void TestSettingsStore::load()
     QCOMPARE(scratch.loaded(), expected);
 }
 
+void TestSettingsStore::filters_data()
+{
+    QTest::addColumn<QByteArray>("filters"); // the lines after the first five values
+    QTest::addColumn<UserEntries>("expected");
+
+    // The window shows every filter on before loading, so that a value the load must leave alone shows.
+    const UserEntries lee { S(u"Lee"), QString(), 0, 1, 20 };
+    const auto with
+        = [&lee](const QString &exclude, const QString &include, qint32 balance, qint32 rhythm, qint32 alliteration) {
+              UserEntries entries = lee;
+              entries.ExcludeLetters = exclude;
+              entries.IncludeLetters = include;
+              entries.BalanceFilter = balance;
+              entries.RhythmFilter = rhythm;
+              entries.Alliteration = alliteration;
+              return entries;
+          };
+
+    QTest::newRow("a store from before the filters: letters empty, ticks as the window has them")
+        << QByteArray() << with(QString(), QString(), 1, 1, 1);
+    QTest::newRow("every filter stored") << QByteArray("exclude=\"xq\"\ninclude=\" a-E \"\nbalance=dword:00000001\n"
+                                                       "rhythm=dword:00000000\nalliteration=dword:00000001\n")
+                                         << with(S(u"xq"), S(u" a-E "), 1, 0, 1);
+    QTest::newRow("a tick other than 0 is 1") << QByteArray("balance=dword:00000005\nrhythm=dword:ffffffff\n"
+                                                            "alliteration=dword:00000000\n")
+                                              << with(QString(), QString(), 1, 1, 0);
+}
+
+void TestSettingsStore::filters()
+{
+    QFETCH(QByteArray, filters);
+    QFETCH(UserEntries, expected);
+
+    ScratchStore scratch;
+    scratch.write(QByteArray("[Setup]\nsurname=\"Lee\"\nmiddlename=\"\"\ngender=dword:00000000\n"
+                             "min=dword:00000001\nmax=dword:00000014\n")
+        + filters);
+    UserEntries entries { S(u"Shown"), S(u"Shown middle"), 1, 7, 9, S(u"shown"), S(u"shown"), 1, 1, 1 };
+    QCOMPARE(scratch.loaded(entries), expected);
+}
+
 void TestSettingsStore::roundTrip_data()
 {
     QTest::addColumn<QString>("text");
@@ -575,15 +648,15 @@ void TestSettingsStore::roundTrip()
     QFETCH(QString, text);
 
     ScratchStore scratch;
-    const UserEntries saved { text, text, 1, 3, 17 };
+    const UserEntries saved { text, text, 1, 3, 17, text, text, 0, 1, 0 };
     QCOMPARE(saveError(scratch.store(), saved), QString());
 
     // The file holds the text exactly; the load then applies its rules to the surname.
     const QSettings::SettingsMap values = ParseTypedConf(scratch.read());
-    QCOMPARE(values.value(S(u"Setup/surname")), QVariant(text));
-    QCOMPARE(values.value(S(u"Setup/middlename")), QVariant(text));
+    for (const char16_t *key : { u"Setup/surname", u"Setup/middlename", u"Setup/exclude", u"Setup/include" })
+        QCOMPARE(values.value(S(key)), QVariant(text));
     const bool blank = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 32; });
-    QCOMPARE(scratch.loaded(), (UserEntries { blank ? S(u"Smith") : text, text, 1, 3, 17 }));
+    QCOMPARE(scratch.loaded(), (UserEntries { blank ? S(u"Smith") : text, text, 1, 3, 17, text, text, 0, 1, 0 }));
 }
 
 void TestSettingsStore::truncatedFile()
@@ -663,12 +736,17 @@ void TestSettingsStore::damagedFile()
     scratch.write(file);
     QCOMPARE(scratch.loaded(), expected);
 
-    // The next save writes the five values and keeps everything else that was read (the first MiB), also what is
-    // of neither type.
+    // The next save writes its values and keeps everything else that was read (the first MiB), also what is of
+    // neither type.
     QCOMPARE(saveError(scratch.store(), SettingsStore::defaults()), QString());
     QSettings::SettingsMap expectedFile = ParseTypedConf(file.first(qMin(file.size(), 1024 * 1024)));
-    expectedFile.insert({ { S(u"Setup/surname"), S(u"Smith") }, { S(u"Setup/middlename"), QString() },
-        { S(u"Setup/gender"), 0 }, { S(u"Setup/min"), 1 }, { S(u"Setup/max"), 20 } });
+    expectedFile.insert(ParseTypedConf(QByteArray("[Setup]\n"
+                                                  "surname=\"Smith\"\n"
+                                                  "middlename=\"\"\n"
+                                                  "gender=dword:00000000\n"
+                                                  "min=dword:00000001\n"
+                                                  "max=dword:00000014\n")
+        + QByteArray(kFiltersOff)));
     QCOMPARE(ParseTypedConf(scratch.read()), expectedFile);
 }
 

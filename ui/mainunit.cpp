@@ -3,6 +3,7 @@
 #include "fonts.h"
 #include "infounit.h"
 #include "namecardopener.h"
+#include "namefilter.h"
 #include "picturelabel.h"
 #include "shellopen.h"
 #include "shortlistsession.h"
@@ -122,6 +123,19 @@ void setLoadedText(QLineEdit *edit, const QString &text)
     edit->setText(text);
 }
 
+// The hints of the filters on tab 2.
+constexpr auto kExcludeHint = u"Leave out names that have any of these letters.\n"
+                              u"Accents and capitals do not count: e also leaves out \u00c9lodie and H\u00e9l\u00e8ne.";
+constexpr auto kIncludeHint = u"Keep only names that have every one of these letters.\n"
+                              u"Accents and capitals do not count: a also keeps \u00c1lvaro and Ana.";
+constexpr auto kBalanceHint = u"Keep only names with another number of syllables than the surname and the middle "
+                              u"name,\nand at most seven syllables in first name and surname together.";
+constexpr auto kRhythmHint = u"Leave out names whose stressed last syllable meets the stressed first syllable of the "
+                             u"surname,\nand names that run into more than three unstressed syllables with it.";
+constexpr auto kAlliterationHint
+    = u"Keep only names that start with the same sound as the surname, such as Philip Fisher or Cara Kelly.";
+constexpr auto kNeedsSurnameHint = u"Needs a surname: fill in \"Your Surname\" on the first tab.";
+
 // Runs one step that must not stop the steps after it.
 template<typename Step> void ignoringFailure(Step &&step) noexcept
 {
@@ -173,6 +187,10 @@ TMainForm::TMainForm(QWidget *parent)
         panel->setFixedSize(kPanelSize);
         panel->parentWidget()->layout()->setAlignment(panel, Qt::AlignCenter);
     }
+    m_ui->leExclude->setToolTip(QString::fromUtf16(kExcludeHint));
+    m_ui->leInclude->setToolTip(QString::fromUtf16(kIncludeHint));
+    connect(m_ui->leSurname, &QLineEdit::textChanged, this, &TMainForm::updateSoundFilters);
+    updateSoundFilters();
 
     // Caption and names of the not-recommended group are red; its scroll bars keep the usual colours.
     const QPalette usual = m_ui->lbNotRecommend->verticalScrollBar()->palette();
@@ -259,13 +277,33 @@ NameQuery TMainForm::currentQuery() const
     query.MinLength = m_ui->seMin->currentValue();
     query.MaxLength = m_ui->seMax->currentValue();
     query.ProgramFolder = ProgramFolder;
+    query.Surname = m_ui->leSurname->text();
+    query.MiddleName = m_ui->leMiddlename->text();
+    query.ExcludeLetters = m_ui->leExclude->text();
+    query.IncludeLetters = m_ui->leInclude->text();
+    query.BalanceFilter = m_ui->cbBalanceFilter->isChecked();
+    query.RhythmFilter = m_ui->cbRhythmFilter->isChecked();
+    query.Alliteration = m_ui->cbAlliteration->isChecked();
     return query;
 }
 
 UserEntries TMainForm::currentEntries() const
 {
     return { m_ui->leSurname->text(), m_ui->leMiddlename->text(), m_ui->cbGender->currentIndex(),
-        m_ui->seMin->currentValue(), m_ui->seMax->currentValue() };
+        m_ui->seMin->currentValue(), m_ui->seMax->currentValue(), m_ui->leExclude->text(), m_ui->leInclude->text(),
+        m_ui->cbBalanceFilter->isChecked(), m_ui->cbRhythmFilter->isChecked(), m_ui->cbAlliteration->isChecked() };
+}
+
+void TMainForm::updateSoundFilters()
+{
+    // The sound filters judge names with the surname; without one there is nothing to judge by.
+    const bool haveSurname = CanJudgeSoundWith(m_ui->leSurname->text());
+    for (const auto &[box, hint] : { std::pair { m_ui->cbBalanceFilter, kBalanceHint },
+             std::pair { m_ui->cbRhythmFilter, kRhythmHint }, std::pair { m_ui->cbAlliteration, kAlliterationHint } }) {
+        box->setEnabled(haveSurname);
+        const QString text = QString::fromUtf16(hint);
+        box->setToolTip(haveSurname ? text : text + QStringLiteral("\n\n") + QString::fromUtf16(kNeedsSurnameHint));
+    }
 }
 
 void TMainForm::FormCreate()
@@ -280,6 +318,11 @@ void TMainForm::FormCreate()
     m_ui->cbGender->setCurrentIndex(entries.GenderIndex == 0 || entries.GenderIndex == 1 ? entries.GenderIndex : -1);
     m_ui->seMin->setValue(entries.MinLength);
     m_ui->seMax->setValue(entries.MaxLength);
+    m_ui->leExclude->setText(entries.ExcludeLetters);
+    m_ui->leInclude->setText(entries.IncludeLetters);
+    m_ui->cbBalanceFilter->setChecked(entries.BalanceFilter != 0);
+    m_ui->cbRhythmFilter->setChecked(entries.RhythmFilter != 0);
+    m_ui->cbAlliteration->setChecked(entries.Alliteration != 0);
 
     ignoringFailure([this] {
         QFont font = m_ui->reSign->font();
@@ -315,9 +358,12 @@ void TMainForm::BitBtn2Click()
     m_ui->DataAnalyseMemo->clear();
 
     SearchResult result;
+    bool filtersOn = false;
     try {
         const WaitCursor waiting;
-        ScanFiles(paths, query.MinLength, query.MaxLength, result);
+        const NameFilter filter(query);
+        filtersOn = filter.isActive();
+        ScanFiles(paths, query.MinLength, query.MaxLength, filter, result);
     } catch (...) {
         // The names of the files read before the failing one stay listed.
         ScannedCount = result.ScannedCount;
@@ -336,7 +382,7 @@ void TMainForm::BitBtn2Click()
     m_listsSorted = true;
     showResults(result);
 
-    MessageWindow summary(QMessageBox::NoIcon, SummaryText(result), this);
+    MessageWindow summary(QMessageBox::NoIcon, SummaryText(result, filtersOn), this);
     summary.exec();
 }
 

@@ -83,6 +83,7 @@ protected:
 private:
     void setOriginTicks(const std::function<bool(bool)> &tick);
     void showResults(const SearchResult &result);
+    void updateSoundFilters();
     void saveOnSessionEnd(QSessionManager &manager);
     UserEntries currentEntries() const;
 

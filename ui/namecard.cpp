@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QScatterSeries>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QToolTip>
@@ -178,7 +179,16 @@ NameCard::NameCard(QWidget *parent, const QString &settingsPath)
     // The card never keeps the program running once the main window has closed.
     setAttribute(Qt::WA_QuitOnClose, false);
 
-    auto *layout = new QVBoxLayout(this);
+    // The contents scroll when the card is smaller than they need, on a small screen or with many panels
+    // added; the Close button stays in view.
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto *scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("NameCardContents"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto *contents = new QWidget(scroll);
+    auto *layout = new QVBoxLayout(contents);
     m_layout = layout;
 
     m_name = new QLabel(this);
@@ -257,9 +267,14 @@ NameCard::NameCard(QWidget *parent, const QString &settingsPath)
     layout->addLayout(m_extraPanels);
 
     layout->addStretch(0);
+    scroll->setWidget(contents);
+    outer->addWidget(scroll, 1);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QWidget::close);
-    layout->addWidget(buttons);
+    auto *buttonRow = new QVBoxLayout;
+    buttonRow->setContentsMargins(layout->contentsMargins());
+    buttonRow->addWidget(buttons);
+    outer->addLayout(buttonRow);
 
     resize(560, 760);
 }
@@ -307,7 +322,7 @@ void NameCard::showName(const QString &programFolder, const QString &name, qint3
     m_noRecords->setVisible(!hasRecords);
     // Without the chart, the spare room goes below the card's contents instead.
     m_layout->setStretchFactor(m_usage, hasRecords ? 1 : 0);
-    m_layout->setStretch(m_layout->count() - 2, hasRecords ? 0 : 1);
+    m_layout->setStretch(m_layout->count() - 1, hasRecords ? 0 : 1);
     const bool lettersAtoZ = std::all_of(
         name.begin(), name.end(), [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); });
     m_noRecords->setText(lettersAtoZ

@@ -1,5 +1,6 @@
 #include "namecardopener.h"
 #include "errorreport.h"
+#include "fitpanel.h"
 #include "mainunit.h"
 #include "namecard.h"
 #include "ratingpanel.h"
@@ -36,6 +37,11 @@ NameCardOpener::~NameCardOpener() = default;
 NameCard *NameCardOpener::card() const
 {
     return m_card;
+}
+
+FitPanel *NameCardOpener::fitPanel() const
+{
+    return m_fit;
 }
 
 RatingPanel *NameCardOpener::ratingPanel() const
@@ -103,6 +109,8 @@ void NameCardOpener::show(const QString &name, qint32 genderIndex)
 {
     if (!m_card) {
         m_card = new NameCard(m_form);
+        m_fit = new FitPanel(m_card);
+        m_card->extraPanels()->addWidget(m_fit);
         auto *shortlist = new QGroupBox(QStringLiteral("Shortlist"), m_card);
         m_rating = new RatingPanel(m_form->shortlistSession(), shortlist);
         (new QVBoxLayout(shortlist))->addWidget(m_rating);
@@ -113,6 +121,7 @@ void NameCardOpener::show(const QString &name, qint32 genderIndex)
         m_card->showName(ProgramFolder, name, genderIndex, ui.leMiddlename->text(), ui.leSurname->text());
         // The rating follows the card only once the card shows the name.
         m_rating->setName(m_card->facts().Name, m_card->facts().GenderIndex);
+        m_fit->showFit(ProgramFolder, name, ui.leMiddlename->text(), ui.leSurname->text());
     });
 }
 

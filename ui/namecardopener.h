@@ -8,6 +8,7 @@ class QModelIndex;
 
 namespace namorel {
 
+class FitPanel;
 class NameCard;
 class RatingPanel;
 class TMainForm;
@@ -25,6 +26,9 @@ public:
 
     /// The card, once it has been opened; nullptr before.
     NameCard *card() const;
+
+    /// The card's panel on how the name goes with the surname; nullptr before the card has been opened.
+    FitPanel *fitPanel() const;
 
     /// Shows the card for the name at \a index of \a list, for the gender chosen on tab 2, with the middle
     /// name and surname of tab 1. Errors go to the error report.
@@ -47,6 +51,7 @@ private:
 
     TMainForm *m_form;
     QPointer<NameCard> m_card;
+    QPointer<FitPanel> m_fit;
     QPointer<RatingPanel> m_rating;
 };
 

@@ -1,22 +1,29 @@
-// Draws the program's pictures: the program icon, the two step pictures, the Generate glyph and the link
-// cursor, the last three also at twice their size (name@2x.png) for screens with two device pixels to a
-// pixel; and, on request, the About window's logo before it is encoded as a JPEG.
+// Draws the program's pictures: the program icon (at every size the desktop asks for, and as SVG), the
+// two step pictures, the Generate glyph and the link cursor, the last three also at twice their size
+// (name@2x.png) for screens with two device pixels to a pixel; and, on request, the About window's logo
+// before it is encoded as a JPEG.
 //
 //   namorel_drawartwork <resources folder>
 //   namorel_drawartwork --about-logo <file.ppm>      (see tools/make_about_logo.sh)
 //
 // The pictures are committed; run this after changing a drawing.
 
+#include <QFile>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRegularExpression>
 
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 namespace {
+
+using namespace Qt::Literals::StringLiterals;
 
 QImage blank(int width, int height, int scale = 1)
 {
@@ -53,28 +60,148 @@ QFont boldFont(double pixelSize)
     return font;
 }
 
-// A rounded coral tile with a white "N" and a yellow star: the program's icon.
+// A part of a drawing: an outline filled with a colour or gradient and stroked with a pen. The program's
+// icon is kept as such parts, so that the same drawing is painted at every size and written out as SVG.
+struct Shape
+{
+    QPainterPath path;
+    QBrush fill;
+    QPen outline = Qt::NoPen;
+    // A letter is painted as text, with the font's hinting that keeps it sharp at small sizes; path holds
+    // its outline for the SVG.
+    QString letter = {};
+    QFont font = {};
+    QRectF letterBox = {};
+};
+
+// A rounded coral tile with a white "N" and a yellow star: the program's icon, drawn on a square of side s.
+std::vector<Shape> programIconShapes(double s)
+{
+    QLinearGradient tileColours(0, 0, 0, s);
+    tileColours.setColorAt(0, QColor(0xff, 0x8a, 0x80));
+    tileColours.setColorAt(1, QColor(0xe8, 0x5d, 0x75));
+    QPainterPath tile;
+    tile.addRoundedRect(QRectF(0.5, 0.5, s - 1, s - 1), s * 0.22, s * 0.22);
+
+    // The letter as an outline, centred in the left part of the tile and a little below the middle.
+    const QFont font = boldFont(s * 0.72);
+    const QFontMetricsF metrics(font);
+    const QRectF letterBox(0, s * 0.06, s * 0.92, s);
+    const QString letter = QStringLiteral("N");
+    QPainterPath glyph;
+    glyph.addText(letterBox.center().x() - metrics.horizontalAdvance(letter) / 2,
+        letterBox.top() + (letterBox.height() - metrics.height()) / 2 + metrics.ascent(), font, letter);
+
+    return {
+        { tile, tileColours, QPen(QColor(0xb8, 0x3b, 0x55), s / 32) },
+        { glyph, QColor(Qt::white), Qt::NoPen, letter, font, letterBox },
+        { star(QPointF(s * 0.78, s * 0.24), s * 0.2, s * 0.09), QColor(0xff, 0xd4, 0x3b),
+            QPen(QColor(0xc8, 0x8a, 0x00), s / 40) },
+    };
+}
+
 QImage programIcon(int size)
 {
     QImage image = blank(size, size);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    const double s = size;
-    QLinearGradient tile(0, 0, 0, s);
-    tile.setColorAt(0, QColor(0xff, 0x8a, 0x80));
-    tile.setColorAt(1, QColor(0xe8, 0x5d, 0x75));
-    painter.setPen(QPen(QColor(0xb8, 0x3b, 0x55), s / 32));
-    painter.setBrush(tile);
-    painter.drawRoundedRect(QRectF(0.5, 0.5, s - 1, s - 1), s * 0.22, s * 0.22);
-
-    painter.setPen(Qt::white);
-    painter.setFont(boldFont(s * 0.72));
-    painter.drawText(QRectF(0, s * 0.06, s * 0.92, s), Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("N"));
-
-    painter.setPen(QPen(QColor(0xc8, 0x8a, 0x00), s / 40));
-    painter.setBrush(QColor(0xff, 0xd4, 0x3b));
-    painter.drawPath(star(QPointF(s * 0.78, s * 0.24), s * 0.2, s * 0.09));
+    for (const Shape &shape : programIconShapes(size)) {
+        if (!shape.letter.isEmpty()) {
+            painter.setPen(shape.fill.color());
+            painter.setFont(shape.font);
+            painter.drawText(shape.letterBox, Qt::AlignHCenter | Qt::AlignVCenter, shape.letter);
+            continue;
+        }
+        painter.setPen(shape.outline);
+        painter.setBrush(shape.fill);
+        painter.drawPath(shape.path);
+    }
     return image;
+}
+
+QString svgNumber(double value)
+{
+    return QString::number(value, 'f', 2).remove(QRegularExpression(QStringLiteral("\\.?0+$")));
+}
+
+QString svgColour(const QColor &colour)
+{
+    return colour.name(QColor::HexRgb);
+}
+
+QString svgPathData(const QPainterPath &path)
+{
+    QStringList parts;
+    QPointF start;
+    QPointF last;
+    // A subpath that ends where it began is closed, so that its outline is joined there too.
+    const auto closeIfBack = [&] {
+        if (!parts.isEmpty() && last == start)
+            parts << u"Z"_s;
+    };
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPainterPath::Element element = path.elementAt(i);
+        const QString point = svgNumber(element.x) + u' ' + svgNumber(element.y);
+        switch (element.type) {
+        case QPainterPath::MoveToElement:
+            closeIfBack();
+            parts << u"M"_s + point;
+            start = element;
+            break;
+        case QPainterPath::LineToElement:
+            parts << u"L"_s + point;
+            break;
+        case QPainterPath::CurveToElement:
+            parts << u"C"_s + point;
+            break;
+        case QPainterPath::CurveToDataElement:
+            parts << point;
+            break;
+        }
+        last = element;
+    }
+    closeIfBack();
+    return parts.join(u' ');
+}
+
+// The icon as a scalable SVG document, the same parts as the pictures, on a 256-pixel square.
+QByteArray programIconSvg()
+{
+    constexpr int size = 256;
+    QString defs;
+    QString body;
+    int gradients = 0;
+    for (const Shape &shape : programIconShapes(size)) {
+        QString fill;
+        if (const QGradient *gradient = shape.fill.gradient()) {
+            const auto *linear = static_cast<const QLinearGradient *>(gradient);
+            const QString id = u"fill"_s + QString::number(++gradients);
+            defs += u"    <linearGradient id=\"%1\" gradientUnits=\"userSpaceOnUse\" x1=\"%2\" y1=\"%3\" x2=\"%4\" "
+                    "y2=\"%5\">\n"_s.arg(id, svgNumber(linear->start().x()), svgNumber(linear->start().y()),
+                        svgNumber(linear->finalStop().x()), svgNumber(linear->finalStop().y()));
+            for (const QGradientStop &stop : linear->stops())
+                defs += u"      <stop offset=\"%1\" stop-color=\"%2\"/>\n"_s.arg(
+                    svgNumber(stop.first), svgColour(stop.second));
+            defs += u"    </linearGradient>\n"_s;
+            fill = u"url(#%1)"_s.arg(id);
+        } else {
+            fill = svgColour(shape.fill.color());
+        }
+        QString stroke;
+        if (shape.outline.style() != Qt::NoPen) {
+            // QPainter's own defaults: square caps, bevelled joins.
+            stroke = u" stroke=\"%1\" stroke-width=\"%2\" stroke-linejoin=\"bevel\" stroke-linecap=\"square\""_s.arg(
+                svgColour(shape.outline.color()), svgNumber(shape.outline.widthF()));
+        }
+        const QString rule = shape.path.fillRule() == Qt::WindingFill ? u"nonzero"_s : u"evenodd"_s;
+        body += u"  <path fill=\"%1\" fill-rule=\"%2\"%3 d=\"%4\"/>\n"_s.arg(
+            fill, rule, stroke, svgPathData(shape.path));
+    }
+    const QString document
+        = u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+          "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" height=\"%1\" viewBox=\"0 0 %1 %1\">\n"
+          "  <defs>\n%2  </defs>\n%3</svg>\n"_s.arg(QString::number(size), defs, body);
+    return document.toUtf8();
 }
 
 // A round badge with the step's number and a small drawing beside it.
@@ -215,6 +342,15 @@ bool save(const QImage &image, const QString &path)
     return false;
 }
 
+bool save(const QByteArray &document, const QString &path)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(document) == document.size())
+        return true;
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -229,16 +365,17 @@ int main(int argc, char *argv[])
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]) + u'/';
-    const bool ok = save(programIcon(16), folder + QStringLiteral("namorel-16.png"))
-        && save(programIcon(32), folder + QStringLiteral("namorel-32.png"))
-        && save(programIcon(256), folder + QStringLiteral("namorel-256.png"))
-        && save(stepOne(1), folder + QStringLiteral("step1.png"))
-        && save(stepOne(2), folder + QStringLiteral("step1@2x.png"))
-        && save(stepTwo(1), folder + QStringLiteral("step2.png"))
-        && save(stepTwo(2), folder + QStringLiteral("step2@2x.png"))
-        && save(generateGlyph(1), folder + QStringLiteral("generate.png"))
-        && save(generateGlyph(2), folder + QStringLiteral("generate@2x.png"))
-        && save(linkCursor(1), folder + QStringLiteral("urlcursor_1.png"))
-        && save(linkCursor(2), folder + QStringLiteral("urlcursor_1@2x.png"));
+    bool ok = true;
+    // The sizes of the hicolor icon theme that desktops look for.
+    for (const int size : { 16, 24, 32, 48, 64, 128, 256 })
+        ok = save(programIcon(size), folder + u"namorel-%1.png"_s.arg(size)) && ok;
+    ok = save(programIconSvg(), folder + u"namorel.svg"_s) && ok;
+    for (const int scale : { 1, 2 }) {
+        const QString suffix = scale == 1 ? u".png"_s : u"@2x.png"_s;
+        ok = save(stepOne(scale), folder + u"step1"_s + suffix) && ok;
+        ok = save(stepTwo(scale), folder + u"step2"_s + suffix) && ok;
+        ok = save(generateGlyph(scale), folder + u"generate"_s + suffix) && ok;
+        ok = save(linkCursor(scale), folder + u"urlcursor_1"_s + suffix) && ok;
+    }
     return ok ? 0 : 1;
 }
