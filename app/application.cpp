@@ -100,12 +100,16 @@ void SaveSettingsOnTermination()
     if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
     auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, qApp);
-    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] {
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [notifier] {
         char byte = 0;
         while (::read(g_signalPipe[0], &byte, 1) > 0) { }
+        notifier->setEnabled(false);
+        // One quiet attempt to save, then the end, whether or not it saved. Closing the windows would save again
+        // and could show an error and refuse to close; exit() ends every event loop instead, also those of modal
+        // windows that are open, and no new one starts.
         if (MainForm)
             MainForm->saveQuietly();
-        QCoreApplication::quit();
+        QCoreApplication::exit(0);
     });
     struct sigaction action = {};
     action.sa_handler = onTerminationSignal;

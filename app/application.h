@@ -25,8 +25,9 @@ public:
 /// does not need.
 void RunAfterFirstPaint(QWidget *window, std::function<void()> work);
 
-/// Ends the program in an orderly way, with the settings saved, when the system asks it to terminate
-/// (SIGTERM, or SIGHUP when its terminal or session goes away). Unix only; elsewhere it does nothing.
+/// Ends the program with exit code 0 when the system asks it to terminate (SIGTERM, or SIGHUP when its terminal
+/// or session goes away), after one attempt to save the settings that asks nothing of the user: a failed save
+/// and open modal windows do not hold it up. Unix only; elsewhere it does nothing.
 void SaveSettingsOnTermination();
 
 } // namespace namorel

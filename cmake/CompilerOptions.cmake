@@ -26,5 +26,14 @@ if(NAMOREL_SANITIZERS)
     target_link_options(namorel_sanitizers INTERFACE -fsanitize=${_namorel_sanitize})
 endif()
 
+# Fuzzing: every target gets the coverage instrumentation that libFuzzer follows; the fuzz targets link libFuzzer.
+if(NAMOREL_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        message(FATAL_ERROR "NAMOREL_FUZZ needs clang (libFuzzer); use the fuzz preset")
+    endif()
+    target_compile_options(namorel_sanitizers INTERFACE -fsanitize=fuzzer-no-link)
+    target_link_options(namorel_sanitizers INTERFACE -fsanitize=fuzzer-no-link)
+endif()
+
 add_library(namorel_options INTERFACE)
 target_link_libraries(namorel_options INTERFACE namorel_warnings namorel_sanitizers)

@@ -4,14 +4,23 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
-#include <QTextBoundaryFinder>
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cstring>
+#include <limits>
+#include <memory>
 #include <new>
 
-#ifdef Q_OS_UNIX
+#include <unicode/ubrk.h>
+
+#if defined(Q_OS_WIN)
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#elif defined(Q_OS_UNIX)
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,7 +30,55 @@ namespace namorel {
 
 namespace {
 
-ScanLimits g_limits;
+// What one line costs at least once it is listed and sorted (the text's block, its place in a list, its sort key
+// and the sort's bookkeeping; about 210 bytes measured for a one-letter line), and what each of its characters
+// adds (two bytes of text and a few of sort key; about 5 measured). Rounded up.
+constexpr qint64 kBytesPerLine = 256;
+constexpr qint64 kBytesPerChar = 8;
+// While a file is read, its bytes and its decoded text are held together with the lines made of it.
+constexpr qint64 kFileCopiesHeld = 4;
+constexpr qint64 kMaxMemoryBudget = qint64(4) * 1024 * 1024 * 1024;
+// When the machine does not say how much memory it has.
+constexpr qint64 kUnknownMemoryBudget = qint64(1) * 1024 * 1024 * 1024;
+
+qint64 physicalMemory()
+{
+#if defined(Q_OS_WIN)
+    MEMORYSTATUSEX status = {};
+    status.dwLength = sizeof status;
+    return GlobalMemoryStatusEx(&status) ? qint64(qMin<quint64>(status.ullTotalPhys, quint64(LLONG_MAX))) : 0;
+#elif defined(Q_OS_UNIX)
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    return pages > 0 && pageSize > 0 && pages <= LLONG_MAX / pageSize ? qint64(pages) * pageSize : 0;
+#else
+    return 0;
+#endif
+}
+
+struct BreakIteratorCloser
+{
+    void operator()(UBreakIterator *iterator) const { ubrk_close(iterator); }
+};
+
+// ICU's rules for user-perceived characters (extended grapheme clusters). Qt's own finder splits some of them,
+// such as an emoji followed by a Devanagari, Thai or Bengali letter, into UTF-16 code units. One iterator per
+// thread, made once: making one costs far more than measuring a name.
+UBreakIterator *characterBreaks()
+{
+    thread_local const std::unique_ptr<UBreakIterator, BreakIteratorCloser> iterator = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        std::unique_ptr<UBreakIterator, BreakIteratorCloser> made(ubrk_open(UBRK_CHARACTER, "", nullptr, 0, &status));
+        return U_SUCCESS(status) ? std::move(made) : nullptr;
+    }();
+    return iterator.get();
+}
+
+ScanLimits &limitsInForce()
+{
+    static ScanLimits limits = ScanLimits::ForMemoryBudget(SearchMemoryBudget());
+    return limits;
+}
 
 SearchError cannotOpen(const QString &path)
 {
@@ -128,15 +185,8 @@ Measure measure(QStringView line, bool simple, qsizetype maxLength)
         const qsizetype kept = qMin(line.size(), maxLength);
         return { kept, kept };
     }
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, line.data(), line.size());
-    Measure result { 0, line.size() };
-    while (finder.toNextBoundary() > 0) {
-        if (++result.Length == maxLength) {
-            result.CutAt = finder.position();
-            break;
-        }
-    }
-    return result;
+    const Graphemes kept = LeadingGraphemes(line, maxLength);
+    return { kept.Count, kept.End };
 }
 
 NameLine makeLine(QStringView line, bool simple, qsizetype maxLength)
@@ -147,25 +197,66 @@ NameLine makeLine(QStringView line, bool simple, qsizetype maxLength)
 
 } // namespace
 
+Graphemes LeadingGraphemes(QStringView text, qsizetype maxCount)
+{
+    Graphemes result;
+    if (maxCount <= 0 || text.isEmpty())
+        return result;
+    UBreakIterator *breaks = characterBreaks();
+    UErrorCode status = U_ZERO_ERROR;
+    if (breaks && text.size() <= std::numeric_limits<int32_t>::max())
+        ubrk_setText(breaks, text.utf16(), int32_t(text.size()), &status);
+    if (!breaks || text.size() > std::numeric_limits<int32_t>::max() || U_FAILURE(status)) {
+        // Without ICU's rules, each character is one, a surrogate pair included.
+        qsizetype i = 0;
+        for (; i < text.size() && result.Count < maxCount; ++result.Count)
+            i += text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+        result.End = i;
+        return result;
+    }
+    for (int32_t end = ubrk_next(breaks); end != UBRK_DONE; end = ubrk_next(breaks)) {
+        result.End = end;
+        if (++result.Count == maxCount)
+            break;
+    }
+    return result;
+}
+
+ScanLimits ScanLimits::ForMemoryBudget(qint64 memoryBudget)
+{
+    ScanLimits limits;
+    const qint64 budget = qMax<qint64>(memoryBudget, 0);
+    limits.MaxFileBytes = qMin(limits.MaxFileBytes, budget / kFileCopiesHeld);
+    limits.MaxLines = qMin(limits.MaxLines, budget / kBytesPerLine);
+    limits.MaxChars = budget / kBytesPerChar;
+    return limits;
+}
+
+qint64 SearchMemoryBudget()
+{
+    const qint64 memory = physicalMemory();
+    return memory > 0 ? qMin(memory / 4, kMaxMemoryBudget) : kUnknownMemoryBudget;
+}
+
 ScanLimits CurrentScanLimits()
 {
-    return g_limits;
+    return limitsInForce();
 }
 
 void SetScanLimits(const ScanLimits &limits)
 {
-    g_limits = limits;
+    limitsInForce() = limits;
 }
 
 ScopedScanLimits::ScopedScanLimits(const ScanLimits &limits)
-    : m_previous(g_limits)
+    : m_previous(limitsInForce())
 {
-    g_limits = limits;
+    limitsInForce() = limits;
 }
 
 ScopedScanLimits::~ScopedScanLimits()
 {
-    g_limits = m_previous;
+    limitsInForce() = m_previous;
 }
 
 QByteArray ReadNameFile(const QString &path, qint64 maxBytes)
@@ -209,11 +300,32 @@ QString DecodeNameText(QByteArrayView bytes)
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes = bytes.sliced(3);
 
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // Only the first byte-order mark marks the encoding; another one right after it is text.
+    QStringDecoder utf8(
+        QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;
     return decodeWindows1252(bytes);
+}
+
+qsizetype CountNameLines(QStringView text)
+{
+    qsizetype lines = 0;
+    bool open = false; // characters since the last line end
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = text[i];
+        if (c == u'\r' || c == u'\n') {
+            ++lines;
+            open = false;
+            if (c == u'\r' && i + 1 < size && text[i + 1] == u'\n')
+                ++i;
+        } else {
+            open = true;
+        }
+    }
+    return lines + (open ? 1 : 0);
 }
 
 std::vector<NameLine> SplitNameLines(const QString &text, qsizetype maxLength)

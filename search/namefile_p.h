@@ -9,21 +9,33 @@
 #include <QString>
 #include <QStringList>
 
+#include <limits>
 #include <vector>
 
 namespace namorel {
 
-/// Limits that keep a scan from exhausting memory or overflowing its counts.
+/// Limits that keep a scan from exhausting memory or overflowing its counts. Default-constructed, they are the
+/// limits that hold whatever the memory: a search runs with those of its memory budget, ForMemoryBudget().
 struct ScanLimits
 {
     /// A name file larger than this is refused before it is read.
     qint64 MaxFileBytes = qint64(256) * 1024 * 1024;
     /// The most lines one search may hold; ScannedCount is a signed 32-bit count.
     qint64 MaxLines = 2147483647;
+    /// The most characters (UTF-16 code units) that the lines of one search may hold together.
+    qint64 MaxChars = std::numeric_limits<qint64>::max();
     /// Lines are cut to this many characters.
     qsizetype MaxLineLength = 4096;
+
+    /// The limits of a search that may take \a memoryBudget bytes: its lines and their characters counted at what
+    /// they cost once listed and sorted, and a file small enough to be held several times over while it is read.
+    static ScanLimits ForMemoryBudget(qint64 memoryBudget);
 };
 
+/// The memory a search may take: a quarter of the machine's physical memory, at most 4 GiB.
+qint64 SearchMemoryBudget();
+
+/// The limits in force; at first those of SearchMemoryBudget().
 ScanLimits CurrentScanLimits();
 
 /// Replaces the limits of every scan that follows. For tests, which reach the limits with small files.
@@ -51,12 +63,26 @@ QByteArray ReadNameFile(const QString &path, qint64 maxBytes);
 /// decoded as UTF-8, or as Windows-1252 when it is not valid UTF-8.
 QString DecodeNameText(QByteArrayView bytes);
 
+/// The first user-perceived characters (grapheme clusters) of a text.
+struct Graphemes
+{
+    qsizetype Count = 0; ///< how many, at most the number asked for
+    qsizetype End = 0; ///< where the last of them ends, in UTF-16 code units
+};
+
+/// The first \a maxCount grapheme clusters of \a text. A cluster is never split, so End never falls inside a
+/// surrogate pair.
+Graphemes LeadingGraphemes(QStringView text, qsizetype maxCount);
+
 /// One line of a name file with its length in user-perceived characters.
 struct NameLine
 {
     QString Text;
     qsizetype Length = 0;
 };
+
+/// The number of lines that SplitNameLines() would make of \a text, counted without making them.
+qsizetype CountNameLines(QStringView text);
 
 /// The lines of a decoded name file: CR LF, a lone CR and a lone LF each end a line, a line end at the
 /// very end starts no further line, and each line is cut to \a maxLength characters.

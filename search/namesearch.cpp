@@ -2,8 +2,6 @@
 #include "namefile_p.h"
 #include "namefilter.h"
 
-#include <QTextBoundaryFinder>
-
 #include <algorithm>
 #include <new>
 #include <vector>
@@ -12,7 +10,7 @@ namespace namorel {
 
 namespace {
 
-// The origin code is the first five characters of the display name.
+// The origin code is the first five characters of the display name, as a reader counts them.
 constexpr qsizetype kOriginCodeLength = 5;
 
 void appendAsciiLowerCase(QString &target, QStringView text)
@@ -26,30 +24,46 @@ QChar asciiUpperCase(QChar c)
     return c >= u'a' && c <= u'z' ? QChar(c.unicode() - (u'a' - u'A')) : c;
 }
 
-// The first user-perceived character of a text, never half of one.
-QStringView firstCharacter(QStringView text)
+// Characters that choose how the character before them is drawn, or how it joins the next, without making it
+// another letter: variation selectors and the zero-width joiner and non-joiner.
+bool isPresentationSelector(char32_t c)
 {
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text.data(), text.size());
-    const qsizetype end = finder.toNextBoundary();
-    return text.first(end > 0 ? end : text.size());
+    return (c >= 0xFE00 && c <= 0xFE0F) || (c >= 0xE0100 && c <= 0xE01EF) || (c >= 0x180B && c <= 0x180D) || c == 0x180F
+        || c == 0x200C || c == 0x200D;
 }
 
 void appendInitial(QString &initials, QStringView part)
 {
     if (part.isEmpty())
         return;
-    const QStringView first = firstCharacter(part);
-    // Only a lone a-z is raised; an accented letter, also one written with a combining mark, stays as it is.
-    if (first.size() == 1)
-        initials.append(asciiUpperCase(first.front()));
-    else
-        initials.append(first);
+    // The first user-perceived character, never half of one.
+    const QStringView first = part.first(LeadingGraphemes(part, 1).End);
+    // Its a-z is raised, also when selectors follow it; an accented letter, also one written with a combining
+    // mark, stays as it is.
+    const QList<uint> rest = first.sliced(1).toUcs4();
+    const bool plainLetter = std::all_of(rest.begin(), rest.end(), [](uint c) { return isPresentationSelector(c); });
+    initials.append(plainLetter ? asciiUpperCase(first.front()) : first.front());
+    initials.append(first.sliced(1));
     initials.append(u'.');
 }
 
 SearchError unableToInsert()
 {
     return SearchError(QStringLiteral("Unable to insert a line"));
+}
+
+// The lines of one name file, unless they would take the search past \a roomForLines lines.
+std::vector<NameLine> readLines(const QString &path, const ScanLimits &limits, qint64 roomForLines)
+{
+    try {
+        const QString text = DecodeNameText(ReadNameFile(path, limits.MaxFileBytes));
+        // A text has no more lines than characters, so only a text that might have too many is counted.
+        if (text.size() > roomForLines && CountNameLines(text) > roomForLines)
+            throw unableToInsert();
+        return SplitNameLines(text, limits.MaxLineLength);
+    } catch (const std::bad_alloc &) {
+        throw SearchError(QStringLiteral("Text exceeds memo capacity"));
+    }
 }
 
 } // namespace
@@ -115,7 +129,7 @@ QString NameFilePath(const QString &programFolder, const QString &origin, qint32
     // The program folder keeps its letter case: on a file system that tells case apart, lowering it could
     // name a folder that does not exist. The database folder and the file names are lower case.
     path.append(QStringLiteral("database/"));
-    appendAsciiLowerCase(path, QStringView(origin).left(kOriginCodeLength));
+    appendAsciiLowerCase(path, QStringView(origin).first(LeadingGraphemes(origin, kOriginCodeLength).End));
     path.append(genderLetter);
     path.append(QStringLiteral(".nam"));
     return path;
@@ -145,18 +159,17 @@ void ScanFiles(
     result.NotRecommended.clear();
 
     const ScanLimits limits = CurrentScanLimits();
+    qint64 chars = 0;
     for (const QString &path : paths) {
-        const QByteArray bytes = ReadNameFile(path, limits.MaxFileBytes);
-        std::vector<NameLine> lines;
-        try {
-            lines = SplitNameLines(DecodeNameText(bytes), limits.MaxLineLength);
-        } catch (const std::bad_alloc &) {
-            throw SearchError(QStringLiteral("Text exceeds memo capacity"));
-        }
-
-        // A file is taken whole or not at all, so a failure leaves exactly the files before it.
-        if (qint64(result.ScannedCount) + qint64(lines.size()) > limits.MaxLines)
+        // A file is taken whole or not at all, so a failure leaves exactly the files before it. The limits are
+        // checked before the file's lines are made, and before they are added.
+        std::vector<NameLine> lines = readLines(path, limits, limits.MaxLines - result.ScannedCount);
+        qint64 fileChars = 0;
+        for (const NameLine &line : lines)
+            fileChars += line.Text.size();
+        if (fileChars > limits.MaxChars - chars)
             throw unableToInsert();
+
         const qsizetype recommendedBefore = result.Recommended.size();
         const qsizetype notRecommendedBefore = result.NotRecommended.size();
         qint32 moved = 0;
@@ -174,10 +187,16 @@ void ScanFiles(
         }
         result.ScannedCount += qint32(lines.size());
         result.FilteredCount += moved;
+        chars += fileChars;
     }
 
-    SortNames(result.Recommended);
-    SortNames(result.NotRecommended);
+    try {
+        SortNames(result.Recommended);
+        SortNames(result.NotRecommended);
+    } catch (const std::bad_alloc &) {
+        // The lists keep every line read, in reading order.
+        throw unableToInsert();
+    }
 }
 
 SearchResult RunSearch(const NameQuery &query)

@@ -66,8 +66,9 @@ QStringList BuildFileList(const QStringList &origins, qint32 genderIndex, const 
 /// [minLength, maxLength]) or the not-recommended one, then sorts both lists alphabetically.
 /// Empties \a result first. Throws SearchError when a file cannot be opened or read ("Cannot open file
 /// <path>"), is too large to hold ("Text exceeds memo capacity"), or when the lists would grow past the
-/// largest count ("Unable to insert a line"); \a result then holds the lines of the files before the
-/// failing one, unsorted.
+/// largest count or the search's memory budget ("Unable to insert a line"); memory that runs out all the same
+/// ends it with one of these two messages. \a result then holds the lines of the files before the failing one,
+/// unsorted; when the sort itself fails, those of all files.
 void ScanFiles(const QStringList &paths, qint32 minLength, qint32 maxLength, SearchResult &result);
 
 /// ScanFiles with the filters of a query: a name within the length window that fails a filter that is on goes

@@ -1,8 +1,13 @@
 #include "settingsstore.h"
 #include "typedconf_p.h"
 
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QRegularExpression>
+#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -10,6 +15,10 @@
 #include <array>
 #include <memory>
 #include <optional>
+
+#ifdef Q_OS_LINUX
+#include <sys/stat.h>
+#endif
 
 namespace namorel {
 
@@ -60,12 +69,16 @@ constexpr auto kRegistryPath = u"HKEY_CURRENT_USER\\Software\\Tessaly\\Nomigraph
 #endif
 constexpr auto kFileInConfigFolder = u"/Tessaly/Nomigraph.conf";
 
-// QSettings serialises writers of a file with a lock file beside it (seen in Qt 6.4: "<file>.lock"). A copy
-// killed between creating that lock and writing its process id into it leaves a lock that QSettings honours
-// for 30 seconds, which would freeze the next save. A save holds the lock for milliseconds, so one older than
-// this that nobody holds any more is taken over. QLockFile never removes a lock that a running owner holds.
-constexpr int kAbandonedLockAgeMs = 300;
-constexpr int kAbandonedLockWaitMs = 2000;
+// Saves of the typed file are serialised by a lock file beside it, "<file>.lock", the one QSettings uses too. A
+// lock whose owner has died is taken over at once; one that names no owner (its writer was killed before it wrote
+// its process id) once it is this old; a save holds the lock for milliseconds.
+constexpr int kAbandonedLockAgeMs = 1000;
+// How long a save waits for the lock. A lock that can never be taken (an abandoned one in a folder where it cannot
+// be removed) must not freeze the window's close, nor the end of the session: the save gives up instead, well
+// within three seconds.
+constexpr int kLockWaitMs = 2000;
+// A save's temporary file lives for milliseconds; one that has stayed this long was left by a copy that died.
+constexpr int kStrayTemporaryAgeSecs = 60;
 
 QString keyOf(const Field &field)
 {
@@ -83,25 +96,13 @@ const QStringList &keyOrder()
     return keys;
 }
 
-QSettings::Format typedFileFormat()
-{
-    static const QSettings::Format format = QSettings::registerFormat(
-        QStringLiteral("conf"),
-        [](QIODevice &device, QSettings::SettingsMap &values) { return ReadTypedConf(device, values); },
-        [](QIODevice &device, const QSettings::SettingsMap &values) {
-            return WriteTypedConf(device, values, keyOrder());
-        },
-        Qt::CaseSensitive);
-    return format;
-}
-
 // A string value: missing reads as empty, so does an untyped value without data; any other type is an error.
 // Like the registry's strings, the text ends at its first NUL.
-std::optional<QString> readString(const QSettings &settings, const QString &key)
+std::optional<QString> readString(const QSettings::SettingsMap &values, const QString &key)
 {
-    if (!settings.contains(key))
+    if (!values.contains(key))
         return QString();
-    const QVariant value = settings.value(key);
+    const QVariant value = values.value(key);
     if (value.typeId() == QMetaType::QString) {
         QString text = value.toString();
         const qsizetype nul = text.indexOf(QChar::Null);
@@ -115,11 +116,11 @@ std::optional<QString> readString(const QSettings &settings, const QString &key)
 }
 
 // An integer value: it must exist and be a 32-bit integer.
-std::optional<qint32> readInteger(const QSettings &settings, const QString &key)
+std::optional<qint32> readInteger(const QSettings::SettingsMap &values, const QString &key)
 {
-    if (!settings.contains(key))
+    if (!values.contains(key))
         return std::nullopt;
-    const QVariant value = settings.value(key);
+    const QVariant value = values.value(key);
     if (value.typeId() != QMetaType::Int)
         return std::nullopt;
     return value.toInt();
@@ -159,36 +160,130 @@ bool isRegularFileOrAbsent(const QString &path)
     return !info.exists() || info.isFile();
 }
 
-void takeOverAbandonedLock(const QString &lockPath)
+// The registry key opened for one load or one save, or nothing when it cannot be opened.
+std::unique_ptr<QSettings> openRegistry(const QString &location)
 {
-    if (!QFileInfo::exists(lockPath))
-        return;
-    QLockFile lock(lockPath);
-    lock.setStaleLockTime(kAbandonedLockAgeMs);
-    if (lock.tryLock(kAbandonedLockWaitMs))
-        lock.unlock();
-}
-
-// The store opened for one load or one save, or nothing when it cannot be opened. A path that is not a
-// regular file counts as a store that cannot be opened: reading a pipe there would block for ever.
-std::unique_ptr<QSettings> openStore(bool typedFile, const QString &location)
-{
-    if (location.isEmpty())
-        return nullptr;
-    std::unique_ptr<QSettings> settings;
-    if (typedFile) {
-        if (!isRegularFileOrAbsent(location))
-            return nullptr;
-        const QSettings::Format format = typedFileFormat();
-        if (format == QSettings::InvalidFormat)
-            return nullptr;
-        settings = std::make_unique<QSettings>(location, format);
-    } else {
-        settings = std::make_unique<QSettings>(location, QSettings::NativeFormat);
-    }
+    auto settings = std::make_unique<QSettings>(location, QSettings::NativeFormat);
     if (settings->status() != QSettings::NoError)
         return nullptr;
     return settings;
+}
+
+// Whether a running process has the file open. Only Linux tells, through /proc; elsewhere the age of a file must do.
+bool isOpenInSomeProcess(const QString &path)
+{
+#ifdef Q_OS_LINUX
+    struct stat file = {};
+    if (::stat(QFile::encodeName(path).constData(), &file) != 0)
+        return false;
+    const QDir processes(QStringLiteral("/proc"));
+    for (const QString &pid : processes.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (!pid.front().isDigit())
+            continue;
+        const QString fds = QStringLiteral("/proc/%1/fd").arg(pid);
+        for (const QString &fd : QDir(fds).entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot)) {
+            struct stat open = {};
+            if (::stat(QFile::encodeName(fds + u'/' + fd).constData(), &open) == 0 && open.st_dev == file.st_dev
+                && open.st_ino == file.st_ino)
+                return true;
+        }
+    }
+#else
+    Q_UNUSED(path);
+#endif
+    return false;
+}
+
+// A save writes the new text into a temporary file beside the settings, "Nomigraph.conf.XXXXXX", and renames it
+// over them. A copy killed between the two leaves the temporary behind. Called with the lock held: what is older
+// than kStrayTemporaryAgeSecs and open in no process is such a leftover, and is removed.
+void removeStrayTemporaries(const QString &path)
+{
+    const QFileInfo settings(path);
+    const QRegularExpression temporaryName(
+        QStringLiteral("^%1\\.[A-Za-z0-9]{6}$").arg(QRegularExpression::escape(settings.fileName())));
+    const QDateTime cutOff = QDateTime::currentDateTimeUtc().addSecs(-kStrayTemporaryAgeSecs);
+    const QFileInfoList candidates = settings.dir().entryInfoList(
+        { settings.fileName() + QStringLiteral(".*") }, QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    for (const QFileInfo &candidate : candidates) {
+        if (temporaryName.match(candidate.fileName()).hasMatch() && candidate.lastModified() < cutOff
+            && !isOpenInSomeProcess(candidate.filePath()))
+            QFile::remove(candidate.filePath());
+    }
+}
+
+QVariant valueOf(const Field &field, const UserEntries &entries)
+{
+    return field.text ? QVariant(entries.*field.text) : QVariant(entries.*field.number);
+}
+
+// The values of the typed file at \a path, or nothing when it exists but cannot be read: a save must not drop
+// what it could not see.
+std::optional<QSettings::SettingsMap> readTypedFile(const QString &path)
+{
+    QSettings::SettingsMap values;
+    if (!QFileInfo::exists(path))
+        return values;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || !ReadTypedConf(file, values))
+        return std::nullopt;
+    return values;
+}
+
+// What the store holds now, read afresh, or nothing when it cannot be read. A path that is not a regular file counts
+// as a store that cannot be read: reading a pipe there would block for ever. (QSettings would keep the values of an
+// earlier load of the file, and take them for the current ones whenever the file's size and modification time in
+// milliseconds have not changed.)
+std::optional<QSettings::SettingsMap> storedValues(bool typedFile, const QString &location)
+{
+    if (location.isEmpty())
+        return std::nullopt;
+    if (typedFile) {
+        if (!isRegularFileOrAbsent(location))
+            return std::nullopt;
+        return readTypedFile(location);
+    }
+    const std::unique_ptr<QSettings> registry = openRegistry(location);
+    if (!registry)
+        return std::nullopt;
+    QSettings::SettingsMap values;
+    for (const QString &key : registry->allKeys())
+        values.insert(key, registry->value(key));
+    return values;
+}
+
+// Writes the values into the typed file at \a path, keeping every other value it holds. The file is replaced
+// whole, and only once the new text is known to be on the disk in full: a full disk or a refused write leaves the
+// old file as it was. Never waits longer than kLockWaitMs for another save.
+bool saveTypedFile(const QString &path, const UserEntries &entries)
+{
+    const QString lockPath = path + QStringLiteral(".lock");
+    // A path that is not a regular file can never be replaced, and a lock path that is not one can never be taken.
+    if (path.isEmpty() || !isRegularFileOrAbsent(path) || !isRegularFileOrAbsent(lockPath))
+        return false;
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return false;
+
+    QLockFile lock(lockPath);
+    lock.setStaleLockTime(kAbandonedLockAgeMs);
+    if (!lock.tryLock(kLockWaitMs))
+        return false;
+
+    removeStrayTemporaries(path);
+    std::optional<QSettings::SettingsMap> values = readTypedFile(path);
+    if (!values)
+        return false;
+    for (const Field &field : kFields)
+        values->insert(keyOf(field), valueOf(field, entries));
+    QByteArray text;
+    if (!FormatTypedConf(*values, keyOrder(), text))
+        return false;
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !WriteWholly(file, text) || !file.commit())
+        return false;
+    // The rename is the last step; check that it put the whole text in place rather than trust it did.
+    return QFileInfo(path).size() == text.size();
 }
 
 } // namespace
@@ -241,17 +336,18 @@ QString SettingsStore::userFilePath()
 void SettingsStore::load(UserEntries &entries) const noexcept
 {
     try {
-        // A store that cannot be opened (on the first run there is none) reads as one without values.
-        const std::unique_ptr<QSettings> settings = openStore(m_kind == Kind::TypedFile, m_location);
+        // A store that cannot be read (on the first run there is none) reads as one without values.
+        const QSettings::SettingsMap values
+            = storedValues(m_kind == Kind::TypedFile, m_location).value_or(QSettings::SettingsMap());
         for (const Field &field : kFields) {
             const QString key = keyOf(field);
             if (field.text) {
-                std::optional<QString> text = settings ? readString(*settings, key) : QString();
+                std::optional<QString> text = readString(values, key);
                 if (!text)
                     return;
                 entries.*field.text = loadedText(field, *std::move(text));
             } else {
-                const std::optional<qint32> number = settings ? readInteger(*settings, key) : std::nullopt;
+                const std::optional<qint32> number = readInteger(values, key);
                 if (!number)
                     return;
                 entries.*field.number = loadedNumber(field, *number);
@@ -266,26 +362,22 @@ void SettingsStore::save(const UserEntries &entries) const
 {
     // When the store cannot be opened or created, the first write is the one that fails.
     const SettingsError cannotOpen(QLatin1StringView(kFields.front().name));
-    const bool typedFile = m_kind == Kind::TypedFile;
-    if (typedFile) {
-        const QString lockPath = m_location + QStringLiteral(".lock");
-        // A lock path that is not a regular file can never be taken nor cleared; QSettings would wait for ever.
-        if (m_location.isEmpty() || !isRegularFileOrAbsent(lockPath))
+    if (m_kind == Kind::TypedFile) {
+        if (!saveTypedFile(m_location, entries))
             throw cannotOpen;
-        takeOverAbandonedLock(lockPath);
+        return;
     }
-    const std::unique_ptr<QSettings> settings = openStore(typedFile, m_location);
+
+    const std::unique_ptr<QSettings> settings = m_location.isEmpty() ? nullptr : openRegistry(m_location);
     if (!settings || !settings->isWritable())
         throw cannotOpen;
-
     for (const Field &field : kFields) {
-        settings->setValue(keyOf(field), field.text ? QVariant(entries.*field.text) : QVariant(entries.*field.number));
-        // The registry writes each value at once; the file is written whole by sync() below.
+        settings->setValue(keyOf(field), valueOf(field, entries));
+        // The registry writes each value at once.
         if (settings->status() != QSettings::NoError)
             throw SettingsError(QLatin1StringView(field.name));
     }
     settings->sync();
-    // The file is replaced as a whole, so a failed sync has written none of the values.
     if (settings->status() != QSettings::NoError)
         throw cannotOpen;
 }

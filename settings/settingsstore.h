@@ -65,9 +65,11 @@ public:
     /// the filters keep what \a entries held. Never throws.
     void load(UserEntries &entries) const noexcept;
 
-    /// Writes all the values, in their fixed order, as given. Throws SettingsError naming the value that
-    /// could not be written, "surname" when the store cannot be opened or created. The file is replaced as a
-    /// whole, never left half-written; with several copies saving at once, the file holds one copy's values.
+    /// Writes all the values, in their fixed order, as given, and keeps every other value of the store. Throws
+    /// SettingsError naming the value that could not be written, "surname" when the store cannot be opened or
+    /// created. The file is replaced as a whole once the new text is on the disk, never left half-written or
+    /// emptied; with several copies saving at once, the file holds one copy's values. A save waits at most
+    /// 2 seconds for another one, and fails rather than wait longer.
     void save(const UserEntries &entries) const;
 
     /// What the main window shows when nothing has been loaded: "Smith", empty, female, 1 and 20, and every

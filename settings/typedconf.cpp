@@ -1,5 +1,6 @@
 #include "typedconf_p.h"
 
+#include <QFileDevice>
 #include <QIODevice>
 #include <QStringDecoder>
 
@@ -7,6 +8,12 @@
 #include <map>
 #include <optional>
 #include <vector>
+
+#if defined(Q_OS_UNIX)
+#include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <io.h>
+#endif
 
 namespace namorel {
 
@@ -144,13 +151,11 @@ std::optional<QByteArray> valueText(const QVariant &value)
             return kUntypedPrefix.toByteArray();
         return std::nullopt;
     default:
+        // A value of neither type is kept as it was found, so that it reads back the same.
+        if (value.metaType() == QMetaType::fromType<MalformedValue>())
+            return value.value<MalformedValue>().text;
         return std::nullopt;
     }
-}
-
-bool isMalformed(const QVariant &value)
-{
-    return value.metaType() == QMetaType::fromType<MalformedValue>();
 }
 
 // The blanks that the reader trims from the ends of names and sections.
@@ -164,13 +169,39 @@ bool hasOuterBlanks(QStringView text)
     return !text.isEmpty() && (isAsciiBlank(text.front()) || isAsciiBlank(text.back()));
 }
 
-// A key that reads back as the same key: the reader splits lines at LF, trims blanks, splits at the first '='
-// and takes '[', ';' and '#' at the start of a line for a section or a comment.
+// A section and a name that read back as themselves: the reader splits lines at LF, trims blanks, splits at the
+// first '=' and takes '[', ';' and '#' at the start of a line for a section or a comment.
 bool isWritableKey(QStringView section, QStringView name)
 {
     return !section.contains(u'\n') && !hasOuterBlanks(section) && !name.isEmpty() && !name.contains(u'\n')
         && !hasOuterBlanks(name) && !name.contains(u'=') && !name.startsWith(u'[') && !name.startsWith(u';')
         && !name.startsWith(u'#');
+}
+
+// Where a key is written so that it reads back as the same key: in the section before its first '/' as a rule,
+// before a later '/' when the first does not give a section and a name that read back as themselves (a section
+// read as "Other /x" holds the key "Other /x/y"), and outside any section with the whole key as its name when no
+// '/' does (such as "/k", which would otherwise be read as "k"). Nothing when the key cannot be written at all.
+std::optional<std::pair<QStringView, QStringView>> placeOf(QStringView key)
+{
+    for (qsizetype slash = key.indexOf(u'/'); slash >= 0; slash = key.indexOf(u'/', slash + 1)) {
+        const QStringView section = key.first(slash);
+        const QStringView name = key.sliced(slash + 1);
+        if (!section.isEmpty() && isWritableKey(section, name))
+            return std::pair { section, name };
+    }
+    if (isWritableKey(QStringView(), key))
+        return std::pair { QStringView(), key };
+    return std::nullopt;
+}
+
+// A name or a section as the file spells it. A byte-order mark in it is text: only the one that starts the file
+// marks the encoding.
+QString textOf(QByteArrayView bytes)
+{
+    QStringDecoder decoder(
+        QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
 }
 
 struct Line
@@ -202,13 +233,13 @@ QSettings::SettingsMap ParseTypedConf(QByteArrayView text)
         if (line.isEmpty() || line.front() == ';' || line.front() == '#')
             continue;
         if (line.front() == '[' && line.back() == ']' && line.size() >= 2) {
-            section = QString::fromUtf8(line.sliced(1, line.size() - 2).trimmed());
+            section = textOf(line.sliced(1, line.size() - 2).trimmed());
             continue;
         }
         const qsizetype equals = line.indexOf('=');
         if (equals < 0)
             continue; // not a value, such as a line cut short
-        const QString name = QString::fromUtf8(line.first(equals).trimmed());
+        const QString name = textOf(line.first(equals).trimmed());
         if (name.isEmpty() || name.startsWith(u'['))
             continue;
         values.insert(section.isEmpty() ? name : section + u'/' + name, parseValue(line.sliced(equals + 1).trimmed()));
@@ -220,15 +251,13 @@ bool FormatTypedConf(const QSettings::SettingsMap &values, const QStringList &ke
 {
     std::map<QString, Section> sections;
     for (auto it = values.cbegin(); it != values.cend(); ++it) {
-        if (isMalformed(it.value()))
-            continue;
         const QString &key = it.key();
-        const qsizetype slash = key.indexOf(u'/');
-        const QString sectionName = slash < 0 ? QString() : key.first(slash);
-        const QString name = slash < 0 ? key : key.sliced(slash + 1);
-        // Only a hand-edited file can hold such a key; it is dropped like a malformed value.
-        if (!isWritableKey(sectionName, name))
+        const auto place = placeOf(key);
+        // No file holds such a key (one with a line break, say); it can only have been set by a program.
+        if (!place)
             continue;
+        const QString sectionName = place->first.toString();
+        const QString name = place->second.toString();
         std::optional<QByteArray> value = valueText(it.value());
         if (!value)
             return false;
@@ -262,21 +291,38 @@ bool FormatTypedConf(const QSettings::SettingsMap &values, const QStringList &ke
         for (const Line &line : lines)
             text.append(line.name.toUtf8()).append('=').append(line.value).append('\n');
     }
+    // A byte-order mark that starts the file is read as the encoding's marker, not as part of the first name.
+    if (text.startsWith(kByteOrderMark))
+        text.prepend('\n');
     return true;
 }
 
 bool ReadTypedConf(QIODevice &device, QSettings::SettingsMap &values)
 {
     values = ParseTypedConf(device.read(kMaxFileBytes));
-    // Reporting a damaged file to QSettings would make it drop every value, also the readable ones before the
-    // damage, and mark the store as failed; the load rules decide instead.
+    // A damaged file yields what it holds; the load rules decide what to make of it.
     return true;
 }
 
-bool WriteTypedConf(QIODevice &device, const QSettings::SettingsMap &values, const QStringList &keyOrder)
+bool WriteWholly(QIODevice &device, QByteArrayView text)
 {
-    QByteArray text;
-    return FormatTypedConf(values, keyOrder, text) && device.write(text) == text.size();
+    if (device.write(text.data(), text.size()) != text.size())
+        return false;
+    auto *file = qobject_cast<QFileDevice *>(&device);
+    if (!file)
+        return true;
+    // A file keeps what it is given in a buffer, and the disk may still refuse it when the buffer is written out
+    // (a full disk, a file size limit) or when the system writes its own cache out. Both are forced here, where a
+    // failure can still keep the old file.
+    if (!file->flush() || file->error() != QFileDevice::NoError)
+        return false;
+#if defined(Q_OS_UNIX)
+    return ::fsync(file->handle()) == 0;
+#elif defined(Q_OS_WIN)
+    return ::_commit(file->handle()) == 0;
+#else
+    return true;
+#endif
 }
 
 } // namespace namorel

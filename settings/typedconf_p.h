@@ -25,10 +25,12 @@ class QIODevice;
 namespace namorel {
 
 /// A value whose line has neither the string nor the integer form, such as a damaged or hand-edited line.
-/// Reading it as either type is an error; writing the file drops it.
+/// Reading it as either type is an error; writing the file writes it back as it was found.
 struct MalformedValue
 {
     QByteArray text; ///< what followed the '=', as found
+
+    friend bool operator==(const MalformedValue &, const MalformedValue &) = default;
 };
 
 /// The values of a typed configuration file, keyed "section/name". Strings become QString, integers qint32,
@@ -38,17 +40,19 @@ QSettings::SettingsMap ParseTypedConf(QByteArrayView text);
 
 /// Writes \a values as a typed configuration file into \a text: keys outside any section first, then one
 /// block per section; within a section, the keys listed in \a keyOrder in that order, then the others by
-/// name. MalformedValues, and keys that would not read back as the same key (only a hand-edited file holds
-/// such), are left out. Returns false, with \a text undefined, for a value of another type than QString, qint32
-/// or empty QByteArray.
+/// name. Whatever ParseTypedConf() read reads back the same: every key, under the section and name that give
+/// it back, and every value, a MalformedValue as it was found. A key that no file can hold (one with a line
+/// break, say) is left out. Returns false, with \a text undefined, for a value of another type than QString,
+/// qint32, empty QByteArray or MalformedValue.
 bool FormatTypedConf(const QSettings::SettingsMap &values, const QStringList &keyOrder, QByteArray &text);
 
-/// Reads a typed configuration file from \a device for QSettings. Reads at most 1 MiB, the rest is ignored.
+/// Reads a typed configuration file from \a device. Reads at most 1 MiB, the rest is ignored.
 /// Always succeeds: a damaged file loads as far as it goes.
 bool ReadTypedConf(QIODevice &device, QSettings::SettingsMap &values);
 
-/// Writes a typed configuration file to \a device for QSettings, as FormatTypedConf does.
-bool WriteTypedConf(QIODevice &device, const QSettings::SettingsMap &values, const QStringList &keyOrder);
+/// Writes \a text to \a device and, when it is a file, makes sure that the disk holds all of it: the device's
+/// buffer flushed and the file synchronised. Returns false when any of it failed.
+bool WriteWholly(QIODevice &device, QByteArrayView text);
 
 } // namespace namorel
 

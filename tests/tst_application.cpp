@@ -1,16 +1,25 @@
 // The program as a whole process: started as the user starts it, ended as the desktop ends it.
 
+#include "application.h"
+#include "infounit.h"
+#include "mainunit.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+
+#include <cstdio>
 
 #ifdef Q_OS_LINUX
 #include <csignal>
 #endif
 
 namespace {
+
+constexpr char kChildRole[] = "NAMOREL_TEST_CHILD";
 
 // Whether the process has installed its own handler for a signal, read from /proc.
 bool catchesSignal(qint64 pid, int signal)
@@ -25,6 +34,70 @@ bool catchesSignal(qint64 pid, int signal)
     return false;
 }
 
+// A configuration folder for the program. With \a writable false, a file stands where the store's folder
+// belongs, so that no save can succeed, not even as root.
+QString prepareConfig(const QTemporaryDir &config, bool writable, const QByteArray &stored)
+{
+    const QString folder = config.filePath(QStringLiteral("Tessaly"));
+    if (!writable) {
+        QFile blocker(folder);
+        return blocker.open(QIODevice::WriteOnly) ? folder : QString();
+    }
+    QDir().mkpath(folder);
+    QFile file(folder + QStringLiteral("/Nomigraph.conf"));
+    if (!file.open(QIODevice::WriteOnly) || file.write(stored) != stored.size())
+        return QString();
+    return file.fileName();
+}
+
+QProcessEnvironment programEnvironment(const QTemporaryDir &config)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    return environment;
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The child's side: the program as main() sets it up, with a modal window open when the test asks it to end.
+int runChild(int &argc, char **argv)
+{
+    using namespace namorel;
+    Application app(argc, argv);
+    TMainForm mainForm;
+    MainForm = &mainForm;
+    TInfoForm infoForm(&mainForm);
+    InfoForm = &infoForm;
+    SaveSettingsOnTermination();
+    mainForm.show();
+
+    QTimer ready;
+    QObject::connect(&ready, &QTimer::timeout, &app, [&ready] {
+        if (QApplication::activeModalWidget()) {
+            ready.stop();
+            std::printf("ready\n");
+            std::fflush(stdout);
+        }
+    });
+    ready.start(10);
+    const QByteArray role = qgetenv(kChildRole);
+    QTimer::singleShot(0, &mainForm, [role, &mainForm] {
+        if (role == "about")
+            mainForm.About1Click();
+        else
+            mainForm.close(); // the store cannot be written: the error report stays open
+    });
+    const int exitCode = Application::exec();
+    MainForm = nullptr;
+    InfoForm = nullptr;
+    return exitCode;
+}
+
 } // namespace
 
 class TestApplication : public QObject
@@ -34,6 +107,8 @@ class TestApplication : public QObject
 private slots:
     void terminationSavesTheSettingsAndEndsNormally_data();
     void terminationSavesTheSettingsAndEndsNormally();
+    void terminationEndsModalWindows_data();
+    void terminationEndsModalWindows();
     void informationIsPrintedWithoutADisplay_data();
     void informationIsPrintedWithoutADisplay();
     void otherArgumentsStartTheProgramAsBefore_data();
@@ -43,9 +118,12 @@ private slots:
 void TestApplication::terminationSavesTheSettingsAndEndsNormally_data()
 {
     QTest::addColumn<int>("signal");
+    QTest::addColumn<bool>("writable");
 #ifdef Q_OS_LINUX
-    QTest::newRow("the system asks the program to end") << int(SIGTERM);
-    QTest::newRow("the session goes away") << int(SIGHUP);
+    QTest::newRow("the system asks the program to end") << int(SIGTERM) << true;
+    QTest::newRow("the session goes away") << int(SIGHUP) << true;
+    QTest::newRow("the system asks to end and the settings cannot be saved") << int(SIGTERM) << false;
+    QTest::newRow("the session goes away and the settings cannot be saved") << int(SIGHUP) << false;
 #endif
 }
 
@@ -55,36 +133,35 @@ void TestApplication::terminationSavesTheSettingsAndEndsNormally()
     QSKIP("signals are a Unix matter, and the check reads /proc");
 #else
     QFETCH(int, signal);
+    QFETCH(bool, writable);
     QTemporaryDir config;
     QVERIFY(config.isValid());
-    QVERIFY(QDir(config.path()).mkpath(QStringLiteral("Tessaly")));
     // Stored values that the program corrects as it loads them: a save writes them back corrected.
-    const QString settings = config.filePath(QStringLiteral("Tessaly/Nomigraph.conf"));
-    QFile file(settings);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("[Setup]\nsurname=\"   \"\nmiddlename=\"Rose\"\ngender=dword:00000001\nmin=dword:00000000\n"
-               "max=dword:00000063\n");
-    file.close();
+    const QString settings = prepareConfig(config, writable,
+        "[Setup]\nsurname=\"   \"\nmiddlename=\"Rose\"\ngender=dword:00000001\nmin=dword:00000000\n"
+        "max=dword:00000063\n");
+    QVERIFY(!settings.isEmpty());
 
     QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-    program.setProcessEnvironment(environment);
+    program.setProcessEnvironment(programEnvironment(config));
     program.start(QStringLiteral(NAMOREL_PROGRAM), {});
     QVERIFY(program.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(catchesSignal(program.processId(), signal), 20000);
 
     ::kill(pid_t(program.processId()), signal);
+    // A failed save neither shows an error nor keeps the window open: the program ends all the same.
     QVERIFY(program.waitForFinished(20000));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
 
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(),
-        QByteArray("[Setup]\nsurname=\"Smith\"\nmiddlename=\"Rose\"\ngender=dword:00000001\n"
-                   "min=dword:00000001\nmax=dword:00000014\nexclude=\"\"\ninclude=\"\"\n"
-                   "balance=dword:00000000\nrhythm=dword:00000000\nalliteration=dword:00000000\n"));
+    if (writable) {
+        QCOMPARE(contents(settings),
+            QByteArray("[Setup]\nsurname=\"Smith\"\nmiddlename=\"Rose\"\ngender=dword:00000001\n"
+                       "min=dword:00000001\nmax=dword:00000014\nexclude=\"\"\ninclude=\"\"\n"
+                       "balance=dword:00000000\nrhythm=dword:00000000\nalliteration=dword:00000000\n"));
+    } else {
+        QVERIFY(QFileInfo(settings).isFile());
+    }
 #endif
 }
 
@@ -166,5 +243,48 @@ void TestApplication::otherArgumentsStartTheProgramAsBefore()
 #endif
 }
 
-QTEST_GUILESS_MAIN(TestApplication)
+void TestApplication::terminationEndsModalWindows_data()
+{
+    QTest::addColumn<QByteArray>("role");
+    QTest::newRow("the About window is open") << QByteArray("about");
+    QTest::newRow("the error report of a failed close is open") << QByteArray("failedClose");
+}
+
+void TestApplication::terminationEndsModalWindows()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("signals are a Unix matter");
+#else
+    QFETCH(QByteArray, role);
+    QTemporaryDir config;
+    QVERIFY(config.isValid());
+    QVERIFY(!prepareConfig(config, false, {}).isEmpty());
+
+    QProcess program;
+    QProcessEnvironment environment = programEnvironment(config);
+    environment.insert(QString::fromLatin1(kChildRole), QString::fromLatin1(role));
+    program.setProcessEnvironment(environment);
+    program.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY(program.waitForStarted());
+    QByteArray output;
+    QTRY_VERIFY_WITH_TIMEOUT((output += program.readAllStandardOutput()).contains("ready\n"), 20000);
+
+    ::kill(pid_t(program.processId()), SIGTERM);
+    QVERIFY2(program.waitForFinished(20000), "a modal window kept the program running");
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+#endif
+}
+
+int main(int argc, char *argv[])
+{
+    // The modal-window tests start this program again as the program under test.
+    if (qEnvironmentVariableIsSet(kChildRole))
+        return runChild(argc, argv);
+    QCoreApplication app(argc, argv);
+    TestApplication test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_application.moc"

@@ -198,6 +198,7 @@ private slots:
     void spinBoxes_data();
     void spinBoxes();
     void settingsLoadedAtCreationAndSavedAtClose();
+    void longStoredTextsStayWhole();
     void unknownStoredGenderReadsTheMaleFiles();
     void failedSaveKeepsTheWindowOpen();
     void exitClosesAndSaves();
@@ -245,11 +246,17 @@ private:
 
 void TestMainUnit::initTestCase()
 {
+    QVERIFY(m_dir.isValid());
+    // The test mode's settings folder lies in the home folder, which every copy of this test shares (those of other
+    // checkouts on the machine too); one of them making the store unwritable would break the others. A home of
+    // its own keeps this run's store to itself.
+    QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("home"))));
+    qputenv("HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("home"))));
     QStandardPaths::setTestModeEnabled(true);
+    QVERIFY(SettingsStore::userFilePath().startsWith(m_dir.path()));
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     // The lists follow the collation setting.
     qputenv("LC_ALL", "en_US.UTF-8");
-    QVERIFY(m_dir.isValid());
     m_programFolder = m_dir.path() + QStringLiteral("/Namorel/");
     SetShellOpenFunction([this](const QUrl &url, ShellShowMode) { m_opened.append(url); });
 }
@@ -723,6 +730,32 @@ void TestMainUnit::settingsLoadedAtCreationAndSavedAtClose()
     QCOMPARE(loaded.IncludeLetters, QStringLiteral("e"));
     QCOMPARE(loaded.BalanceFilter, 1);
     QCOMPARE(loaded.Alliteration, 0);
+}
+
+void TestMainUnit::longStoredTextsStayWhole()
+{
+    // The edits take 100 characters of typing; longer stored texts are shown and saved back whole.
+    const QString surname = QString(150, u'S') + u'z';
+    const QString middle = QString(120, u'M');
+    SaveSettings({ surname, middle, 0, 1, 20 });
+    openWindow();
+    QCOMPARE(ui().leSurname->text(), surname);
+    QCOMPARE(ui().leMiddlename->text(), middle);
+
+    // Typing does not make a long text longer, and once a text is within the limit, the limit holds again.
+    ui().leSurname->setFocus();
+    ui().leSurname->end(false);
+    QTest::keyClicks(ui().leSurname, QStringLiteral("xyz"));
+    QCOMPARE(ui().leSurname->text(), surname);
+    ui().leMiddlename->clear();
+    QTest::keyClicks(ui().leMiddlename, QString(120, u'x'));
+    QCOMPARE(ui().leMiddlename->text(), QString(100, u'x'));
+
+    QVERIFY(m_form->close());
+    UserEntries loaded {};
+    LoadSettings(loaded);
+    QCOMPARE(loaded.Surname, surname);
+    QCOMPARE(loaded.MiddleName, QString(100, u'x'));
 }
 
 void TestMainUnit::unknownStoredGenderReadsTheMaleFiles()

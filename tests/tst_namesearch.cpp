@@ -11,8 +11,11 @@
 #include <QTest>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <new>
 #include <vector>
 
 #ifdef Q_OS_UNIX
@@ -23,6 +26,110 @@
 #endif
 
 using namespace namorel;
+
+// ---- Allocations that fail on purpose ----
+// Every allocation through operator new in this program goes through here. Armed, it fails the allocation after
+// the given number of others, or any allocation larger than the given size, so that the tests can see what a
+// search does when memory runs out at any one point.
+
+namespace {
+
+std::atomic<qint64> g_allocationsBeforeFailure { -1 }; // -1: none fails by count
+std::atomic<std::size_t> g_largestAllocation { 0 }; // 0: none fails by size
+
+void *allocate(std::size_t size)
+{
+    const std::size_t largest = g_largestAllocation.load(std::memory_order_relaxed);
+    if ((largest != 0 && size > largest)
+        || (g_allocationsBeforeFailure.load(std::memory_order_relaxed) >= 0
+            && g_allocationsBeforeFailure.fetch_sub(1, std::memory_order_relaxed) == 0))
+        throw std::bad_alloc();
+    if (void *memory = std::malloc(size ? size : 1))
+        return memory;
+    throw std::bad_alloc();
+}
+
+void *allocate(std::size_t size, const std::nothrow_t &) noexcept
+{
+    try {
+        return allocate(size);
+    } catch (const std::bad_alloc &) {
+        return nullptr;
+    }
+}
+
+// Arms the failure for as long as it lives.
+class FailingAllocations
+{
+public:
+    FailingAllocations(qint64 before, std::size_t largest)
+    {
+        g_largestAllocation = largest;
+        g_allocationsBeforeFailure = before;
+    }
+    ~FailingAllocations() { disarm(); }
+    FailingAllocations(const FailingAllocations &) = delete;
+    FailingAllocations &operator=(const FailingAllocations &) = delete;
+
+    /// Disarms it; returns whether the count ran out, that is, an allocation was failed by count.
+    static bool disarm()
+    {
+        g_largestAllocation = 0;
+        return g_allocationsBeforeFailure.exchange(-1) == -1;
+    }
+};
+
+} // namespace
+
+void *operator new(std::size_t size)
+{
+    return allocate(size);
+}
+
+void *operator new[](std::size_t size)
+{
+    return allocate(size);
+}
+
+void *operator new(std::size_t size, const std::nothrow_t &tag) noexcept
+{
+    return allocate(size, tag);
+}
+
+void *operator new[](std::size_t size, const std::nothrow_t &tag) noexcept
+{
+    return allocate(size, tag);
+}
+
+void operator delete(void *memory) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete[](void *memory) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete(void *memory, std::size_t) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete[](void *memory, std::size_t) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete(void *memory, const std::nothrow_t &) noexcept
+{
+    std::free(memory);
+}
+
+void operator delete[](void *memory, const std::nothrow_t &) noexcept
+{
+    std::free(memory);
+}
 
 namespace {
 
@@ -160,6 +267,10 @@ private slots:
     void unreadableFileCannotBeOpened();
     void fileGrowingPastTheLimitIsRefused();
     void lineLimitIsExactlyTheLastLineAllowed();
+    void memoryBudget_data();
+    void memoryBudget();
+    void linesAreCountedBeforeTheyAreMade();
+    void runningOutOfMemoryAnywhereEndsWithOwnMessage();
 
     void sortOrder_data();
     void sortOrder();
@@ -232,6 +343,8 @@ void TestNameSearch::nameFilePath_data()
         << S(u"/p/") << S(u"ÉGYPTian") << 0 << S(u"/p/database/Égyptg.nam");
     QTest::newRow("short display name is its own code") << S(u"/p/") << S(u"Abc") << 0 << S(u"/p/database/abcg.nam");
     QTest::newRow("empty program folder") << QString() << S(u"Dutch") << 0 << S(u"database/dutchg.nam");
+    QTest::newRow("a character beyond the basic plane is not cut in half")
+        << S(u"/p/") << S(u"Abcd\U0001D49Cef") << 0 << S(u"/p/database/abcd\U0001D49Cg.nam");
 }
 
 void TestNameSearch::nameFilePath()
@@ -301,6 +414,9 @@ void TestNameSearch::lines_data()
     QTest::newRow("a UTF-8 byte-order mark is not text") << QByteArray("\xEF\xBB\xBFZo\xC3\xAB\n") << L({ u"Zoë" });
     QTest::newRow("a byte-order mark alone is an empty file") << QByteArray("\xEF\xBB\xBF") << QStringList();
     QTest::newRow("a byte-order mark inside is text") << QByteArray("Ann\n\xEF\xBB\xBF") << L({ u"Ann", u"\uFEFF" });
+    QTest::newRow("only the first of two byte-order marks is not text") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF"
+                                                                                      "Ann")
+                                                                        << L({ u"\uFEFFAnn" });
     QTest::newRow("not UTF-8 is Windows-1252") << QByteArray("Zo\xEB\nH\xE9l\xE8ne\n") << L({ u"Zoë", u"Hélène" });
     QTest::newRow("Windows-1252 punctuation") << QByteArray("\x80\x8A\x8C\x92\x9F\n") << L({ u"€ŠŒ’Ÿ" });
     QTest::newRow("undefined Windows-1252 bytes keep their number")
@@ -319,6 +435,8 @@ void TestNameSearch::lines()
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, expected);
     QCOMPARE(linesOf(bytes), expected);
+    // The lines are counted as they are made.
+    QCOMPARE(CountNameLines(DecodeNameText(bytes)), expected.size());
 }
 
 void TestNameSearch::longLinesAreCut_data()
@@ -336,6 +454,8 @@ void TestNameSearch::longLinesAreCut_data()
         << a4095 + S(u"e\u0301xyz") << a4095 + S(u"e\u0301") << qsizetype(4096);
     QTest::newRow("a pair of surrogates is one character")
         << a4095 + S(u"\U0001F600\U0001F600") << a4095 + S(u"\U0001F600") << qsizetype(4096);
+    QTest::newRow("emoji between Indic letters are not cut in half")
+        << S(u"\U0001F600\u0915").repeated(2049) << S(u"\U0001F600\u0915").repeated(2048) << qsizetype(4096);
     QTest::newRow("short accented lines are not touched") << S(u"Zoe\u0301") << S(u"Zoe\u0301") << qsizetype(3);
 }
 
@@ -367,6 +487,8 @@ void TestNameSearch::nameLength_data()
     QTest::newRow("a joined emoji sequence") << S(u"\U0001F469\u200D\U0001F467") << qsizetype(1);
     QTest::newRow("a flag") << S(u"\U0001F1EE\U0001F1EA") << qsizetype(1);
     QTest::newRow("Devanagari syllables") << S(u"\u0905\u0928\u093F\u0932") << qsizetype(3);
+    QTest::newRow("an emoji, then Devanagari, Thai, Khmer and Bengali letters")
+        << S(u"\U0001F600\u0915\U0001F600\u0E01\U0001F600\u1780\U0001F600\u0995") << qsizetype(8);
     QTest::newRow("Hangul jamo make one syllable") << S(u"\u1100\u1161") << qsizetype(1);
     QTest::newRow("Windows-1252 letters") << S(u"Œ€’") << qsizetype(3);
 }
@@ -650,6 +772,127 @@ void TestNameSearch::lineLimitIsExactlyTheLastLineAllowed()
     QCOMPARE(result.Recommended.size(), 6);
 }
 
+void TestNameSearch::memoryBudget_data()
+{
+    QTest::addColumn<QByteArray>("hostile");
+    QTest::addColumn<QString>("expected"); // empty: the file is read
+
+    // A budget of 1 MiB holds 4,096 lines, 131,072 characters and a file of 256 KiB.
+    QTest::newRow("more short lines than the budget holds")
+        << QByteArray("a\n").repeated(5000) << S(u"Unable to insert a line");
+    QTest::newRow("lines long enough to take more memory than the budget")
+        << (QByteArray(4096, 'x') + '\n').repeated(40) << S(u"Unable to insert a line");
+    QTest::newRow("a file too large to be held") << QByteArray(300 * 1024, 'x') << S(u"Text exceeds memo capacity");
+    QTest::newRow("a file within the budget") << QByteArray("Ann\n").repeated(4000) << QString();
+}
+
+void TestNameSearch::memoryBudget()
+{
+    QFETCH(QByteArray, hostile);
+    QFETCH(QString, expected);
+
+    // The budget a search runs with by default: a quarter of the memory, at most 4 GiB.
+    const qint64 budget = SearchMemoryBudget();
+    QVERIFY(budget > 0 && budget <= qint64(4) << 30);
+#ifdef Q_OS_UNIX
+    QVERIFY(budget <= qint64(::sysconf(_SC_PHYS_PAGES)) * ::sysconf(_SC_PAGESIZE) / 4);
+#endif
+
+    Database db;
+    const QString before = db.write(S(u"beforeg.nam"), QByteArray("Zelda\nBo\n"));
+    const QString path = db.write(S(u"hostileg.nam"), hostile);
+    const ScopedScanLimits scoped(ScanLimits::ForMemoryBudget(qint64(1) << 20));
+    SearchResult result;
+    QCOMPARE(errorOf([&] { ScanFiles({ before, path }, 3, 20, result); }), expected);
+    if (!expected.isEmpty()) {
+        // The hostile file adds nothing.
+        QCOMPARE(result.Recommended, L({ u"Zelda" }));
+        QCOMPARE(result.NotRecommended, L({ u"Bo" }));
+        QCOMPARE(result.ScannedCount, 2);
+    }
+}
+
+void TestNameSearch::linesAreCountedBeforeTheyAreMade()
+{
+    // A file of a million empty lines is refused before a line is made: making them would take far more memory
+    // than the file itself.
+    Database db;
+    const QString path = db.write(S(u"emptyg.nam"), QByteArray(1000000, '\n'));
+    ScanLimits limits;
+    limits.MaxLines = 10;
+    const ScopedScanLimits scoped(limits);
+    SearchResult result;
+    QString error;
+    {
+        const FailingAllocations tight(-1, 4 * 1024 * 1024);
+        error = errorOf([&] { ScanFiles({ path }, 1, 20, result); });
+    }
+    QCOMPARE(error, S(u"Unable to insert a line"));
+    QCOMPARE(result.ScannedCount, 0);
+}
+
+void TestNameSearch::runningOutOfMemoryAnywhereEndsWithOwnMessage()
+{
+    // Memory runs out at the first allocation, then at the second, and so on until a search gets through: each
+    // time the search ends with one of its own messages, and the lists hold exactly the lines of the files read
+    // before the failing one (all of them when the sort failed).
+    Database db;
+    const QList<QStringList> files = { L({ u"Zoë", u"ann", u"Bo" }), L({ u"Carl", u"", u"Ann" }),
+        L({ u"Dafydd", u"e\u0301lodie", u"\U0001F600", u"Al" }) };
+    QStringList paths;
+    for (const QStringList &names : files)
+        paths.append(db.write(QStringLiteral("f%1g.nam").arg(paths.size()), names.join(u'\n').toUtf8()));
+    const QStringList messages = { S(u"Unable to insert a line"), S(u"Text exceeds memo capacity") };
+    SearchResult complete;
+    ScanFiles(paths, 3, 20, complete);
+
+    qint64 failAfter = 0;
+    for (;; ++failAfter) {
+        QVERIFY2(failAfter < 100000, "a search that never gets through");
+        SearchResult result;
+        QString error;
+        bool failed = false;
+        try {
+            const FailingAllocations failing(failAfter, 0);
+            try {
+                ScanFiles(paths, 3, 20, result);
+            } catch (const SearchError &searchError) {
+                error = searchError.message();
+            }
+            failed = FailingAllocations::disarm();
+        } catch (const std::exception &other) {
+            FailingAllocations::disarm();
+            QFAIL(qPrintable(
+                QStringLiteral("allocation %1 failed: %2").arg(failAfter).arg(QString::fromUtf8(other.what()))));
+        }
+        if (error.isEmpty()) {
+            // Some allocations have a way round them, like the sort's spare room.
+            QCOMPARE(result.Recommended, complete.Recommended);
+            QCOMPARE(result.NotRecommended, complete.NotRecommended);
+            QCOMPARE(result.ScannedCount, complete.ScannedCount);
+            if (!failed)
+                break;
+            continue;
+        }
+        QVERIFY2(
+            messages.contains(error), qPrintable(QStringLiteral("allocation %1: \"%2\"").arg(failAfter).arg(error)));
+        QStringList expected;
+        qint32 expectedCount = 0;
+        QStringList found = result.Recommended + result.NotRecommended;
+        std::sort(found.begin(), found.end());
+        for (const QStringList &names : files) {
+            if (found == expected)
+                break;
+            expected += names;
+            expectedCount += qint32(names.size());
+            std::sort(expected.begin(), expected.end());
+        }
+        QVERIFY2(found == expected, qPrintable(QStringLiteral("allocation %1: a file read in part").arg(failAfter)));
+        QCOMPARE(result.ScannedCount, expectedCount);
+    }
+    qInfo("a search took %lld allocations that could fail", failAfter);
+}
+
 void TestNameSearch::sortOrder_data()
 {
     QTest::addColumn<QByteArray>("collation");
@@ -841,6 +1084,10 @@ void TestNameSearch::initials_data()
     QTest::newRow("an accented letter stays as it is") << S(u"élodie") << S(u"ève") << S(u"Ørsted") << S(u"\r\né.è.Ø.");
     QTest::newRow("a combining accent stays with its letter")
         << S(u"e\u0301lodie") << QString() << S(u"smith") << S(u"\r\ne\u0301.S.");
+    QTest::newRow("a letter is raised also when a variation selector follows it")
+        << S(u"a\uFE0Fnna") << S(u"m\U000E0100") << QString() << S(u"\r\nA\uFE0F.M\U000E0100.");
+    QTest::newRow("a letter is raised also when a joiner follows it")
+        << S(u"a\u200Dnna") << S(u"m\u200Cx") << QString() << S(u"\r\nA\u200D.M\u200C.");
     QTest::newRow("a character beyond the basic plane is whole")
         << S(u"\U0001D49Cnn") << QString() << QString() << S(u"\r\n\U0001D49C.");
     QTest::newRow("a leading space gives a space") << S(u"Anna") << S(u" Marie") << S(u"Smith") << S(u"\r\nA. .S.");

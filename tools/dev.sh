@@ -2,11 +2,12 @@
 # Sets up what Namorel needs on Debian, builds it, and starts it or runs its
 # tests.
 #
-#   bash tools/dev.sh run      build (release) and start Namorel
-#   bash tools/dev.sh test     build (sanitizers, warnings as errors) and run every test
-#   bash tools/dev.sh package  build the Debian package, install it on this machine, run a search with
-#                              the installed program, and remove the package again
-#   bash tools/dev.sh bench    build (release) and compare Namorel with plain programs (bench/compare.sh)
+#   bash tools/dev.sh run             build (release) and start Namorel
+#   bash tools/dev.sh test            build (sanitizers, warnings as errors) and run every test
+#   bash tools/dev.sh package         build the Debian package, install it on this machine, run a search with
+#                                     the installed program, and remove the package again
+#   bash tools/dev.sh bench           build (release) and compare Namorel with plain programs (bench/compare.sh)
+#   bash tools/dev.sh fuzz [SECONDS]  build the fuzz targets (clang, libFuzzer) and run each for SECONDS
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -27,6 +28,8 @@ packages=(
 bench_packages=(gawk time locales xvfb xauth libxcb-damage0-dev)
 # What only the package check needs: dpkg-shlibdeps, and file, with which CPack finds the programs to ask it about.
 package_packages=(dpkg-dev file)
+# Only the fuzz command needs these.
+fuzz_packages=(clang libclang-rt-14-dev)
 
 die() {
     printf 'namorel: %s\n' "$*" >&2
@@ -163,8 +166,13 @@ bench)
     install_missing_packages
     exec bash "$root/bench/compare.sh" "${@:2}"
     ;;
+fuzz)
+    packages+=("${fuzz_packages[@]}")
+    install_missing_packages
+    exec bash tests/fuzz/run.sh "${2:-60}"
+    ;;
 *)
-    printf 'usage: bash tools/dev.sh run|test|package|bench [rounds]\n' >&2
+    printf 'usage: bash tools/dev.sh run|test|package|bench [ROUNDS]|fuzz [SECONDS]\n' >&2
     exit 2
     ;;
 esac

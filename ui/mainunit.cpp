@@ -26,6 +26,9 @@
 #include <QTextCursor>
 #include <QThreadPool>
 
+#include <limits>
+#include <new>
+
 namespace namorel {
 
 QString ProgramFolder;
@@ -106,6 +109,21 @@ void setWholeText(QTextEdit *box, QString text, Qt::Alignment alignment = Qt::Al
     QTextBlockFormat format;
     format.setAlignment(alignment);
     cursor.mergeBlockFormat(format);
+}
+
+// Shows a stored text whole, also one longer than the edit lets the user type: its limit is a limit on typing.
+// Such a text can be edited but not made longer; once it is back within the limit, the limit holds again.
+void setLoadedText(QLineEdit *edit, const QString &text)
+{
+    const int typingLimit = edit->maxLength();
+    if (text.size() > typingLimit) {
+        edit->setMaxLength(int(qMin<qsizetype>(text.size(), std::numeric_limits<int>::max())));
+        QObject::connect(edit, &QLineEdit::textChanged, edit, [edit, typingLimit](const QString &now) {
+            if (now.size() <= typingLimit && edit->maxLength() > typingLimit)
+                edit->setMaxLength(typingLimit);
+        });
+    }
+    edit->setText(text);
 }
 
 // The hints of the filters on tab 2.
@@ -299,8 +317,8 @@ void TMainForm::FormCreate()
 
     UserEntries entries = currentEntries();
     LoadSettings(entries);
-    m_ui->leSurname->setText(entries.Surname);
-    m_ui->leMiddlename->setText(entries.MiddleName);
+    setLoadedText(m_ui->leSurname, entries.Surname);
+    setLoadedText(m_ui->leMiddlename, entries.MiddleName);
     m_ui->cbGender->setCurrentIndex(entries.GenderIndex == 0 || entries.GenderIndex == 1 ? entries.GenderIndex : -1);
     m_ui->seMin->setValue(entries.MinLength);
     m_ui->seMax->setValue(entries.MaxLength);
@@ -354,8 +372,12 @@ void TMainForm::BitBtn2Click()
         // The names of the files read before the failing one stay listed.
         ScannedCount = result.ScannedCount;
         if (m_listsSorted) {
-            SortNames(result.Recommended);
-            SortNames(result.NotRecommended);
+            try {
+                SortNames(result.Recommended);
+                SortNames(result.NotRecommended);
+            } catch (const std::bad_alloc &) {
+                // No memory left to sort them: they are shown as read, and the search's own error is reported.
+            }
         }
         showResults(result);
         throw;
