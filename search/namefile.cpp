@@ -1,8 +1,8 @@
 #include "namefile_p.h"
 #include "namesearch.h"
+#include "regularfile.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -21,8 +21,6 @@
 #endif
 #include <windows.h>
 #elif defined(Q_OS_UNIX)
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -88,34 +86,6 @@ SearchError cannotOpen(const QString &path)
 SearchError exceedsCapacity()
 {
     return SearchError(QStringLiteral("Text exceeds memo capacity"));
-}
-
-// Opens a name file for reading, refusing anything but a regular file, and returns its size.
-qint64 openRegularFile(QFile &file, const QString &path)
-{
-    // A NUL would silently cut the path short and name another file.
-    if (path.isEmpty() || path.contains(QChar(u'\0')))
-        throw cannotOpen(path);
-#ifdef Q_OS_UNIX
-    // O_NONBLOCK keeps open() from waiting for a writer when the path names a pipe; the type check then
-    // refuses pipes, sockets, devices and folders before a single byte is read.
-    const QByteArray nativePath = QFile::encodeName(path);
-    const int fd = ::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        throw cannotOpen(path);
-    struct stat info = {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)
-        || !file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        throw cannotOpen(path);
-    }
-    return info.st_size;
-#else
-    file.setFileName(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw cannotOpen(path);
-    return file.size();
-#endif
 }
 
 // Code points of the bytes 0x80 to 0x9F in Windows-1252; the five bytes the code page leaves undefined
@@ -262,7 +232,9 @@ ScopedScanLimits::~ScopedScanLimits()
 QByteArray ReadNameFile(const QString &path, qint64 maxBytes)
 {
     QFile file;
-    const qint64 size = openRegularFile(file, path);
+    const qint64 size = OpenRegularFile(file, path);
+    if (size < 0)
+        throw cannotOpen(path);
     if (size > maxBytes)
         throw exceedsCapacity();
 

@@ -1,17 +1,11 @@
 #include "pronunciations.h"
 #include "phones.h"
+#include "regularfile.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <array>
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace namorel {
 
@@ -20,31 +14,6 @@ namespace {
 SoundDataError cannotOpen(const QString &path)
 {
     return SoundDataError(SoundDataError::Kind::CannotOpen, path);
-}
-
-qint64 openRegularFile(QFile &file, const QString &path)
-{
-    if (path.isEmpty() || path.contains(QChar(u'\0')))
-        throw cannotOpen(path);
-#ifdef Q_OS_UNIX
-    // O_NONBLOCK keeps open() from waiting on a pipe, which the type check then refuses.
-    const QByteArray nativePath = QFile::encodeName(path);
-    const int fd = ::open(nativePath.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        throw cannotOpen(path);
-    struct stat info = {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)
-        || !file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        throw cannotOpen(path);
-    }
-    return info.st_size;
-#else
-    file.setFileName(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw cannotOpen(path);
-    return file.size();
-#endif
 }
 
 } // namespace
@@ -61,7 +30,9 @@ SoundDataError::SoundDataError(Kind kind, const QString &path)
 QByteArray ReadDataFile(const QString &path, qint64 maxBytes)
 {
     QFile file;
-    const qint64 size = openRegularFile(file, path);
+    const qint64 size = OpenRegularFile(file, path);
+    if (size < 0)
+        throw cannotOpen(path);
     if (size > maxBytes)
         throw SoundDataError(SoundDataError::Kind::TooLarge, path);
     // Read one byte past the limit at most, in case the file grows while it is read.
