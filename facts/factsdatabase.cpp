@@ -2,6 +2,7 @@
 #include "namefile_p.h"
 #include "namesearch.h"
 #include "phones.h"
+#include "pronouncing.h"
 
 #include <QStringDecoder>
 
@@ -144,7 +145,7 @@ std::shared_ptr<const FactsDatabase> FactsDatabase::load(const QString &programF
     std::shared_ptr<FactsDatabase> facts(new FactsDatabase);
     facts->loadOrigins(programFolder);
     try {
-        facts->m_pronunciations = PronunciationTable::load(PronunciationTable::filePath(programFolder));
+        facts->m_pronunciations = SharedPronunciationTable(programFolder);
     } catch (const SoundDataError &error) {
         throw asSearchError(error);
     }
@@ -270,7 +271,7 @@ NameFacts FactsDatabase::lookUp(const QString &name, qint32 genderIndex) const
             facts.Origins.append(OriginTable()[origin]);
     }
 
-    if (const std::optional<NamePronunciation> spoken = m_pronunciations.find(name)) {
+    if (const std::optional<NamePronunciation> spoken = m_pronunciations->find(name)) {
         facts.Pronunciation = spoken->Ipa;
         facts.PronunciationEstimated = spoken->estimated();
         facts.Syllables = SyllableCount(spoken->Phones);

@@ -33,7 +33,7 @@ public:
     QList<qint32> ranks(const QString &name, qint32 genderIndex) const;
 
     /// The pronunciation of \a name, or nothing when there is none.
-    std::optional<NamePronunciation> pronunciation(const QString &name) const { return m_pronunciations.find(name); }
+    std::optional<NamePronunciation> pronunciation(const QString &name) const { return m_pronunciations->find(name); }
 
     /// US births of all names of a sex per year, from firstYear() to latestYear().
     const QList<qint32> &allBirths(qint32 genderIndex) const { return m_allBirths[sexIndex(genderIndex)]; }
@@ -58,7 +58,7 @@ private:
 
     QString m_birthsPath;
     std::array<QHash<QString, quint64>, 2> m_origins; // name -> bit per origin of the table
-    PronunciationTable m_pronunciations;
+    std::shared_ptr<const PronunciationTable> m_pronunciations; // shared with the sound filters
     QString m_meaningsText;
     std::array<QHash<QStringView, QStringView>, 2> m_meanings; // name -> meaning, views into m_meaningsText
     QByteArray m_births; // the births file, parsed line by line on lookup
