@@ -134,13 +134,14 @@ double contrast(QColor a, QColor b)
 }
 
 // The share of the opaque pixels of \a picture that \a shown has (within 8 levels), with the picture placed
-// at the best of the positions in \a placings (every other device pixel, as pixels are two wide at 2x).
-double bestMatch(const QImage &shown, const QImage &picture, const QRect &placings)
+// at the best of the positions in \a placings, every \a step device pixels (every other one by default, as pixels
+// are two wide at 2x).
+double bestMatch(const QImage &shown, const QImage &picture, const QRect &placings, int step = 2)
 {
     const QImage source = picture.convertToFormat(QImage::Format_ARGB32);
     double best = 0;
-    for (int top = placings.top(); top <= placings.bottom(); top += 2) {
-        for (int left = placings.left(); left <= placings.right(); left += 2) {
+    for (int top = placings.top(); top <= placings.bottom(); top += step) {
+        for (int left = placings.left(); left <= placings.right(); left += step) {
             int opaque = 0;
             int matching = 0;
             for (int y = 0; y < source.height() && top + y < shown.height(); ++y) {
@@ -232,6 +233,8 @@ private slots:
     void tabKeyFollowsTheDesignedOrder();
     void picturesAreDrawnForTwiceTheDensity_data();
     void picturesAreDrawnForTwiceTheDensity();
+    void picturesAreDrawnAsDesignedOnOrdinaryScreens_data();
+    void picturesAreDrawnAsDesignedOnOrdinaryScreens();
 
 private:
     TMainForm &openWindow();
@@ -1431,6 +1434,38 @@ void TestMainUnit::picturesAreDrawnForTwiceTheDensity()
     QVERIFY(!sharp.isNull());
     const double match = bestMatch(rendered(widget, 2), sharp, placings);
     QVERIFY2(match >= 0.95, qPrintable(QString::number(match)));
+}
+
+void TestMainUnit::picturesAreDrawnAsDesignedOnOrdinaryScreens_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<QRect>("placings");
+    QTest::newRow("step 1 badge") << "Image1"
+                                  << ":/step1.png" << QRect(0, 0, 1, 1);
+    QTest::newRow("step 2 badge") << "Image3"
+                                  << ":/step2.png" << QRect(0, 0, 1, 1);
+    QTest::newRow("Generate glyph") << "BitBtn2"
+                                    << ":/generate.png" << QRect(0, 0, 60, 10);
+}
+
+// On a screen with one device pixel to a pixel, the pictures are the designed ones, pixel for pixel: not the
+// larger drawings made smaller, nor a picture enlarged or shown after a screen of another density.
+void TestMainUnit::picturesAreDrawnAsDesignedOnOrdinaryScreens()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, picture);
+    QFETCH(QRect, placings);
+    openWindow();
+    auto *widget = m_form->findChild<QWidget *>(control);
+    QVERIFY(widget);
+    const QImage designed(picture);
+    QVERIFY(!designed.isNull());
+    const QImage twice = QImage(QString(picture).replace(QStringLiteral(".png"), QStringLiteral("@2x.png")));
+    QVERIFY(!twice.isNull());
+    QVERIFY2(bestMatch(rendered(widget, 2), twice, placings) >= 0.95, "the larger drawing at 2x");
+    const double match = bestMatch(rendered(widget, 1), designed, placings, 1);
+    QVERIFY2(match >= 0.98, qPrintable(QString::number(match)));
 }
 
 int main(int argc, char *argv[])
