@@ -1,5 +1,6 @@
 #include "application.h"
 #include "errorreport.h"
+#include "fonts.h"
 #include "infounit.h"
 #include "mainunit.h"
 #include "namefilter.h"
@@ -235,6 +236,8 @@ private slots:
     void picturesAreDrawnForTwiceTheDensity();
     void picturesAreDrawnAsDesignedOnOrdinaryScreens_data();
     void picturesAreDrawnAsDesignedOnOrdinaryScreens();
+    void controlsShowTheStandInsOfTheirDesignedFaces_data();
+    void controlsShowTheStandInsOfTheirDesignedFaces();
 
 private:
     TMainForm &openWindow();
@@ -1466,6 +1469,43 @@ void TestMainUnit::picturesAreDrawnAsDesignedOnOrdinaryScreens()
     QVERIFY2(bestMatch(rendered(widget, 2), twice, placings) >= 0.95, "the larger drawing at 2x");
     const double match = bestMatch(rendered(widget, 1), designed, placings, 1);
     QVERIFY2(match >= 0.98, qPrintable(QString::number(match)));
+}
+
+void TestMainUnit::controlsShowTheStandInsOfTheirDesignedFaces_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QFont>("designed");
+    const QString sansSerif = QStringLiteral("MS Sans Serif");
+    QFont bold(sansSerif, 8);
+    bold.setBold(true);
+    QFont signature(QStringLiteral("Times New Roman"), 15);
+    signature.setItalic(true);
+    QTest::newRow("the window") << "TMainForm" << QFont(sansSerif, 8);
+    QTest::newRow("a caption on tab 1") << "Label9" << QFont(sansSerif, 8);
+    QTest::newRow("an edit on tab 1") << "leSurname" << QFont(sansSerif, 8);
+    QTest::newRow("a length box on tab 2") << "seMin" << QFont(sansSerif, 8);
+    QTest::newRow("the origins on tab 2") << "OriginList" << QFont(sansSerif, 8);
+    QTest::newRow("a bold group on tab 3") << "GroupBox4" << bold;
+    QTest::newRow("the names in a bold group") << "lbRecommend" << bold;
+    QTest::newRow("the initials, larger") << "reInitials" << QFont(sansSerif, 15);
+    QTest::newRow("the signature, in a face of its own") << "reSign" << signature;
+}
+
+// Each control shows the face that stands in for the one the layout gives it, at the stand-in's size: once,
+// however the window came to it, and on every tab.
+void TestMainUnit::controlsShowTheStandInsOfTheirDesignedFaces()
+{
+    QFETCH(QString, control);
+    QFETCH(QFont, designed);
+    openWindow();
+    QWidget *widget = control == u"TMainForm" ? m_form.get() : m_form->findChild<QWidget *>(control);
+    QVERIFY(widget);
+    const QFont expected = StandInFont(designed);
+    const QFont shown = widget->font();
+    QCOMPARE(shown.families().value(0, shown.family()), expected.families().value(0, expected.family()));
+    QCOMPARE(shown.pointSizeF(), expected.pointSizeF());
+    QCOMPARE(shown.bold(), expected.bold());
+    QCOMPARE(shown.italic(), expected.italic());
 }
 
 int main(int argc, char *argv[])

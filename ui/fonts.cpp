@@ -1,6 +1,7 @@
 #include "fonts.h"
 #include "ovalbtn.h"
 
+#include <QEvent>
 #include <QFontDatabase>
 #include <QStringList>
 #include <QWidget>
@@ -52,6 +53,28 @@ void UseStandInFonts(QWidget *window)
         if (auto *button = qobject_cast<TOvalButton *>(widget))
             button->setCaptionFont(StandInFont(button->captionFont()));
     }
+}
+
+StandInFontWhileBuilding::StandInFontWhileBuilding(QWidget *window)
+    : m_window(window)
+{
+    m_window->installEventFilter(this);
+}
+
+StandInFontWhileBuilding::~StandInFontWhileBuilding()
+{
+    m_window->removeEventFilter(this);
+}
+
+bool StandInFontWhileBuilding::eventFilter(QObject *watched, QEvent *event)
+{
+    // The stand-in of a stand-in is itself, so setting it here ends the exchange.
+    if (watched == m_window && event->type() == QEvent::FontChange) {
+        const QFont standIn = StandInFont(m_window->font());
+        if (standIn != m_window->font())
+            m_window->setFont(standIn);
+    }
+    return false;
 }
 
 } // namespace namorel

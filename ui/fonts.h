@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QObject>
 
 class QWidget;
 
@@ -19,5 +20,24 @@ QFont StandInFont(const QFont &designed);
 /// Gives \a window and every control on it that names a face of its own the font that stands in for it,
 /// the captions of oval buttons included.
 void UseStandInFonts(QWidget *window);
+
+/// While it lives, gives \a window the stand-in of the font its layout sets on it, the moment the layout sets
+/// it. The controls that the layout then builds on the window take the stand-in from the start, so their text is
+/// measured once, with the face that is shown, not first with the designed face and again after UseStandInFonts.
+class StandInFontWhileBuilding : public QObject
+{
+public:
+    explicit StandInFontWhileBuilding(QWidget *window);
+    ~StandInFontWhileBuilding() override;
+
+    StandInFontWhileBuilding(const StandInFontWhileBuilding &) = delete;
+    StandInFontWhileBuilding &operator=(const StandInFontWhileBuilding &) = delete;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QWidget *m_window;
+};
 
 } // namespace namorel

@@ -165,7 +165,10 @@ TMainForm::TMainForm(QWidget *parent)
 {
     InstallFontSubstitutes();
     InstallWindowAccessibility();
-    m_ui->setupUi(this);
+    {
+        const StandInFontWhileBuilding standInFont(this);
+        m_ui->setupUi(this);
+    }
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     // The window shows the program's icon, which the application sets once this window is first on screen.
