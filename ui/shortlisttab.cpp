@@ -241,14 +241,39 @@ ShortlistTab::ShortlistTab(ShortlistSession *session, QWidget *parent)
     : QFrame(parent)
     , m_session(session)
     , m_model(new ShortlistTableModel(this))
-    , m_viewButtons(new QButtonGroup(this))
-    , m_table(new QTableView(this))
-    , m_partner(new QLabel(this))
-    , m_delete(new QPushButton(QStringLiteral("&Delete"), this))
 {
     setObjectName(QStringLiteral("Panel4"));
     setFrameShape(QFrame::Panel);
     setFrameShadow(QFrame::Sunken);
+    connect(m_session, &ShortlistSession::changed, this, [this] {
+        if (isVisible())
+            refresh();
+    });
+}
+
+ShortlistTab::~ShortlistTab() = default;
+
+void ShortlistTab::ensureBuilt() const
+{
+    // The tab is the last of the window and is not on screen when the program starts: its controls wait until
+    // they are needed, so the window appears sooner.
+    if (!m_table)
+        const_cast<ShortlistTab *>(this)->build();
+}
+
+void ShortlistTab::setVisible(bool visible)
+{
+    if (visible)
+        ensureBuilt();
+    QFrame::setVisible(visible);
+}
+
+void ShortlistTab::build()
+{
+    m_viewButtons = new QButtonGroup(this);
+    m_table = new QTableView(this);
+    m_partner = new QLabel(this);
+    m_delete = new QPushButton(QStringLiteral("&Delete"), this);
 
     auto *views = new QHBoxLayout;
     views->addWidget(new QLabel(QStringLiteral("Show:"), this));
@@ -332,14 +357,26 @@ ShortlistTab::ShortlistTab(ShortlistSession *session, QWidget *parent)
     connect(m_table, &QAbstractItemView::doubleClicked, this, &ShortlistTab::openCard);
     m_table->installEventFilter(this);
     connect(m_table->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] { updateCommands(); });
-    connect(m_session, &ShortlistSession::changed, this, [this] {
-        if (isVisible())
-            refresh();
-    });
     updateCommands();
 }
 
-ShortlistTab::~ShortlistTab() = default;
+QTableView *ShortlistTab::table() const
+{
+    ensureBuilt();
+    return m_table;
+}
+
+QPushButton *ShortlistTab::deleteButton() const
+{
+    ensureBuilt();
+    return m_delete;
+}
+
+QLabel *ShortlistTab::partnerLabel() const
+{
+    ensureBuilt();
+    return m_partner;
+}
 
 void ShortlistTab::openCard(const QModelIndex &index)
 {
@@ -364,6 +401,7 @@ bool ShortlistTab::eventFilter(QObject *watched, QEvent *event)
 
 QAbstractButton *ShortlistTab::viewButton(ShortlistView view) const
 {
+    ensureBuilt();
     return m_viewButtons->button(int(view));
 }
 
@@ -390,6 +428,7 @@ void ShortlistTab::showEvent(QShowEvent *event)
 
 void ShortlistTab::refresh()
 {
+    ensureBuilt();
     const QModelIndex current = m_table->currentIndex();
     std::optional<std::pair<QString, qint32>> selected;
     if (current.isValid() && current.row() < m_model->rows().size())
@@ -438,6 +477,7 @@ QString ShortlistTab::partnerTitle() const
 
 void ShortlistTab::deleteSelected()
 {
+    ensureBuilt();
     const QModelIndex current = m_table->currentIndex();
     if (!current.isValid() || current.row() >= m_model->rows().size())
         return;
