@@ -238,6 +238,7 @@ private slots:
     void picturesAreDrawnAsDesignedOnOrdinaryScreens();
     void controlsShowTheStandInsOfTheirDesignedFaces_data();
     void controlsShowTheStandInsOfTheirDesignedFaces();
+    void everyTabFollowsTheWindowsFont();
 
 private:
     TMainForm &openWindow();
@@ -1506,6 +1507,19 @@ void TestMainUnit::controlsShowTheStandInsOfTheirDesignedFaces()
     QCOMPARE(shown.pointSizeF(), expected.pointSizeF());
     QCOMPARE(shown.bold(), expected.bold());
     QCOMPARE(shown.italic(), expected.italic());
+}
+
+// The pages of the tabs hold no font of their own: a face given to the window reaches the controls on every tab.
+void TestMainUnit::everyTabFollowsTheWindowsFont()
+{
+    openWindow();
+    QFont font(QStringLiteral("Liberation Serif"), 12);
+    m_form->setFont(font);
+    for (QWidget *control : std::initializer_list<QWidget *> {
+             ui().Label9, ui().leSurname, ui().Label1, ui().OriginList, ui().Panel2, ui().lbNotRecommend }) {
+        QCOMPARE(control->font().family(), font.family());
+        QCOMPARE(control->font().pointSize(), 12);
+    }
 }
 
 int main(int argc, char *argv[])

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QFont>
+#include <QList>
 #include <QObject>
+#include <QPointer>
 
 class QWidget;
 
@@ -24,6 +26,9 @@ void UseStandInFonts(QWidget *window);
 /// While it lives, gives \a window the stand-in of the font its layout sets on it, the moment the layout sets
 /// it. The controls that the layout then builds on the window take the stand-in from the start, so their text is
 /// measured once, with the face that is shown, not first with the designed face and again after UseStandInFonts.
+/// The same holds for the pages that a layout builds apart from the window and then places on it (the pages of
+/// a tab control): while they are built they take the window's font, and they follow the window again once it
+/// is built.
 class StandInFontWhileBuilding : public QObject
 {
 public:
@@ -38,6 +43,7 @@ protected:
 
 private:
     QWidget *m_window;
+    QList<QPointer<QWidget>> m_pages;
 };
 
 } // namespace namorel

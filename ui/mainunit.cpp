@@ -186,6 +186,8 @@ TMainForm::TMainForm(QWidget *parent)
     // The search's working lists are never shown. As windows of their own that never show, they are out of
     // the panel's focus chain and out of what assistive tools are shown of it.
     for (QWidget *workingList : { m_ui->FileToSearchMemo, m_ui->DataAnalyseMemo }) {
+        // They keep the window's font: measuring them in another face would cost time for nothing.
+        workingList->setAttribute(Qt::WA_WindowPropagation);
         workingList->setWindowFlag(Qt::Window);
         workingList->setFocusPolicy(Qt::NoFocus);
         workingList->hide();
