@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
 #include <QScrollBar>
@@ -239,6 +240,7 @@ private slots:
     void controlsShowTheStandInsOfTheirDesignedFaces_data();
     void controlsShowTheStandInsOfTheirDesignedFaces();
     void everyTabFollowsTheWindowsFont();
+    void windowIsAsHighAsItsLayoutAndTheDesignedMenuBar();
 
 private:
     TMainForm &openWindow();
@@ -1520,6 +1522,24 @@ void TestMainUnit::everyTabFollowsTheWindowsFont()
         QCOMPARE(control->font().family(), font.family());
         QCOMPARE(control->font().pointSize(), 12);
     }
+}
+
+// Below the menu bar the window is as high as its layout; the bar takes the height it has in the designed face,
+// whatever face stands in for it.
+void TestMainUnit::windowIsAsHighAsItsLayoutAndTheDesignedMenuBar()
+{
+    TMainForm &form = openWindow();
+    QMenuBar designed;
+    designed.setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    for (const QAction *action : form.menuBar()->actions()) {
+        if (action->menu())
+            designed.addMenu(action->text());
+        else
+            designed.addAction(action->text());
+    }
+    QVERIFY(!designed.actions().isEmpty());
+    QCOMPARE(form.height(), 383 + designed.sizeHint().height());
+    QCOMPARE(form.minimumSize(), form.maximumSize());
 }
 
 int main(int argc, char *argv[])

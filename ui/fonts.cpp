@@ -79,8 +79,10 @@ bool StandInFontWhileBuilding::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_window && event->type() == QEvent::FontChange) {
         // The stand-in of a stand-in is itself, so setting it here ends the exchange.
         const QFont standIn = StandInFont(m_window->font());
-        if (standIn != m_window->font())
+        if (standIn != m_window->font()) {
+            m_designed = m_window->font();
             m_window->setFont(standIn);
+        }
     } else if (event->type() == QEvent::ChildAdded && watched != m_window && watched->isWidgetType()) {
         // A widget without a parent that receives its first control while the window is built is a page the
         // layout will place on the window.

@@ -38,11 +38,15 @@ public:
     StandInFontWhileBuilding(const StandInFontWhileBuilding &) = delete;
     StandInFontWhileBuilding &operator=(const StandInFontWhileBuilding &) = delete;
 
+    /// The font the layout set on the window, before its stand-in took its place.
+    QFont designedFont() const { return m_designed; }
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QWidget *m_window;
+    QFont m_designed;
     QList<QPointer<QWidget>> m_pages;
 };
 

@@ -165,15 +165,27 @@ TMainForm::TMainForm(QWidget *parent)
 {
     InstallFontSubstitutes();
     InstallWindowAccessibility();
+    QFont designedFont;
     {
         const StandInFontWhileBuilding standInFont(this);
         m_ui->setupUi(this);
+        designedFont = standInFont.designedFont();
     }
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     // The window shows the program's icon, which the application sets once this window is first on screen.
     centralWidget()->setFixedSize(534, 383);
-    setFixedSize(534, 383 + menuBar()->sizeHint().height());
+    // Below the menu bar, the window is as high as its layout; the bar is as high as in the designed face,
+    // though it shows the stand-in.
+    const int menuHeight = [this, &designedFont] {
+        if (designedFont == QFont())
+            return menuBar()->sizeHint().height();
+        menuBar()->setFont(designedFont);
+        const int height = menuBar()->sizeHint().height();
+        menuBar()->setFont(QFont());
+        return height;
+    }();
+    setFixedSize(534, 383 + menuHeight);
 
     // The other labels keep the places the layout gives them: the stand-in face fits their captions.
     UseStandInFonts(this);
