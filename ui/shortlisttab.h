@@ -81,8 +81,11 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    friend class CardModulePlugin;
+
     void ensureBuilt() const;
     void build();
+    QList<ShortlistRow> shownRows() const;
     void openCard(const QModelIndex &index);
     void updateCommands();
     QString partnerTitle() const;
@@ -90,7 +93,7 @@ private:
     ShortlistSession *m_session;
     ShortlistView m_view = ShortlistView::Mine;
     QString m_partnerName;
-    ShortlistTableModel *m_model;
+    ShortlistTableModel *m_model; // made with the controls
     QButtonGroup *m_viewButtons = nullptr;
     QTableView *m_table = nullptr;
     QLabel *m_partner = nullptr;
