@@ -1,6 +1,7 @@
 #include "cardmodule.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QPluginLoader>
 
 #include <stdexcept>
@@ -15,11 +16,14 @@ CardModule &CardModule::instance()
             if (auto *found = qobject_cast<CardModule *>(linked))
                 return found;
         }
-        QPluginLoader loader(QCoreApplication::applicationDirPath() + QStringLiteral("/namorel-cards"));
+        const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/namorel-cards");
+        QPluginLoader loader(path);
         if (auto *found = qobject_cast<CardModule *>(loader.instance()))
             return found;
-        throw std::runtime_error(
-            QStringLiteral("Cannot load the name card: %1").arg(loader.errorString()).toStdString());
+        // A broken installation: the name card and the shortlist tab are missing, the rest of the program works.
+        throw std::runtime_error(QStringLiteral("Cannot load the name card and the shortlist (\"%1\"): %2")
+                                     .arg(QDir::toNativeSeparators(path), loader.errorString())
+                                     .toStdString());
     }();
     return *module;
 }

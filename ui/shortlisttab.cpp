@@ -39,8 +39,9 @@ void ShortlistTab::ensureBuilt() const
 
 void ShortlistTab::setVisible(bool visible)
 {
+    // Should the controls fail to come (the module missing), the error is reported and the tab shows empty.
     if (visible)
-        ensureBuilt();
+        RunGuarded([this] { ensureBuilt(); });
     QFrame::setVisible(visible);
 }
 
@@ -99,7 +100,8 @@ void ShortlistTab::showEvent(QShowEvent *event)
 {
     QFrame::showEvent(event);
     // Another copy of the program may have changed the shortlist since it was last shown.
-    RunGuarded([this] { CardModule::instance().refreshShortlistTab(*this); });
+    if (m_table)
+        RunGuarded([this] { CardModule::instance().refreshShortlistTab(*this); });
 }
 
 } // namespace namorel
