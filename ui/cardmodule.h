@@ -18,7 +18,7 @@ class ShortlistSession;
 class ShortlistTab;
 
 /// The name card with its panels, as the window holds it.
-struct NameCardParts
+struct NameCardWidgets
 {
     NameCard *Card = nullptr;
     FitPanel *Fit = nullptr;
@@ -47,9 +47,9 @@ public:
     virtual QList<ShortlistRow> shortlistRows(const ShortlistTab &tab) = 0;
 
     /// A new, hidden name card on \a parent, its rating panel rating into \a session.
-    virtual NameCardParts createNameCard(QWidget *parent, ShortlistSession *session) = 0;
+    virtual NameCardWidgets createNameCard(QWidget *parent, ShortlistSession *session) = 0;
     /// Shows \a name on the card: its facts, how it goes with the surname, and my rating of it.
-    virtual void showOnNameCard(const NameCardParts &parts, const QString &programFolder, const QString &name,
+    virtual void showOnNameCard(const NameCardWidgets &widgets, const QString &programFolder, const QString &name,
         qint32 genderIndex, const QString &middleName, const QString &surname)
         = 0;
 };

@@ -29,26 +29,26 @@ QList<ShortlistRow> CardModulePlugin::shortlistRows(const ShortlistTab &tab)
     return tab.shownRows();
 }
 
-NameCardParts CardModulePlugin::createNameCard(QWidget *parent, ShortlistSession *session)
+NameCardWidgets CardModulePlugin::createNameCard(QWidget *parent, ShortlistSession *session)
 {
-    NameCardParts parts;
-    parts.Card = new NameCard(parent);
-    parts.Fit = new FitPanel(parts.Card);
-    parts.Card->extraPanels()->addWidget(parts.Fit);
-    auto *shortlist = new QGroupBox(QStringLiteral("Shortlist"), parts.Card);
-    parts.Rating = new RatingPanel(session, shortlist);
-    (new QVBoxLayout(shortlist))->addWidget(parts.Rating);
-    parts.Card->extraPanels()->addWidget(shortlist);
-    return parts;
+    NameCardWidgets widgets;
+    widgets.Card = new NameCard(parent);
+    widgets.Fit = new FitPanel(widgets.Card);
+    widgets.Card->extraPanels()->addWidget(widgets.Fit);
+    auto *shortlist = new QGroupBox(QStringLiteral("Shortlist"), widgets.Card);
+    widgets.Rating = new RatingPanel(session, shortlist);
+    (new QVBoxLayout(shortlist))->addWidget(widgets.Rating);
+    widgets.Card->extraPanels()->addWidget(shortlist);
+    return widgets;
 }
 
-void CardModulePlugin::showOnNameCard(const NameCardParts &parts, const QString &programFolder, const QString &name,
+void CardModulePlugin::showOnNameCard(const NameCardWidgets &widgets, const QString &programFolder, const QString &name,
     qint32 genderIndex, const QString &middleName, const QString &surname)
 {
-    parts.Card->showName(programFolder, name, genderIndex, middleName, surname);
+    widgets.Card->showName(programFolder, name, genderIndex, middleName, surname);
     // The rating follows the card only once the card shows the name.
-    parts.Rating->setName(parts.Card->facts().Name, parts.Card->facts().GenderIndex);
-    parts.Fit->showFit(programFolder, name, middleName, surname);
+    widgets.Rating->setName(widgets.Card->facts().Name, widgets.Card->facts().GenderIndex);
+    widgets.Fit->showFit(programFolder, name, middleName, surname);
 }
 
 } // namespace namorel

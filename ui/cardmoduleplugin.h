@@ -18,8 +18,8 @@ public:
     void refreshShortlistTab(ShortlistTab &tab) override;
     void openCardOfRow(ShortlistTab &tab, const QModelIndex &index) override;
     QList<ShortlistRow> shortlistRows(const ShortlistTab &tab) override;
-    NameCardParts createNameCard(QWidget *parent, ShortlistSession *session) override;
-    void showOnNameCard(const NameCardParts &parts, const QString &programFolder, const QString &name,
+    NameCardWidgets createNameCard(QWidget *parent, ShortlistSession *session) override;
+    void showOnNameCard(const NameCardWidgets &widgets, const QString &programFolder, const QString &name,
         qint32 genderIndex, const QString &middleName, const QString &surname) override;
 };
 

@@ -33,17 +33,17 @@ NameCardOpener::~NameCardOpener() = default;
 
 NameCard *NameCardOpener::card() const
 {
-    return m_card ? m_parts.Card : nullptr;
+    return m_card ? m_widgets.Card : nullptr;
 }
 
 FitPanel *NameCardOpener::fitPanel() const
 {
-    return m_card ? m_parts.Fit : nullptr;
+    return m_card ? m_widgets.Fit : nullptr;
 }
 
 RatingPanel *NameCardOpener::ratingPanel() const
 {
-    return m_card ? m_parts.Rating : nullptr;
+    return m_card ? m_widgets.Rating : nullptr;
 }
 
 bool NameCardOpener::eventFilter(QObject *watched, QEvent *event)
@@ -111,10 +111,11 @@ void NameCardOpener::show(const QString &name, qint32 genderIndex)
         // The card lives in a module of its own, loaded when the first card opens.
         CardModule &cards = CardModule::instance();
         if (!m_card) {
-            m_parts = cards.createNameCard(m_form, m_form->shortlistSession());
-            m_card = m_parts.Card;
+            m_widgets = cards.createNameCard(m_form, m_form->shortlistSession());
+            m_card = m_widgets.Card;
         }
-        cards.showOnNameCard(m_parts, ProgramFolder, name, genderIndex, ui.leMiddlename->text(), ui.leSurname->text());
+        cards.showOnNameCard(
+            m_widgets, ProgramFolder, name, genderIndex, ui.leMiddlename->text(), ui.leSurname->text());
     });
 }
 

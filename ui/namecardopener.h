@@ -54,8 +54,8 @@ private:
 
     TMainForm *m_form;
     // The card is made by the module of the name card (CardModule), where its type is known in full: the
-    // window holds it as a window, and its parts as they were made, for as long as the card lives.
-    NameCardParts m_parts;
+    // window holds it as a window, and its panels as they were made, for as long as the card lives.
+    NameCardWidgets m_widgets;
     QPointer<QWidget> m_card;
 };
 
