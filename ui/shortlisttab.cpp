@@ -16,7 +16,6 @@ namespace namorel {
 ShortlistTab::ShortlistTab(ShortlistSession *session, QWidget *parent)
     : QFrame(parent)
     , m_session(session)
-    , m_model(nullptr)
 {
     setObjectName(QStringLiteral("Panel4"));
     setFrameShape(QFrame::Panel);

@@ -93,7 +93,7 @@ private:
     ShortlistSession *m_session;
     ShortlistView m_view = ShortlistView::Mine;
     QString m_partnerName;
-    ShortlistTableModel *m_model; // made with the controls
+    ShortlistTableModel *m_model = nullptr; // made with the controls
     QButtonGroup *m_viewButtons = nullptr;
     QTableView *m_table = nullptr;
     QLabel *m_partner = nullptr;
