@@ -14,8 +14,14 @@
 //       fills in the entries, runs a search and saves a picture of each tab and of a name card into the
 //       folder. The windows are grabbed from the screen, so the pictures are what a display shows (run it in
 //       one: tools/screenshots.sh).
+//
+//   QT_QPA_GENERIC_PLUGINS=namoreluidriver:review=<folder> namorel
+//       as screenshots=, and then also the "4. Shortlist" tab and the About window, for looking the whole
+//       program over (at other scales with QT_SCALE_FACTOR).
 
 #include <QAbstractButton>
+#include <QAction>
+#include <QDialog>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
@@ -69,7 +75,7 @@ private:
     using Step = std::function<bool()>;
 
     void planSearch();
-    void planScreenshots(const QString &folder);
+    void planScreenshots(const QString &folder, bool wholeProgram);
 
     void runSteps();
     void answerMessages();
@@ -93,7 +99,9 @@ private:
 UiDriver::UiDriver(const QString &specification)
 {
     if (specification.startsWith(u"screenshots="_s))
-        planScreenshots(specification.mid(12));
+        planScreenshots(specification.mid(12), false);
+    else if (specification.startsWith(u"review="_s))
+        planScreenshots(specification.mid(7), true);
     else
         planSearch();
     // The steps run from the event loop, the program's own and the modal ones inside it alike.
@@ -250,7 +258,7 @@ void UiDriver::planSearch()
     };
 }
 
-void UiDriver::planScreenshots(const QString &folder)
+void UiDriver::planScreenshots(const QString &folder, bool wholeProgram)
 {
     const auto showTab = [this](int index) {
         return [this, index] {
@@ -313,8 +321,39 @@ void UiDriver::planScreenshots(const QString &folder)
         },
         pause(600),
         shoot(u"namorel-names.png"_s),
-        closeMainWindow(),
     };
+    if (wholeProgram) {
+        const auto aboutWindow = [] {
+            for (QWidget *widget : QApplication::topLevelWidgets()) {
+                if (qobject_cast<QDialog *>(widget) && widget->isVisible() && widget->objectName() == u"TInfoForm")
+                    return widget;
+            }
+            return static_cast<QWidget *>(nullptr);
+        };
+        m_steps.insert(m_steps.end(),
+            {
+                showTab(3),
+                pause(600),
+                shoot(u"namorel-shortlist.png"_s),
+                showTab(0),
+                [this] {
+                    if (auto *about = m_window->findChild<QAction *>(u"About1"_s))
+                        about->trigger();
+                    else
+                        fail(u"the main window has no command About1"_s);
+                    return true;
+                },
+                [aboutWindow] { return aboutWindow() != nullptr; },
+                pause(600),
+                shoot(u"namorel-about.png"_s, aboutWindow),
+                [aboutWindow] {
+                    if (QWidget *about = aboutWindow())
+                        about->close();
+                    return true;
+                },
+            });
+    }
+    m_steps.push_back(closeMainWindow());
 }
 
 } // namespace
