@@ -34,6 +34,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
@@ -330,11 +331,55 @@ void UiDriver::planScreenshots(const QString &folder, bool wholeProgram)
             }
             return static_cast<QWidget *>(nullptr);
         };
+        const auto showView = [this](const QString &caption) {
+            return [this, caption] {
+                for (QAbstractButton *button : m_window->findChildren<QAbstractButton *>()) {
+                    if (button->text().remove(u'&') == caption)
+                        button->click();
+                }
+                return true;
+            };
+        };
         m_steps.insert(m_steps.end(),
             {
+                // The name rated on its card: four stars and a note, as the keyboard gives them.
+                [this] {
+                    if (!m_card)
+                        return true;
+                    m_card->activateWindow();
+                    m_card->raise();
+                    for (QWidget *child : m_card->findChildren<QWidget *>()) {
+                        if (child->inherits("namorel::StarRatingEdit")) {
+                            for (int press = 0; press < 4; ++press) {
+                                QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+                                QCoreApplication::sendEvent(child, &right);
+                            }
+                            if (auto *scroll = m_card->findChild<QScrollArea *>(u"NameCardContents"_s))
+                                scroll->ensureWidgetVisible(child, 0, 200);
+                        }
+                    }
+                    if (auto *note = m_card->findChild<QLineEdit *>()) {
+                        note->setText(u"Like her great-grandmother"_s);
+                        emit note->editingFinished();
+                    }
+                    return true;
+                },
+                pause(600),
+                shoot(u"namorel-card-rating.png"_s, [this] { return m_card ? m_card.data() : m_window.data(); }),
+                [this] {
+                    m_window->activateWindow();
+                    m_window->raise();
+                    return true;
+                },
                 showTab(3),
                 pause(600),
                 shoot(u"namorel-shortlist.png"_s),
+                showView(u"My partner's"_s),
+                pause(300),
+                shoot(u"namorel-shortlist-partner.png"_s),
+                showView(u"Both like"_s),
+                pause(300),
+                shoot(u"namorel-shortlist-both.png"_s),
                 showTab(0),
                 [this] {
                     if (auto *about = m_window->findChild<QAction *>(u"About1"_s))
