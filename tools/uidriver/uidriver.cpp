@@ -14,8 +14,14 @@
 //       fills in the entries, runs a search and saves a picture of each tab and of a name card into the
 //       folder. The windows are grabbed from the screen, so the pictures are what a display shows (run it in
 //       one: tools/screenshots.sh).
+//
+//   QT_QPA_GENERIC_PLUGINS=namoreluidriver:review=<folder> namorel
+//       as screenshots=, and then also the "4. Shortlist" tab and the About window, for looking the whole
+//       program over (at other scales with QT_SCALE_FACTOR).
 
 #include <QAbstractButton>
+#include <QAction>
+#include <QDialog>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
@@ -28,6 +34,7 @@
 #include <QPixmap>
 #include <QPointer>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
@@ -69,7 +76,7 @@ private:
     using Step = std::function<bool()>;
 
     void planSearch();
-    void planScreenshots(const QString &folder);
+    void planScreenshots(const QString &folder, bool wholeProgram);
 
     void runSteps();
     void answerMessages();
@@ -93,7 +100,9 @@ private:
 UiDriver::UiDriver(const QString &specification)
 {
     if (specification.startsWith(u"screenshots="_s))
-        planScreenshots(specification.mid(12));
+        planScreenshots(specification.mid(12), false);
+    else if (specification.startsWith(u"review="_s))
+        planScreenshots(specification.mid(7), true);
     else
         planSearch();
     // The steps run from the event loop, the program's own and the modal ones inside it alike.
@@ -250,7 +259,7 @@ void UiDriver::planSearch()
     };
 }
 
-void UiDriver::planScreenshots(const QString &folder)
+void UiDriver::planScreenshots(const QString &folder, bool wholeProgram)
 {
     const auto showTab = [this](int index) {
         return [this, index] {
@@ -313,8 +322,83 @@ void UiDriver::planScreenshots(const QString &folder)
         },
         pause(600),
         shoot(u"namorel-names.png"_s),
-        closeMainWindow(),
     };
+    if (wholeProgram) {
+        const auto aboutWindow = [] {
+            for (QWidget *widget : QApplication::topLevelWidgets()) {
+                if (qobject_cast<QDialog *>(widget) && widget->isVisible() && widget->objectName() == u"TInfoForm")
+                    return widget;
+            }
+            return static_cast<QWidget *>(nullptr);
+        };
+        const auto showView = [this](const QString &caption) {
+            return [this, caption] {
+                for (QAbstractButton *button : m_window->findChildren<QAbstractButton *>()) {
+                    if (button->text().remove(u'&') == caption)
+                        button->click();
+                }
+                return true;
+            };
+        };
+        m_steps.insert(m_steps.end(),
+            {
+                // The name rated on its card: four stars and a note, as the keyboard gives them.
+                [this] {
+                    if (!m_card)
+                        return true;
+                    m_card->activateWindow();
+                    m_card->raise();
+                    for (QWidget *child : m_card->findChildren<QWidget *>()) {
+                        if (child->inherits("namorel::StarRatingEdit")) {
+                            for (int press = 0; press < 4; ++press) {
+                                QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+                                QCoreApplication::sendEvent(child, &right);
+                            }
+                            if (auto *scroll = m_card->findChild<QScrollArea *>(u"NameCardContents"_s))
+                                scroll->ensureWidgetVisible(child, 0, 200);
+                        }
+                    }
+                    if (auto *note = m_card->findChild<QLineEdit *>()) {
+                        note->setText(u"Like her great-grandmother"_s);
+                        emit note->editingFinished();
+                    }
+                    return true;
+                },
+                pause(600),
+                shoot(u"namorel-card-rating.png"_s, [this] { return m_card ? m_card.data() : m_window.data(); }),
+                [this] {
+                    m_window->activateWindow();
+                    m_window->raise();
+                    return true;
+                },
+                showTab(3),
+                pause(600),
+                shoot(u"namorel-shortlist.png"_s),
+                showView(u"My partner's"_s),
+                pause(300),
+                shoot(u"namorel-shortlist-partner.png"_s),
+                showView(u"Both like"_s),
+                pause(300),
+                shoot(u"namorel-shortlist-both.png"_s),
+                showTab(0),
+                [this] {
+                    if (auto *about = m_window->findChild<QAction *>(u"About1"_s))
+                        about->trigger();
+                    else
+                        fail(u"the main window has no command About1"_s);
+                    return true;
+                },
+                [aboutWindow] { return aboutWindow() != nullptr; },
+                pause(600),
+                shoot(u"namorel-about.png"_s, aboutWindow),
+                [aboutWindow] {
+                    if (QWidget *about = aboutWindow())
+                        about->close();
+                    return true;
+                },
+            });
+    }
+    m_steps.push_back(closeMainWindow());
 }
 
 } // namespace
