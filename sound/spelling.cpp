@@ -470,6 +470,18 @@ template<typename Sink> void estimateWords(QStringView text, Sink &phones)
 
 QString FoldLetters(QStringView text)
 {
+    if (isAscii(text)) {
+        // Plain ASCII, most surnames: its letters in lower case, without the table of the Latin blocks, which
+        // takes a while to work out and is not needed at start-up.
+        QString folded;
+        folded.reserve(text.size());
+        for (const QChar c : text) {
+            const char16_t lower = asciiLower(c.unicode());
+            if (lower >= u'a' && lower <= u'z')
+                folded.append(QChar(lower));
+        }
+        return folded;
+    }
     if (isLatin(text)) {
         QString folded;
         folded.reserve(text.size());

@@ -115,6 +115,7 @@ void TestInstall::installsEachFileInItsPlace_data()
     QTest::newRow("the software-centre listing") << u"share/metainfo/com.namorel.namorel.metainfo.xml"_s << 0;
     QTest::newRow("the licence") << u"share/doc/namorel/LICENSE"_s << 0;
     QTest::newRow("the credits of the name data") << u"share/doc/namorel/NOTICE"_s << 0;
+    QTest::newRow("the module of the name card, beside the program") << u"lib/namorel/namorel-cards.so"_s << 0;
     QTest::newRow("the scalable icon") << u"share/icons/hicolor/scalable/apps/namorel.svg"_s << 0;
     for (const int size : { 16, 24, 32, 48, 64, 128, 256 }) {
         QTest::addRow("the icon of %d pixels", size)

@@ -1,5 +1,6 @@
 #include "application.h"
 #include "errorreport.h"
+#include "fonts.h"
 #include "infounit.h"
 #include "mainunit.h"
 #include "namefilter.h"
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
 #include <QScrollBar>
@@ -134,13 +136,14 @@ double contrast(QColor a, QColor b)
 }
 
 // The share of the opaque pixels of \a picture that \a shown has (within 8 levels), with the picture placed
-// at the best of the positions in \a placings (every other device pixel, as pixels are two wide at 2x).
-double bestMatch(const QImage &shown, const QImage &picture, const QRect &placings)
+// at the best of the positions in \a placings, every \a step device pixels (every other one by default, as pixels
+// are two wide at 2x).
+double bestMatch(const QImage &shown, const QImage &picture, const QRect &placings, int step = 2)
 {
     const QImage source = picture.convertToFormat(QImage::Format_ARGB32);
     double best = 0;
-    for (int top = placings.top(); top <= placings.bottom(); top += 2) {
-        for (int left = placings.left(); left <= placings.right(); left += 2) {
+    for (int top = placings.top(); top <= placings.bottom(); top += step) {
+        for (int left = placings.left(); left <= placings.right(); left += step) {
             int opaque = 0;
             int matching = 0;
             for (int y = 0; y < source.height() && top + y < shown.height(); ++y) {
@@ -232,6 +235,12 @@ private slots:
     void tabKeyFollowsTheDesignedOrder();
     void picturesAreDrawnForTwiceTheDensity_data();
     void picturesAreDrawnForTwiceTheDensity();
+    void picturesAreDrawnAsDesignedOnOrdinaryScreens_data();
+    void picturesAreDrawnAsDesignedOnOrdinaryScreens();
+    void controlsShowTheStandInsOfTheirDesignedFaces_data();
+    void controlsShowTheStandInsOfTheirDesignedFaces();
+    void everyTabFollowsTheWindowsFont();
+    void windowIsAsHighAsItsLayoutAndTheDesignedMenuBar();
 
 private:
     TMainForm &openWindow();
@@ -1431,6 +1440,106 @@ void TestMainUnit::picturesAreDrawnForTwiceTheDensity()
     QVERIFY(!sharp.isNull());
     const double match = bestMatch(rendered(widget, 2), sharp, placings);
     QVERIFY2(match >= 0.95, qPrintable(QString::number(match)));
+}
+
+void TestMainUnit::picturesAreDrawnAsDesignedOnOrdinaryScreens_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<QRect>("placings");
+    QTest::newRow("step 1 badge") << "Image1"
+                                  << ":/step1.png" << QRect(0, 0, 1, 1);
+    QTest::newRow("step 2 badge") << "Image3"
+                                  << ":/step2.png" << QRect(0, 0, 1, 1);
+    QTest::newRow("Generate glyph") << "BitBtn2"
+                                    << ":/generate.png" << QRect(0, 0, 60, 10);
+}
+
+// On a screen with one device pixel to a pixel, the pictures are the designed ones, pixel for pixel: not the
+// larger drawings made smaller, nor a picture enlarged or shown after a screen of another density.
+void TestMainUnit::picturesAreDrawnAsDesignedOnOrdinaryScreens()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, picture);
+    QFETCH(QRect, placings);
+    openWindow();
+    auto *widget = m_form->findChild<QWidget *>(control);
+    QVERIFY(widget);
+    const QImage designed(picture);
+    QVERIFY(!designed.isNull());
+    const QImage twice = QImage(QString(picture).replace(QStringLiteral(".png"), QStringLiteral("@2x.png")));
+    QVERIFY(!twice.isNull());
+    QVERIFY2(bestMatch(rendered(widget, 2), twice, placings) >= 0.95, "the larger drawing at 2x");
+    const double match = bestMatch(rendered(widget, 1), designed, placings, 1);
+    QVERIFY2(match >= 0.98, qPrintable(QString::number(match)));
+}
+
+void TestMainUnit::controlsShowTheStandInsOfTheirDesignedFaces_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QFont>("designed");
+    const QString sansSerif = QStringLiteral("MS Sans Serif");
+    QFont bold(sansSerif, 8);
+    bold.setBold(true);
+    QFont signature(QStringLiteral("Times New Roman"), 15);
+    signature.setItalic(true);
+    QTest::newRow("the window") << "TMainForm" << QFont(sansSerif, 8);
+    QTest::newRow("a caption on tab 1") << "Label9" << QFont(sansSerif, 8);
+    QTest::newRow("an edit on tab 1") << "leSurname" << QFont(sansSerif, 8);
+    QTest::newRow("a length box on tab 2") << "seMin" << QFont(sansSerif, 8);
+    QTest::newRow("the origins on tab 2") << "OriginList" << QFont(sansSerif, 8);
+    QTest::newRow("a bold group on tab 3") << "GroupBox4" << bold;
+    QTest::newRow("the names in a bold group") << "lbRecommend" << bold;
+    QTest::newRow("the initials, larger") << "reInitials" << QFont(sansSerif, 15);
+    QTest::newRow("the signature, in a face of its own") << "reSign" << signature;
+}
+
+// Each control shows the face that stands in for the one the layout gives it, at the stand-in's size: once,
+// however the window came to it, and on every tab.
+void TestMainUnit::controlsShowTheStandInsOfTheirDesignedFaces()
+{
+    QFETCH(QString, control);
+    QFETCH(QFont, designed);
+    openWindow();
+    QWidget *widget = control == u"TMainForm" ? m_form.get() : m_form->findChild<QWidget *>(control);
+    QVERIFY(widget);
+    const QFont expected = StandInFont(designed);
+    const QFont shown = widget->font();
+    QCOMPARE(shown.families().value(0, shown.family()), expected.families().value(0, expected.family()));
+    QCOMPARE(shown.pointSizeF(), expected.pointSizeF());
+    QCOMPARE(shown.bold(), expected.bold());
+    QCOMPARE(shown.italic(), expected.italic());
+}
+
+// The pages of the tabs hold no font of their own: a face given to the window reaches the controls on every tab.
+void TestMainUnit::everyTabFollowsTheWindowsFont()
+{
+    openWindow();
+    QFont font(QStringLiteral("Liberation Serif"), 12);
+    m_form->setFont(font);
+    for (QWidget *control : std::initializer_list<QWidget *> {
+             ui().Label9, ui().leSurname, ui().Label1, ui().OriginList, ui().Panel2, ui().lbNotRecommend }) {
+        QCOMPARE(control->font().family(), font.family());
+        QCOMPARE(control->font().pointSize(), 12);
+    }
+}
+
+// Below the menu bar the window is as high as its layout; the bar takes the height it has in the designed face,
+// whatever face stands in for it.
+void TestMainUnit::windowIsAsHighAsItsLayoutAndTheDesignedMenuBar()
+{
+    TMainForm &form = openWindow();
+    QMenuBar designed;
+    designed.setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    for (const QAction *action : form.menuBar()->actions()) {
+        if (action->menu())
+            designed.addMenu(action->text());
+        else
+            designed.addAction(action->text());
+    }
+    QVERIFY(!designed.actions().isEmpty());
+    QCOMPARE(form.height(), 383 + designed.sizeHint().height());
+    QCOMPARE(form.minimumSize(), form.maximumSize());
 }
 
 int main(int argc, char *argv[])

@@ -89,6 +89,8 @@ private slots:
     void cleanup();
 
     void fourthTabOfTheMainWindow();
+    void controlsShowWithTheTab_data();
+    void controlsShowWithTheTab();
     void cardOpensWithMyRating();
     void views();
     void deleteAsksFirst_data();
@@ -187,6 +189,45 @@ void TestShortlistTab::fourthTabOfTheMainWindow()
     QTRY_VERIFY(form.shortlistTab()->isVisible());
     QVERIFY(QFileInfo::exists(Shortlist::userDatabasePath()));
     QCOMPARE(form.shortlistTab()->partnerLabel()->text(), S(u"No partner's ratings yet"));
+    form.close();
+}
+
+void TestShortlistTab::controlsShowWithTheTab_data()
+{
+    QTest::addColumn<bool>("askedForBeforeShown");
+    QTest::newRow("controls first asked for once the tab shows") << false;
+    QTest::newRow("controls asked for while the tab is hidden") << true;
+}
+
+// Whenever the tab's controls come to be, they show with it, laid out within it, and the rows rated while it
+// was hidden are in the table.
+void TestShortlistTab::controlsShowWithTheTab()
+{
+    QFETCH(bool, askedForBeforeShown);
+    QFile::remove(Shortlist::userDatabasePath());
+    TMainForm form;
+    ShortlistTab *tab = form.shortlistTab();
+    if (askedForBeforeShown) {
+        QVERIFY(!tab->table()->isVisible());
+        QVERIFY(!tab->deleteButton()->isVisible());
+    }
+    form.shortlistSession()->rate({ S(u"Noah"), 1, 2, false, {}, {} });
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.controls().PageControl1->setCurrentIndex(3);
+    QTRY_VERIFY(tab->isVisible());
+
+    const QList<QWidget *> controls { tab->table(), tab->deleteButton(), tab->partnerLabel(),
+        tab->viewButton(ShortlistView::Mine), tab->viewButton(ShortlistView::Partners),
+        tab->viewButton(ShortlistView::BothLike), tab->findChild<QPushButton *>(S(u"print")) };
+    for (QWidget *control : controls) {
+        QVERIFY(control);
+        QTRY_VERIFY2(control->isVisible(), qPrintable(control->objectName()));
+        QVERIFY2(!control->geometry().isEmpty() && tab->rect().contains(control->geometry()),
+            qPrintable(control->objectName()));
+    }
+    QTRY_COMPARE(tab->table()->model()->rowCount(), 1);
+    QCOMPARE(tab->rows().value(0).Name, S(u"Noah"));
     form.close();
 }
 

@@ -58,6 +58,11 @@ void TestSoundRules::foldLetters_data()
     QTest::newRow("dotless and dotted i") << QStringLiteral("Iİı") << QStringLiteral("iii");
     QTest::newRow("letters of other scripts stay") << QStringLiteral("Σοφία") << QStringLiteral("σοφια");
     QTest::newRow("nothing to fold") << QStringLiteral(" -1 ") << QString();
+    QString ascii;
+    for (char16_t c = 1; c < 0x80; ++c)
+        ascii.append(QChar(c));
+    QTest::newRow("every ASCII character: the letters alone, capitals first")
+        << ascii << QStringLiteral("abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz");
 }
 
 void TestSoundRules::foldLetters()

@@ -1,6 +1,8 @@
 #include "fonts.h"
 #include "ovalbtn.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFontDatabase>
 #include <QStringList>
 #include <QWidget>
@@ -52,6 +54,45 @@ void UseStandInFonts(QWidget *window)
         if (auto *button = qobject_cast<TOvalButton *>(widget))
             button->setCaptionFont(StandInFont(button->captionFont()));
     }
+}
+
+StandInFontWhileBuilding::StandInFontWhileBuilding(QWidget *window)
+    : m_window(window)
+{
+    // The pages are not on the window yet when their controls are made: the application's events show them.
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+StandInFontWhileBuilding::~StandInFontWhileBuilding()
+{
+    QCoreApplication::instance()->removeEventFilter(this);
+    // Placed on the window, the pages have its font; from now on they take it from the window, as they would
+    // have without this.
+    for (const QPointer<QWidget> &page : std::as_const(m_pages)) {
+        if (page && page->window() == m_window)
+            page->setFont(QFont());
+    }
+}
+
+bool StandInFontWhileBuilding::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_window && event->type() == QEvent::FontChange) {
+        // The stand-in of a stand-in is itself, so setting it here ends the exchange.
+        const QFont standIn = StandInFont(m_window->font());
+        if (standIn != m_window->font()) {
+            m_designed = m_window->font();
+            m_window->setFont(standIn);
+        }
+    } else if (event->type() == QEvent::ChildAdded && watched != m_window && watched->isWidgetType()) {
+        // A widget without a parent that receives its first control while the window is built is a page the
+        // layout will place on the window.
+        auto *page = static_cast<QWidget *>(watched);
+        if (!page->parentWidget() && !page->testAttribute(Qt::WA_SetFont) && !m_pages.contains(page)) {
+            m_pages.append(page);
+            page->setFont(m_window->font());
+        }
+    }
+    return false;
 }
 
 } // namespace namorel

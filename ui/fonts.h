@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QFont>
+#include <QList>
+#include <QObject>
+#include <QPointer>
 
 class QWidget;
 
@@ -19,5 +22,32 @@ QFont StandInFont(const QFont &designed);
 /// Gives \a window and every control on it that names a face of its own the font that stands in for it,
 /// the captions of oval buttons included.
 void UseStandInFonts(QWidget *window);
+
+/// While it lives, gives \a window the stand-in of the font its layout sets on it, the moment the layout sets
+/// it. The controls that the layout then builds on the window take the stand-in from the start, so their text is
+/// measured once, with the face that is shown, not first with the designed face and again after UseStandInFonts.
+/// The same holds for the pages that a layout builds apart from the window and then places on it (the pages of
+/// a tab control): while they are built they take the window's font, and they follow the window again once it
+/// is built.
+class StandInFontWhileBuilding : public QObject
+{
+public:
+    explicit StandInFontWhileBuilding(QWidget *window);
+    ~StandInFontWhileBuilding() override;
+
+    StandInFontWhileBuilding(const StandInFontWhileBuilding &) = delete;
+    StandInFontWhileBuilding &operator=(const StandInFontWhileBuilding &) = delete;
+
+    /// The font the layout set on the window, before its stand-in took its place.
+    QFont designedFont() const { return m_designed; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QWidget *m_window;
+    QFont m_designed;
+    QList<QPointer<QWidget>> m_pages;
+};
 
 } // namespace namorel

@@ -165,12 +165,27 @@ TMainForm::TMainForm(QWidget *parent)
 {
     InstallFontSubstitutes();
     InstallWindowAccessibility();
-    m_ui->setupUi(this);
+    QFont designedFont;
+    {
+        const StandInFontWhileBuilding standInFont(this);
+        m_ui->setupUi(this);
+        designedFont = standInFont.designedFont();
+    }
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     // The window shows the program's icon, which the application sets once this window is first on screen.
     centralWidget()->setFixedSize(534, 383);
-    setFixedSize(534, 383 + menuBar()->sizeHint().height());
+    // Below the menu bar, the window is as high as its layout; the bar is as high as in the designed face,
+    // though it shows the stand-in.
+    const int menuHeight = [this, &designedFont] {
+        if (designedFont == QFont())
+            return menuBar()->sizeHint().height();
+        menuBar()->setFont(designedFont);
+        const int height = menuBar()->sizeHint().height();
+        menuBar()->setFont(QFont());
+        return height;
+    }();
+    setFixedSize(534, 383 + menuHeight);
 
     // The other labels keep the places the layout gives them: the stand-in face fits their captions.
     UseStandInFonts(this);
@@ -183,6 +198,8 @@ TMainForm::TMainForm(QWidget *parent)
     // The search's working lists are never shown. As windows of their own that never show, they are out of
     // the panel's focus chain and out of what assistive tools are shown of it.
     for (QWidget *workingList : { m_ui->FileToSearchMemo, m_ui->DataAnalyseMemo }) {
+        // They keep the window's font: measuring them in another face would cost time for nothing.
+        workingList->setAttribute(Qt::WA_WindowPropagation);
         workingList->setWindowFlag(Qt::Window);
         workingList->setFocusPolicy(Qt::NoFocus);
         workingList->hide();

@@ -1,17 +1,14 @@
 #include "namecardopener.h"
+#include "cardmodule.h"
 #include "errorreport.h"
-#include "fitpanel.h"
 #include "mainunit.h"
 #include "namecard.h"
-#include "ratingpanel.h"
 #include "shortlisttab.h"
 #include "ui_mainunit.h"
 
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QListView>
 #include <QMenu>
-#include <QVBoxLayout>
 
 namespace namorel {
 
@@ -36,17 +33,17 @@ NameCardOpener::~NameCardOpener() = default;
 
 NameCard *NameCardOpener::card() const
 {
-    return m_card;
+    return m_card ? m_widgets.Card : nullptr;
 }
 
 FitPanel *NameCardOpener::fitPanel() const
 {
-    return m_fit;
+    return m_card ? m_widgets.Fit : nullptr;
 }
 
 RatingPanel *NameCardOpener::ratingPanel() const
 {
-    return m_rating;
+    return m_card ? m_widgets.Rating : nullptr;
 }
 
 bool NameCardOpener::eventFilter(QObject *watched, QEvent *event)
@@ -91,6 +88,8 @@ void NameCardOpener::openName(const QString &name, qint32 genderIndex)
     if (name.isEmpty())
         return;
     show(name, genderIndex);
+    if (!m_card)
+        return;
     m_card->show();
     m_card->raise();
     m_card->activateWindow();
@@ -107,21 +106,16 @@ void NameCardOpener::follow(QAbstractItemView *list)
 
 void NameCardOpener::show(const QString &name, qint32 genderIndex)
 {
-    if (!m_card) {
-        m_card = new NameCard(m_form);
-        m_fit = new FitPanel(m_card);
-        m_card->extraPanels()->addWidget(m_fit);
-        auto *shortlist = new QGroupBox(QStringLiteral("Shortlist"), m_card);
-        m_rating = new RatingPanel(m_form->shortlistSession(), shortlist);
-        (new QVBoxLayout(shortlist))->addWidget(m_rating);
-        m_card->extraPanels()->addWidget(shortlist);
-    }
     const Ui::TMainForm &ui = m_form->controls();
     RunGuarded([&] {
-        m_card->showName(ProgramFolder, name, genderIndex, ui.leMiddlename->text(), ui.leSurname->text());
-        // The rating follows the card only once the card shows the name.
-        m_rating->setName(m_card->facts().Name, m_card->facts().GenderIndex);
-        m_fit->showFit(ProgramFolder, name, ui.leMiddlename->text(), ui.leSurname->text());
+        // The card lives in a module of its own, loaded when the first card opens.
+        CardModule &cards = CardModule::instance();
+        if (!m_card) {
+            m_widgets = cards.createNameCard(m_form, m_form->shortlistSession());
+            m_card = m_widgets.Card;
+        }
+        cards.showOnNameCard(
+            m_widgets, ProgramFolder, name, genderIndex, ui.leMiddlename->text(), ui.leSurname->text());
     });
 }
 

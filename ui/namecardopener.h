@@ -1,7 +1,10 @@
 #pragma once
 
+#include "cardmodule.h"
+
 #include <QObject>
 #include <QPointer>
+#include <QWidget>
 
 class QAbstractItemView;
 class QModelIndex;
@@ -50,9 +53,10 @@ private:
     void show(const QString &name, qint32 genderIndex);
 
     TMainForm *m_form;
-    QPointer<NameCard> m_card;
-    QPointer<FitPanel> m_fit;
-    QPointer<RatingPanel> m_rating;
+    // The card is made by the module of the name card (CardModule), where its type is known in full: the
+    // window holds it as a window, and its panels as they were made, for as long as the card lives.
+    NameCardWidgets m_widgets;
+    QPointer<QWidget> m_card;
 };
 
 } // namespace namorel

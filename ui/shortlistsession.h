@@ -41,7 +41,8 @@ signals:
 
 private:
     QString m_path;
-    std::unique_ptr<Shortlist> m_shortlist;
+    // Opened and closed by the module of the name card and the shortlist tab, where the shortlist's code lives.
+    std::unique_ptr<Shortlist, void (*)(Shortlist *)> m_shortlist { nullptr, nullptr };
 };
 
 } // namespace namorel

@@ -36,10 +36,11 @@ public:
     ShortlistView view() const { return m_view; }
     void setView(ShortlistView view);
 
-    QTableView *table() const { return m_table; }
+    // The tab's controls are built when it is first shown or one of them is first asked for.
+    QTableView *table() const;
     QAbstractButton *viewButton(ShortlistView view) const;
-    QPushButton *deleteButton() const { return m_delete; }
-    QLabel *partnerLabel() const { return m_partner; }
+    QPushButton *deleteButton() const;
+    QLabel *partnerLabel() const;
     /// The rows shown, in their order.
     QList<ShortlistRow> rows() const;
 
@@ -69,6 +70,8 @@ public:
     /// Prints the view shown on \a printer.
     void printTo(QPrinter &printer) const;
 
+    void setVisible(bool visible) override;
+
 signals:
     /// The user double-clicked a name, or pressed Enter on it.
     void openCardRequested(const QString &name, qint32 genderIndex);
@@ -78,6 +81,11 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    friend class CardModulePlugin;
+
+    void ensureBuilt() const;
+    void build();
+    QList<ShortlistRow> shownRows() const;
     void openCard(const QModelIndex &index);
     void updateCommands();
     QString partnerTitle() const;
@@ -85,11 +93,11 @@ private:
     ShortlistSession *m_session;
     ShortlistView m_view = ShortlistView::Mine;
     QString m_partnerName;
-    ShortlistTableModel *m_model;
-    QButtonGroup *m_viewButtons;
-    QTableView *m_table;
-    QLabel *m_partner;
-    QPushButton *m_delete;
+    ShortlistTableModel *m_model = nullptr; // made with the controls
+    QButtonGroup *m_viewButtons = nullptr;
+    QTableView *m_table = nullptr;
+    QLabel *m_partner = nullptr;
+    QPushButton *m_delete = nullptr;
 };
 
 } // namespace namorel
