@@ -69,7 +69,7 @@ class UiDriver : public QObject
     Q_OBJECT
 
 public:
-    explicit UiDriver(const QString &specification);
+    explicit UiDriver(const QString &request);
 
 private:
     // A step returns false while what it waits for has not happened yet; it is then tried again.
@@ -97,12 +97,12 @@ private:
     bool m_searchDone = false;
 };
 
-UiDriver::UiDriver(const QString &specification)
+UiDriver::UiDriver(const QString &request)
 {
-    if (specification.startsWith(u"screenshots="_s))
-        planScreenshots(specification.mid(12), false);
-    else if (specification.startsWith(u"review="_s))
-        planScreenshots(specification.mid(7), true);
+    if (request.startsWith(u"screenshots="_s))
+        planScreenshots(request.mid(12), false);
+    else if (request.startsWith(u"review="_s))
+        planScreenshots(request.mid(7), true);
     else
         planSearch();
     // The steps run from the event loop, the program's own and the modal ones inside it alike.
@@ -409,9 +409,9 @@ class UiDriverPlugin : public QGenericPlugin
     Q_PLUGIN_METADATA(IID QGenericPluginFactoryInterface_iid FILE "uidriver.json")
 
 public:
-    QObject *create(const QString &key, const QString &specification) override
+    QObject *create(const QString &key, const QString &request) override
     {
-        return key == u"namoreluidriver" ? new UiDriver(specification) : nullptr;
+        return key == u"namoreluidriver" ? new UiDriver(request) : nullptr;
     }
 };
 
