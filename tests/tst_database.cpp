@@ -1,4 +1,5 @@
 #include "namesearch.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <tuple>
 
 using namespace namorel;
+using namespace namorel::testing;
 
 namespace {
 
@@ -71,18 +73,10 @@ constexpr qint64 kOtherSexMinimumBirths = 100;
 constexpr double kVariantShare = 0.10;
 constexpr qsizetype kVariantAllowance = 3;
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
 // The lines of a name file as the tool writes them: UTF-8, each line ended by LF.
 QStringList linesOf(const QString &path)
 {
-    QString text = QString::fromUtf8(readAll(path));
+    QString text = QString::fromUtf8(readFile(path));
     if (text.endsWith(u'\n'))
         text.chop(1);
     return text.isEmpty() ? QStringList() : text.split(u'\n');
@@ -188,7 +182,7 @@ QString fileNameOf(const QString &origin, qint32 genderIndex)
 QStringList entriesOf(const QString &path)
 {
     QStringList entries;
-    for (const QString &line : QString::fromUtf8(readAll(path)).split(u'\n')) {
+    for (const QString &line : QString::fromUtf8(readFile(path)).split(u'\n')) {
         const QString text = line.trimmed();
         if (!text.isEmpty() && !text.startsWith(u'#'))
             entries += text;
@@ -333,7 +327,7 @@ void tst_Database::nameFile()
 
     const QString path = NameFilePath(programFolder(), origin, genderIndex);
     QVERIFY2(QFileInfo(path).isFile(), qPrintable(path + QStringLiteral(" is missing")));
-    const QByteArray bytes = readAll(path);
+    const QByteArray bytes = readFile(path);
 
     QVERIFY2(!bytes.startsWith("\xEF\xBB\xBF"), "a byte-order mark would be read as part of the first name");
     QStringDecoder decoder(QStringDecoder::Utf8);

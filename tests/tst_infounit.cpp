@@ -3,6 +3,7 @@
 #include "jpegpicture.h"
 #include "shellopen.h"
 #include "ui_infounit.h"
+#include "testfiles.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include <functional>
 
 using namespace namorel;
+using namespace namorel::testing;
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -54,12 +56,6 @@ void clickOn(QWidget *widget)
     QTest::mouseMove(window, QPoint(1, 1));
     QTest::mouseMove(window, at);
     QTest::mouseClick(window, Qt::LeftButton, {}, at);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QByteArray logoBlob()

@@ -1,6 +1,7 @@
 #include "factsdatabase.h"
 #include "namefacts.h"
 #include "namesearch.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +9,7 @@
 #include <QTest>
 
 using namespace namorel;
+using namespace namorel::testing;
 
 namespace {
 
@@ -24,12 +26,6 @@ QStringList texts(std::initializer_list<const char *> items)
 QString shippedFolder()
 {
     return QStringLiteral(NAMOREL_SOURCE_DIR "/");
-}
-
-bool writeFile(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(data) == data.size();
 }
 
 // A small database: every name file, Anna in three of them, and facts for Anna and Liam over 1880-1881.

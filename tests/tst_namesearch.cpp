@@ -1,5 +1,6 @@
 #include "namefile_p.h"
 #include "namesearch.h"
+#include "testfiles.h"
 
 #include <QCollator>
 #include <QDir>
@@ -26,6 +27,7 @@
 #endif
 
 using namespace namorel;
+using namespace namorel::testing;
 
 // ---- Allocations that fail on purpose ----
 // Every allocation through operator new in this program goes through here. Armed, it fails the allocation after
@@ -217,16 +219,6 @@ private:
     };
     std::vector<Saved> m_saved;
 };
-
-QString errorOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const SearchError &error) {
-        return error.message();
-    }
-    return QString();
-}
 
 } // namespace
 
@@ -671,7 +663,7 @@ void TestNameSearch::failures()
 
     const QString failing = fileName.startsWith(u'/') || fileName.isEmpty() ? fileName : db.path(fileName);
     SearchResult result;
-    const QString error = errorOf([&] { ScanFiles({ before, failing, before }, 3, 20, result); });
+    const QString error = errorOf<SearchError>([&] { ScanFiles({ before, failing, before }, 3, 20, result); });
 #ifdef Q_OS_UNIX
     ::close(socketFd);
 #endif
@@ -694,7 +686,7 @@ void TestNameSearch::failureKeepsTheFilesReadBefore()
     }
     SearchResult result;
     const QStringList paths = BuildFileList(OriginTable(), 0, db.programFolder());
-    const QString error = errorOf([&] { ScanFiles(paths, 1, 20, result); });
+    const QString error = errorOf<SearchError>([&] { ScanFiles(paths, 1, 20, result); });
     QCOMPARE(error, S(u"Cannot open file %1").arg(db.programFolder() + S(u"database/hebreg.nam")));
     QVERIFY(error.contains(S(u"/Prögram Folder/database/hebreg.nam")));
     // The message reaches the user through what(), in UTF-8.
@@ -716,7 +708,7 @@ void TestNameSearch::pipeIsRefusedWithoutBlocking()
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     SearchResult result;
     // Opening a pipe with no writer for reading would wait forever.
-    QCOMPARE(errorOf([&] { ScanFiles({ fifo }, 1, 20, result); }), S(u"Cannot open file %1").arg(fifo));
+    QCOMPARE(errorOf<SearchError>([&] { ScanFiles({ fifo }, 1, 20, result); }), S(u"Cannot open file %1").arg(fifo));
     QCOMPARE(result.ScannedCount, 0);
 #else
     QSKIP("pipes in the file system are a Unix matter");
@@ -733,7 +725,7 @@ void TestNameSearch::unreadableFileCannotBeOpened()
     const QString path = db.write(S(u"secretg.nam"), QByteArray("Ann\n"));
     QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
     SearchResult result;
-    QCOMPARE(errorOf([&] { ScanFiles({ path }, 1, 20, result); }), S(u"Cannot open file %1").arg(path));
+    QCOMPARE(errorOf<SearchError>([&] { ScanFiles({ path }, 1, 20, result); }), S(u"Cannot open file %1").arg(path));
 }
 
 void TestNameSearch::fileGrowingPastTheLimitIsRefused()
@@ -745,11 +737,11 @@ void TestNameSearch::fileGrowingPastTheLimitIsRefused()
     const QString exact = db.write(S(u"exact.nam"), QByteArray("1234567\n"));
     const QString over = db.write(S(u"over.nam"), QByteArray("12345678\n"));
     QCOMPARE(ReadNameFile(exact, 8), QByteArray("1234567\n"));
-    QCOMPARE(errorOf([&] { ReadNameFile(over, 8); }), S(u"Text exceeds memo capacity"));
+    QCOMPARE(errorOf<SearchError>([&] { ReadNameFile(over, 8); }), S(u"Text exceeds memo capacity"));
 #ifdef Q_OS_UNIX
     // A file whose size is not known in advance, like those of /proc, is still held to the limit.
     if (QFileInfo::exists(S(u"/proc/self/status"))) {
-        QCOMPARE(errorOf([&] { ReadNameFile(S(u"/proc/self/status"), 8); }), S(u"Text exceeds memo capacity"));
+        QCOMPARE(errorOf<SearchError>([&] { ReadNameFile(S(u"/proc/self/status"), 8); }), S(u"Text exceeds memo capacity"));
         QVERIFY(ReadNameFile(S(u"/proc/self/status"), 1 << 20).contains("Name:"));
     }
 #endif
@@ -767,7 +759,7 @@ void TestNameSearch::lineLimitIsExactlyTheLastLineAllowed()
     ScanFiles({ three, three }, 1, 20, result);
     QCOMPARE(result.ScannedCount, 6);
 
-    QCOMPARE(errorOf([&] { ScanFiles({ three, three, three }, 1, 20, result); }), S(u"Unable to insert a line"));
+    QCOMPARE(errorOf<SearchError>([&] { ScanFiles({ three, three, three }, 1, 20, result); }), S(u"Unable to insert a line"));
     QCOMPARE(result.ScannedCount, 6);
     QCOMPARE(result.Recommended.size(), 6);
 }
@@ -803,7 +795,7 @@ void TestNameSearch::memoryBudget()
     const QString path = db.write(S(u"hostileg.nam"), hostile);
     const ScopedScanLimits scoped(ScanLimits::ForMemoryBudget(qint64(1) << 20));
     SearchResult result;
-    QCOMPARE(errorOf([&] { ScanFiles({ before, path }, 3, 20, result); }), expected);
+    QCOMPARE(errorOf<SearchError>([&] { ScanFiles({ before, path }, 3, 20, result); }), expected);
     if (!expected.isEmpty()) {
         // The hostile file adds nothing.
         QCOMPARE(result.Recommended, L({ u"Zelda" }));
@@ -825,7 +817,7 @@ void TestNameSearch::linesAreCountedBeforeTheyAreMade()
     QString error;
     {
         const FailingAllocations tight(-1, 4 * 1024 * 1024);
-        error = errorOf([&] { ScanFiles({ path }, 1, 20, result); });
+        error = errorOf<SearchError>([&] { ScanFiles({ path }, 1, 20, result); });
     }
     QCOMPARE(error, S(u"Unable to insert a line"));
     QCOMPARE(result.ScannedCount, 0);

@@ -1,5 +1,6 @@
 #include "shortlist.h"
 #include "shortlistview.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,6 +24,7 @@
 #include <memory>
 
 using namespace namorel;
+using namespace namorel::testing;
 
 namespace {
 
@@ -67,29 +69,6 @@ QStringList names(const QList<Rating> &ratings)
     return list;
 }
 
-QString errorOf(const std::function<void()> &operation)
-{
-    try {
-        operation();
-    } catch (const ShortlistError &error) {
-        return QString::fromUtf8(error.what());
-    }
-    return QString();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // An exchange file written as another copy of the program (or a person) would: the test's own JSON.
 QJsonObject exchangeJson(
     const QString &partner, const QList<Rating> &ratings, const char *exported = "2024-05-01T10:00:00Z")
@@ -120,7 +99,8 @@ public:
     QString dbPath() const { return path(QStringLiteral("shortlist.sqlite")); }
     QString write(const QString &name, const QByteArray &bytes) const
     {
-        writeFile(path(name), bytes);
+        if (!writeFile(path(name), bytes))
+            qFatal("cannot write %s", qPrintable(path(name)));
         return path(name);
     }
 
@@ -313,7 +293,7 @@ void TestShortlist::badRating()
     QFETCH(QString, message);
     Scratch scratch;
     Shortlist shortlist(scratch.dbPath());
-    QCOMPARE(errorOf([&] { shortlist.rate(bad); }), message);
+    QCOMPARE(errorOf<ShortlistError>([&] { shortlist.rate(bad); }), message);
     QVERIFY(shortlist.mine().isEmpty());
 }
 
@@ -530,7 +510,7 @@ void TestShortlist::badImportFile()
         json(exchangeJson(S(u"Jo"), { rating(S(u"Ben"), 1, 4, false, {}, at("2024-01-01T00:00:00Z")) }))));
 
     const QString file = scratch.write(S(u"partner.namorel"), content);
-    QCOMPARE(errorOf([&] { shortlist.importRatings(file); }), S(u"Cannot import \"partner.namorel\": ") + message);
+    QCOMPARE(errorOf<ShortlistError>([&] { shortlist.importRatings(file); }), S(u"Cannot import \"partner.namorel\": ") + message);
     QCOMPARE(shortlist.partnerName(), S(u"Jo"));
     QCOMPARE(names(shortlist.partners()), QStringList { S(u"Ben") });
 }
@@ -562,12 +542,12 @@ void TestShortlist::oversizedImportFile()
     Scratch scratch;
     Shortlist shortlist(scratch.dbPath());
     const QString file = scratch.write(S(u"big.namorel"), content);
-    QCOMPARE(errorOf([&] { shortlist.importRatings(file); }), S(u"Cannot import \"big.namorel\": ") + message);
+    QCOMPARE(errorOf<ShortlistError>([&] { shortlist.importRatings(file); }), S(u"Cannot import \"big.namorel\": ") + message);
     QVERIFY(shortlist.partners().isEmpty());
 
     // One byte less is taken.
     if (content.size() > 10 * 1024 * 1024) {
-        writeFile(file, content.remove(1, 1));
+        QVERIFY(writeFile(file, content.remove(1, 1)));
         QCOMPARE(shortlist.importRatings(file), 0);
         QCOMPARE(shortlist.partnerName(), S(u"Sam"));
     }
@@ -712,7 +692,7 @@ void TestShortlist::damagedDatabase()
     QCOMPARE(Shortlist(scratch.dbPath()).notice(), QString());
 
     // A second damaged file on the same day does not take the first one's place.
-    writeFile(scratch.dbPath(), "garbage again");
+    QVERIFY(writeFile(scratch.dbPath(), "garbage again"));
     Shortlist second(scratch.dbPath());
     QVERIFY(second.notice().contains(
         S(u"shortlist-damaged-") + QDate::currentDate().toString(Qt::ISODate) + S(u"-2.sqlite")));
@@ -736,7 +716,7 @@ void TestShortlist::newerSchemaIsLeftAlone()
     }
     QSqlDatabase::removeDatabase(QStringLiteral("future"));
 
-    const QString error = errorOf([&] { Shortlist shortlist(scratch.dbPath()); });
+    const QString error = errorOf<ShortlistError>([&] { Shortlist shortlist(scratch.dbPath()); });
     QCOMPARE(error,
         S(u"Cannot open the shortlist \"") + QDir::toNativeSeparators(scratch.dbPath())
             + S(u"\": it was written by a newer version of Namorel (schema 99; this version reads up to 1)."));

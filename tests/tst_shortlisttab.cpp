@@ -4,6 +4,7 @@
 #include "ratingpanel.h"
 #include "shortlistsession.h"
 #include "shortlisttab.h"
+#include "testfiles.h"
 #include "ui_mainunit.h"
 
 #include <QAbstractButton>
@@ -26,6 +27,7 @@
 #include <memory>
 
 using namespace namorel;
+using namespace namorel::testing;
 
 namespace {
 
@@ -59,22 +61,6 @@ QList<ShownBox> answeringMessageBoxes(
     watcher.start();
     action();
     return shown;
-}
-
-QString errorOf(const std::function<void()> &operation)
-{
-    try {
-        operation();
-    } catch (const ShortlistError &error) {
-        return QString::fromUtf8(error.what());
-    }
-    return QString();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -419,7 +405,7 @@ void TestShortlistTab::csvOfTheViewShown()
                   u"Bo,boy,4,no,,3,no,,yes\r\n"))
             .toUtf8());
     const QString unwritable = path(S(u"no/such/folder/x.csv"));
-    QVERIFY(errorOf([&] {
+    QVERIFY(errorOf<ShortlistError>([&] {
         tab.writeCsv(unwritable);
     }).startsWith(S(u"Cannot write \"") + QDir::toNativeSeparators(unwritable) + S(u"\": ")));
 }
