@@ -10,21 +10,18 @@
 // process spent, which other programs on a busy machine disturb less; the search runs on several threads,
 // so that ratio also counts work done in parallel.
 
+#include "generatetiming.h"
 #include "mainunit.h"
 #include "synthdb.h"
 #include "ui_mainunit.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QMessageBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <vector>
 
 namespace {
@@ -34,45 +31,6 @@ double median(std::vector<double> values)
     std::sort(values.begin(), values.end());
     const size_t middle = values.size() / 2;
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-double processorMs()
-{
-    timespec now {};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
-}
-
-struct Timing
-{
-    double Wall = -1;
-    double Processor = 0;
-};
-
-// From the press of the button until the summary message shows; the message is then closed.
-Timing timeGenerate(namorel::TMainForm &form, QString *summary = nullptr)
-{
-    double elapsed = -1;
-    double processor = 0;
-    const double processorStart = processorMs();
-    QElapsedTimer clock;
-    QTimer watcher;
-    watcher.setInterval(0);
-    QObject::connect(&watcher, &QTimer::timeout, &watcher, [&] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()); box && box->isVisible()) {
-            if (elapsed < 0) {
-                elapsed = double(clock.nsecsElapsed()) / 1e6;
-                processor = processorMs() - processorStart;
-            }
-            if (summary)
-                *summary = box->text();
-            box->accept();
-        }
-    });
-    watcher.start();
-    clock.start();
-    form.controls().BitBtn2->click();
-    return { elapsed, processor };
 }
 
 void setFilters(Ui::TMainForm &ui, bool on)
@@ -113,11 +71,10 @@ int main(int argc, char *argv[])
     ui.leSurname->setText(QStringLiteral("Smith"));
     ui.leMiddlename->setText(QStringLiteral("Rose"));
 
-    QString summary;
     setFilters(ui, true);
-    timeGenerate(form, &summary);
+    const QString summary = namorel::bench::TimeGenerate(form).Summary;
     setFilters(ui, false);
-    timeGenerate(form);
+    namorel::bench::TimeGenerate(form);
     std::vector<double> off;
     std::vector<double> on;
     std::vector<double> offProcessor;
@@ -125,9 +82,9 @@ int main(int argc, char *argv[])
     for (int round = 0; round < rounds; ++round) {
         for (const bool filtersOn : { round % 2 == 0, round % 2 != 0 }) {
             setFilters(ui, filtersOn);
-            const Timing timing = timeGenerate(form);
-            (filtersOn ? on : off).push_back(timing.Wall);
-            (filtersOn ? onProcessor : offProcessor).push_back(timing.Processor);
+            const namorel::bench::GenerateTiming timing = namorel::bench::TimeGenerate(form);
+            (filtersOn ? on : off).push_back(timing.Milliseconds);
+            (filtersOn ? onProcessor : offProcessor).push_back(timing.ProcessorMilliseconds);
         }
     }
     const double offMedian = median(off);

@@ -7,16 +7,15 @@
 // is one RunSearch with the same query, its result replacing the one before as the window's does. The two
 // alternate, after a warm-up round of each.
 
+#include "generatetiming.h"
 #include "mainunit.h"
 #include "synthdb.h"
 #include "ui_mainunit.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QMessageBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -40,26 +39,6 @@ double timeSearch(const namorel::NameQuery &query, namorel::SearchResult &last)
     return double(clock.nsecsElapsed()) / 1e6;
 }
 
-// From the press of the button until the summary message shows; the message is then closed.
-double timeGenerate(namorel::TMainForm &form)
-{
-    double elapsed = -1;
-    QElapsedTimer clock;
-    QTimer watcher;
-    watcher.setInterval(0);
-    QObject::connect(&watcher, &QTimer::timeout, &watcher, [&] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()); box && box->isVisible()) {
-            if (elapsed < 0)
-                elapsed = double(clock.nsecsElapsed()) / 1e6;
-            box->accept();
-        }
-    });
-    watcher.start();
-    clock.start();
-    form.controls().BitBtn2->click();
-    return elapsed;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -80,15 +59,15 @@ int main(int argc, char *argv[])
 
     namorel::SearchResult last;
     timeSearch(query, last);
-    timeGenerate(form);
+    namorel::bench::TimeGenerate(form);
     std::vector<double> search;
     std::vector<double> window;
     for (int round = 0; round < rounds; ++round) {
         if (round % 2) {
             search.push_back(timeSearch(query, last));
-            window.push_back(timeGenerate(form));
+            window.push_back(namorel::bench::TimeGenerate(form).Milliseconds);
         } else {
-            window.push_back(timeGenerate(form));
+            window.push_back(namorel::bench::TimeGenerate(form).Milliseconds);
             search.push_back(timeSearch(query, last));
         }
     }
