@@ -5,7 +5,6 @@
 #include "namesearch.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <cstdint>
 
@@ -22,14 +21,6 @@ bool isWholeUtf16(QStringView text)
             return false;
     }
     return true;
-}
-
-// A folder for the name file that the scan reads; in memory where the system has such a folder.
-const QTemporaryDir &scratch()
-{
-    static const QTemporaryDir dir(
-        QFile::exists(QStringLiteral("/dev/shm")) ? QStringLiteral("/dev/shm/namorel-fuzz-XXXXXX") : QString());
-    return dir;
 }
 
 } // namespace
@@ -55,9 +46,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     NAMOREL_FUZZ_CHECK(kept <= text.size());
 
     // The scan of the same bytes as a file, read twice, with limits that the input can reach.
-    if (!scratch().isValid())
+    if (!FuzzScratchFolder().isValid())
         return 0;
-    const QString path = scratch().filePath(QStringLiteral("fuzzg.nam"));
+    const QString path = FuzzScratchFolder().filePath(QStringLiteral("fuzzg.nam"));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
         || file.write(bytes.data(), bytes.size()) != bytes.size())

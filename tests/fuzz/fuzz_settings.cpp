@@ -6,7 +6,6 @@
 #include "typedconf_p.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdint>
@@ -36,14 +35,6 @@ bool operator==(const UserEntries &a, const UserEntries &b)
         && a.RhythmFilter == b.RhythmFilter && a.Alliteration == b.Alliteration;
 }
 
-// A folder for the settings file; in memory where the system has such a folder, as saves synchronise the disk.
-const QTemporaryDir &scratch()
-{
-    static const QTemporaryDir dir(
-        QFile::exists(QStringLiteral("/dev/shm")) ? QStringLiteral("/dev/shm/namorel-fuzz-XXXXXX") : QString());
-    return dir;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -56,9 +47,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     // Through the store: what a load gives is within the load rules, and saving it loads the same again, with
     // every other value of the file kept.
-    if (!scratch().isValid())
+    if (!FuzzScratchFolder().isValid())
         return 0;
-    const QString path = scratch().filePath(QStringLiteral("Nomigraph.conf"));
+    const QString path = FuzzScratchFolder().filePath(QStringLiteral("Nomigraph.conf"));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
         || file.write(bytes.data(), bytes.size()) != bytes.size())

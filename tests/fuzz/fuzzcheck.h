@@ -2,6 +2,9 @@
 
 // What the fuzz targets share.
 
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -13,3 +16,12 @@
             std::abort();                                                                                              \
         }                                                                                                              \
     } while (false)
+
+/// A folder for the files a target writes and reads back, made once per run; in memory where the system has such
+/// a folder, as writes that synchronise the disk would slow every run.
+inline const QTemporaryDir &FuzzScratchFolder()
+{
+    static const QTemporaryDir dir(
+        QFile::exists(QStringLiteral("/dev/shm")) ? QStringLiteral("/dev/shm/namorel-fuzz-XXXXXX") : QString());
+    return dir;
+}
