@@ -12,13 +12,20 @@ namespace namorel {
 namespace {
 
 const QString kDesignedSansSerif = QStringLiteral("MS Sans Serif");
+const QStringList kSansSerifSubstitutes = { QStringLiteral("Liberation Sans"), QStringLiteral("Arial") };
+
+bool isMissingDesignedSansSerif(const QFont &font)
+{
+    static const bool designedFaceMissing = !QFontDatabase::hasFamily(kDesignedSansSerif);
+    return designedFaceMissing && font.family() == kDesignedSansSerif;
+}
 
 } // namespace
 
 void InstallFontSubstitutes()
 {
     static const bool installed = [] {
-        QFont::insertSubstitutions(kDesignedSansSerif, { QStringLiteral("Liberation Sans"), QStringLiteral("Arial") });
+        QFont::insertSubstitutions(kDesignedSansSerif, kSansSerifSubstitutes);
         QFont::insertSubstitutions(QStringLiteral("Arial"), { QStringLiteral("Liberation Sans") });
         QFont::insertSubstitutions(QStringLiteral("Times New Roman"), { QStringLiteral("Liberation Serif") });
         return true;
@@ -28,15 +35,22 @@ void InstallFontSubstitutes()
 
 QFont StandInFont(const QFont &designed)
 {
-    static const bool designedFaceMissing = !QFontDatabase::hasFamily(kDesignedSansSerif);
-    if (designed.family() != kDesignedSansSerif || !designedFaceMissing)
+    if (!isMissingDesignedSansSerif(designed))
         return designed;
-    QFont font = designed;
-    font.setFamilies({ QStringLiteral("Liberation Sans"), QStringLiteral("Arial") });
+    QFont font = DesignedFontAsDrawn(designed);
     if (designed.pointSizeF() > 0)
         font.setPointSizeF(designed.pointSizeF() * 15 / 16);
     else if (designed.pixelSize() > 0)
         font.setPixelSize(qMax(1, designed.pixelSize() * 15 / 16));
+    return font;
+}
+
+QFont DesignedFontAsDrawn(const QFont &designed)
+{
+    if (!isMissingDesignedSansSerif(designed))
+        return designed;
+    QFont font = designed;
+    font.setFamilies(kSansSerifSubstitutes);
     return font;
 }
 

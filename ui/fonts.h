@@ -19,6 +19,11 @@ void InstallFontSubstitutes();
 /// stand on screen and no wider than its captions, which the layouts fit to the pixel.
 QFont StandInFont(const QFont &designed);
 
+/// \a designed as this system draws it, at its own size: where its face is missing, the face that replaces it
+/// is named instead. Text measures the same in both; naming the face that draws it spares the search for a
+/// missing face's replacements.
+QFont DesignedFontAsDrawn(const QFont &designed);
+
 /// Gives \a window and every control on it that names a face of its own the font that stands in for it,
 /// the captions of oval buttons included.
 void UseStandInFonts(QWidget *window);

@@ -180,7 +180,7 @@ TMainForm::TMainForm(QWidget *parent)
     const int menuHeight = [this, &designedFont] {
         if (designedFont == QFont())
             return menuBar()->sizeHint().height();
-        menuBar()->setFont(designedFont);
+        menuBar()->setFont(DesignedFontAsDrawn(designedFont));
         const int height = menuBar()->sizeHint().height();
         menuBar()->setFont(QFont());
         return height;
