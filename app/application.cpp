@@ -6,7 +6,6 @@
 
 #include <QIcon>
 #include <QSocketNotifier>
-#include <QTimer>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -42,43 +41,6 @@ bool Application::notify(QObject *receiver, QEvent *event)
         ShowErrorReport(ErrorMessage(error));
     }
     return false;
-}
-
-namespace {
-
-// Waits for the first paint of a window, then runs its work once the paint is done.
-class FirstPaintWatcher : public QObject
-{
-public:
-    FirstPaintWatcher(QWidget *window, std::function<void()> work)
-        : QObject(window)
-        , m_work(std::move(work))
-    {
-        window->installEventFilter(this);
-    }
-
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint) {
-            watched->removeEventFilter(this);
-            QTimer::singleShot(0, this, [this] {
-                const std::function<void()> work = std::move(m_work);
-                deleteLater();
-                work();
-            });
-        }
-        return false;
-    }
-
-private:
-    std::function<void()> m_work;
-};
-
-} // namespace
-
-void RunAfterFirstPaint(QWidget *window, std::function<void()> work)
-{
-    new FirstPaintWatcher(window, std::move(work));
 }
 
 #ifdef Q_OS_UNIX

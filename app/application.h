@@ -2,8 +2,6 @@
 
 #include <QApplication>
 
-#include <functional>
-
 namespace namorel {
 
 /// The application object. An error that escapes an event handler is shown in the error report, and the
@@ -20,10 +18,6 @@ public:
     /// Gives the program its icon, in the sizes the desktop asks for, for every window without one of its own.
     void installProgramIcon();
 };
-
-/// Runs \a work once, as soon as \a window has painted itself for the first time: for what the first paint
-/// does not need.
-void RunAfterFirstPaint(QWidget *window, std::function<void()> work);
 
 /// Ends the program with exit code 0 when the system asks it to terminate (SIGTERM, or SIGHUP when its terminal
 /// or session goes away), after one attempt to save the settings that asks nothing of the user: a failed save

@@ -1,6 +1,7 @@
 #include "application.h"
 #include "commandline.h"
 #include "errorreport.h"
+#include "firstpaint.h"
 #include "infounit.h"
 #include "mainunit.h"
 

@@ -1,6 +1,6 @@
 #include "generatetiming.h"
 #include "mainunit.h"
-#include "ui_mainunit.h"
+#include "mainunitcontrols.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

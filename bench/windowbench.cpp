@@ -9,8 +9,8 @@
 
 #include "generatetiming.h"
 #include "mainunit.h"
+#include "mainunitcontrols.h"
 #include "synthdb.h"
-#include "ui_mainunit.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

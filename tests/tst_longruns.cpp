@@ -3,9 +3,9 @@
 // for growth. Meant for a release build: the sanitizers' own bookkeeping grows with every allocation.
 
 #include "mainunit.h"
+#include "mainunitcontrols.h"
 #include "namesearch.h"
 #include "settingsstore.h"
-#include "ui_mainunit.h"
 
 #include <QApplication>
 #include <QDir>

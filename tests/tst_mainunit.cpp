@@ -3,10 +3,10 @@
 #include "fonts.h"
 #include "infounit.h"
 #include "mainunit.h"
+#include "mainunitcontrols.h"
 #include "namefilter.h"
 #include "settingsstore.h"
 #include "shellopen.h"
-#include "ui_mainunit.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -201,6 +201,7 @@ private slots:
     void spinBoxes_data();
     void spinBoxes();
     void settingsLoadedAtCreationAndSavedAtClose();
+    void laterTabsTakeTheStoredEntriesWhenMade();
     void longStoredTextsStayWhole();
     void unknownStoredGenderReadsTheMaleFiles();
     void failedSaveKeepsTheWindowOpen();
@@ -311,6 +312,8 @@ TMainForm &TestMainUnit::openWindow()
     m_form->show();
     if (!QTest::qWaitForWindowExposed(m_form.get()))
         qFatal("the main window did not show");
+    // The tabs after the first are made right after the first paint; the tests look at them at once.
+    m_form->controls();
     return *m_form;
 }
 
@@ -737,6 +740,36 @@ void TestMainUnit::settingsLoadedAtCreationAndSavedAtClose()
     QCOMPARE(loaded.IncludeLetters, QStringLiteral("e"));
     QCOMPARE(loaded.BalanceFilter, 1);
     QCOMPARE(loaded.Alliteration, 0);
+}
+
+// The tabs after the first are made once the window is on screen, or before when anything needs them. The
+// entries stored for them reach them then, and are not lost when the window closes before they are made.
+void TestMainUnit::laterTabsTakeTheStoredEntriesWhenMade()
+{
+    SaveSettings({ QStringLiteral("Kelly"), QString(), 1, 4, 9, QStringLiteral("q"), QString(), 0, 0, 1 });
+    const auto storedEntriesKept = [] {
+        UserEntries loaded { QStringLiteral("x"), QStringLiteral("x"), 7, 7, 7 };
+        LoadSettings(loaded);
+        return loaded.Surname == u"Kelly" && loaded.GenderIndex == 1 && loaded.MinLength == 4 && loaded.MaxLength == 9
+            && loaded.ExcludeLetters == u"q" && loaded.Alliteration == 1;
+    };
+    {
+        TMainForm unseen;
+        QVERIFY(!unseen.findChild<QWidget *>(QStringLiteral("cbGender")));
+        QVERIFY(unseen.saveQuietly());
+        QVERIFY(storedEntriesKept());
+    }
+
+    m_form = std::make_unique<TMainForm>();
+    MainForm = m_form.get();
+    QVERIFY(!m_form->findChild<QWidget *>(QStringLiteral("cbGender")));
+    m_form->show();
+    QTRY_VERIFY(m_form->findChild<QComboBox *>(QStringLiteral("cbGender")));
+    QCOMPARE(m_form->findChild<QComboBox *>(QStringLiteral("cbGender"))->currentIndex(), 1);
+    QCOMPARE(m_form->findChild<QSpinBox *>(QStringLiteral("seMin"))->value(), 4);
+    QCOMPARE(m_form->currentQuery().Origins, OriginTable());
+    QVERIFY(m_form->close());
+    QVERIFY(storedEntriesKept());
 }
 
 void TestMainUnit::longStoredTextsStayWhole()

@@ -1,9 +1,9 @@
 #include "fitpanel.h"
 #include "mainunit.h"
+#include "mainunitcontrols.h"
 #include "namecard.h"
 #include "namecardopener.h"
 #include "settingsstore.h"
-#include "ui_mainunit.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,11 +1,11 @@
 #include "mainunit.h"
+#include "mainunitcontrols.h"
 #include "namecard.h"
 #include "namecardopener.h"
 #include "ratingpanel.h"
 #include "shortlistsession.h"
 #include "shortlisttab.h"
 #include "testfiles.h"
-#include "ui_mainunit.h"
 
 #include <QAbstractButton>
 #include <QDir>

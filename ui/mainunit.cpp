@@ -1,14 +1,15 @@
 #include "mainunit.h"
 #include "errorreport.h"
+#include "firstpaint.h"
 #include "fonts.h"
 #include "infounit.h"
+#include "mainunitcontrols.h"
 #include "namecardopener.h"
 #include "namefilter.h"
 #include "picturelabel.h"
 #include "shellopen.h"
 #include "shortlistsession.h"
 #include "shortlisttab.h"
-#include "ui_mainunit.h"
 #include "windowaccessibility.h"
 
 #include <QAbstractItemView>
@@ -69,12 +70,6 @@ public:
     WaitCursor &operator=(const WaitCursor &) = delete;
 };
 
-void placeLabelLeftOf(QWidget *label, const QWidget *edit)
-{
-    label->adjustSize();
-    label->move(edit->x() - kLabelSpacing - label->width(), edit->y() + (edit->height() - label->height()) / 2);
-}
-
 // A labelled edit's label is greyed with its edit, whatever enables or disables the edit.
 class LabelFollowsEdit : public QObject
 {
@@ -98,6 +93,23 @@ protected:
 private:
     QWidget *m_label;
 };
+
+// Puts each label left of its edit, and greys it with the edit.
+void placeLabelsOfEdits(std::initializer_list<std::pair<QWidget *, QWidget *>> labelledEdits)
+{
+    for (const auto &[label, edit] : labelledEdits) {
+        label->adjustSize();
+        label->move(edit->x() - kLabelSpacing - label->width(), edit->y() + (edit->height() - label->height()) / 2);
+        new LabelFollowsEdit(label, edit);
+    }
+}
+
+// A tab's panel fills it, in the middle of the page.
+void placePanel(QWidget *panel)
+{
+    panel->setFixedSize(kPanelSize);
+    panel->parentWidget()->layout()->setAlignment(panel, Qt::AlignCenter);
+}
 
 // Replaces the whole text of a box, every paragraph aligned as given. Line breaks are CR LF in the
 // program's texts.
@@ -168,7 +180,7 @@ TMainForm::TMainForm(QWidget *parent)
     QFont designedFont;
     {
         const StandInFontWhileBuilding standInFont(this);
-        m_ui->setupUi(this);
+        m_ui->Ui_TMainFormFrame::setupUi(this);
         designedFont = standInFont.designedFont();
     }
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -189,12 +201,63 @@ TMainForm::TMainForm(QWidget *parent)
 
     // The other labels keep the places the layout gives them: the stand-in face fits their captions.
     UseStandInFonts(this);
-    for (const auto &[label, edit] : { std::pair<QWidget *, QWidget *> { m_ui->leSurnameLabel, m_ui->leSurname },
-             { m_ui->leMiddlenameLabel, m_ui->leMiddlename }, { m_ui->leExcludeLabel, m_ui->leExclude },
-             { m_ui->leIncludeLabel, m_ui->leInclude } }) {
-        placeLabelLeftOf(label, edit);
-        new LabelFollowsEdit(label, edit);
-    }
+    placeLabelsOfEdits({ { m_ui->leSurnameLabel, m_ui->leSurname }, { m_ui->leMiddlenameLabel, m_ui->leMiddlename } });
+    placePanel(m_ui->Panel1);
+    connect(m_ui->leSurname, &QLineEdit::textChanged, this, &TMainForm::updateSoundFilters);
+
+    // The shortlist comes after the three steps; its database is opened when it is first needed.
+    m_shortlistSession = new ShortlistSession(Shortlist::userDatabasePath(), this);
+    m_shortlistTab = new ShortlistTab(m_shortlistSession, m_ui->PageControl1);
+    m_ui->PageControl1->addTab(m_shortlistTab, QStringLiteral("4. Shortlist"));
+
+    m_popupMenu = new QMenu(this);
+    m_popupMenu->setObjectName(QStringLiteral("PopupMenu1"));
+    m_popupMenu->addActions({ m_ui->SelectAll1, m_ui->SelectNone1, m_ui->N2, m_ui->InvertSelection1 });
+
+    handleGuarded(m_ui->Exit1, &QAction::triggered, &TMainForm::Exit1Click);
+    handleGuarded(m_ui->QuillmarkHomepage1, &QAction::triggered, &TMainForm::QuillmarkHomepage1Click);
+    handleGuarded(m_ui->Contents1, &QAction::triggered, &TMainForm::Contents1Click);
+    handleGuarded(m_ui->About1, &QAction::triggered, &TMainForm::About1Click);
+    handleGuarded(m_ui->SelectAll1, &QAction::triggered, &TMainForm::SelectAll1Click);
+    handleGuarded(m_ui->SelectNone1, &QAction::triggered, &TMainForm::SelectNone1Click);
+    handleGuarded(m_ui->InvertSelection1, &QAction::triggered, &TMainForm::InvertSelection1Click);
+
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &TMainForm::saveOnSessionEnd);
+
+    // Only the first tab shows when the window opens. The others are made once the window is on screen, or
+    // the moment anything needs them before that: their tab is chosen, or their controls are asked for.
+    connect(m_ui->PageControl1, &QTabWidget::currentChanged, this, &TMainForm::buildTabs);
+    RunAfterFirstPaint(this, [this] { buildTabs(); });
+
+    RunGuarded([this] { FormCreate(); });
+}
+
+Ui::TMainForm &TMainForm::controls()
+{
+    buildTabs();
+    return *m_ui;
+}
+
+template<typename Sender, typename Signal>
+void TMainForm::handleGuarded(Sender *sender, Signal signal, void (TMainForm::*handler)())
+{
+    // An error that escapes the handler reaches the error report, and the program carries on.
+    connect(sender, signal, this, [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); });
+}
+
+void TMainForm::buildTabs()
+{
+    if (m_tabsBuilt)
+        return;
+    m_tabsBuilt = true;
+    m_ui->Ui_TMainFormProperties::setupUi(m_ui->TabSheet3);
+    m_ui->Ui_TMainFormSuggestions::setupUi(m_ui->TabSheet2);
+    for (QWidget *page : { m_ui->TabSheet3, m_ui->TabSheet2 })
+        UseStandInFonts(page);
+
+    // "2. Namorel Properties"
+    placeLabelsOfEdits({ { m_ui->leExcludeLabel, m_ui->leExclude }, { m_ui->leIncludeLabel, m_ui->leInclude } });
+    placePanel(m_ui->Panel3);
     // The search's working lists are never shown. As windows of their own that never show, they are out of
     // the panel's focus chain and out of what assistive tools are shown of it.
     for (QWidget *workingList : { m_ui->FileToSearchMemo, m_ui->DataAnalyseMemo }) {
@@ -204,15 +267,25 @@ TMainForm::TMainForm(QWidget *parent)
         workingList->setFocusPolicy(Qt::NoFocus);
         workingList->hide();
     }
-    for (QWidget *panel : { m_ui->Panel1, m_ui->Panel3, m_ui->Panel2 }) {
-        panel->setFixedSize(kPanelSize);
-        panel->parentWidget()->layout()->setAlignment(panel, Qt::AlignCenter);
-    }
     m_ui->leExclude->setToolTip(QString::fromUtf16(kExcludeHint));
     m_ui->leInclude->setToolTip(QString::fromUtf16(kIncludeHint));
-    connect(m_ui->leSurname, &QLineEdit::textChanged, this, &TMainForm::updateSoundFilters);
     updateSoundFilters();
+    for (const QString &origin : OriginTable()) {
+        auto *row = new QListWidgetItem(origin, m_ui->OriginList);
+        row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        row->setCheckState(Qt::Unchecked);
+    }
+    m_ui->OriginList->setItemDelegate(new FixedRowDelegate(m_ui->OriginList));
+    connect(m_ui->OriginList, &QWidget::customContextMenuRequested, this,
+        [this](QPoint at) { m_popupMenu->popup(m_ui->OriginList->viewport()->mapToGlobal(at)); });
+    // The Generate button's picture, sharp on screens of every density.
+    m_ui->BitBtn2->setIcon(PictureAtEverySize(QStringLiteral(":/generate.png")));
+    // The drop-down list of the gender box is named as the box is.
+    m_ui->cbGender->view()->setAccessibleName(m_ui->cbGender->accessibleName());
+    handleGuarded(m_ui->BitBtn2, &QPushButton::clicked, &TMainForm::BitBtn2Click);
 
+    // "3. Names Suggestion"
+    placePanel(m_ui->Panel2);
     // Caption and names of the not-recommended group are red; its scroll bars keep the usual colours.
     const QPalette usual = m_ui->lbNotRecommend->verticalScrollBar()->palette();
     QPalette caption = m_ui->GroupBox5->palette();
@@ -226,14 +299,6 @@ TMainForm::TMainForm(QWidget *parent)
     QPalette signature = m_ui->reSign->palette();
     signature.setColor(QPalette::Text, QColor(kNavy));
     m_ui->reSign->setPalette(signature);
-
-    for (const QString &origin : OriginTable()) {
-        auto *row = new QListWidgetItem(origin, m_ui->OriginList);
-        row->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-        row->setCheckState(Qt::Unchecked);
-    }
-    m_ui->OriginList->setItemDelegate(new FixedRowDelegate(m_ui->OriginList));
-
     m_recommended = new QStringListModel(this);
     m_notRecommended = new QStringListModel(this);
     for (const auto &[view, model] :
@@ -241,53 +306,28 @@ TMainForm::TMainForm(QWidget *parent)
         view->setModel(model);
         view->setItemDelegate(new FixedRowDelegate(view));
     }
-
-    // The Generate button's picture, sharp on screens of every density.
-    m_ui->BitBtn2->setIcon(PictureAtEverySize(QStringLiteral(":/generate.png")));
-
-    // The drop-down list of the gender box is named as the box is.
-    m_ui->cbGender->view()->setAccessibleName(m_ui->cbGender->accessibleName());
-    // The shortlist comes after the three steps; its database is opened when it is first needed.
-    m_shortlistSession = new ShortlistSession(Shortlist::userDatabasePath(), this);
-    m_shortlistTab = new ShortlistTab(m_shortlistSession, m_ui->PageControl1);
-    m_ui->PageControl1->addTab(m_shortlistTab, QStringLiteral("4. Shortlist"));
-
-    m_popupMenu = new QMenu(this);
-    m_popupMenu->setObjectName(QStringLiteral("PopupMenu1"));
-    m_popupMenu->addActions({ m_ui->SelectAll1, m_ui->SelectNone1, m_ui->N2, m_ui->InvertSelection1 });
-    connect(m_ui->OriginList, &QWidget::customContextMenuRequested, this,
-        [this](QPoint at) { m_popupMenu->popup(m_ui->OriginList->viewport()->mapToGlobal(at)); });
-
-    // Every handler runs guarded: an error that escapes it reaches the error report, and the program
-    // carries on.
-    const auto handle = [this](auto *sender, auto signal, void (TMainForm::*handler)()) {
-        connect(sender, signal, this, [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); });
-    };
-    handle(m_ui->Exit1, &QAction::triggered, &TMainForm::Exit1Click);
-    handle(m_ui->QuillmarkHomepage1, &QAction::triggered, &TMainForm::QuillmarkHomepage1Click);
-    handle(m_ui->Contents1, &QAction::triggered, &TMainForm::Contents1Click);
-    handle(m_ui->About1, &QAction::triggered, &TMainForm::About1Click);
-    handle(m_ui->SelectAll1, &QAction::triggered, &TMainForm::SelectAll1Click);
-    handle(m_ui->SelectNone1, &QAction::triggered, &TMainForm::SelectNone1Click);
-    handle(m_ui->InvertSelection1, &QAction::triggered, &TMainForm::InvertSelection1Click);
-    handle(m_ui->BitBtn2, &QPushButton::clicked, &TMainForm::BitBtn2Click);
     // A change of selection, by mouse or keyboard, and a click on the selected name (after the surname
     // has been edited, say) both show the chosen name.
-    handle(m_ui->lbRecommend->selectionModel(), &QItemSelectionModel::selectionChanged, &TMainForm::lbRecommendClick);
-    handle(m_ui->lbRecommend, &QAbstractItemView::clicked, &TMainForm::lbRecommendClick);
-
-    connect(qApp, &QGuiApplication::commitDataRequest, this, &TMainForm::saveOnSessionEnd);
-
+    handleGuarded(m_ui->lbRecommend->selectionModel(), &QItemSelectionModel::selectionChanged,
+        &TMainForm::lbRecommendClick);
+    handleGuarded(m_ui->lbRecommend, &QAbstractItemView::clicked, &TMainForm::lbRecommendClick);
     // The name card opens from both result lists.
     new NameCardOpener(this);
 
-    RunGuarded([this] { FormCreate(); });
+    // What the window's creation gives these tabs: the stored entries and the first look of the results.
+    RunGuarded([this] {
+        UserEntries entries = currentEntries();
+        LoadSettings(entries);
+        showPropertiesEntries(entries);
+        showFirstSuggestions();
+    });
 }
 
 TMainForm::~TMainForm() = default;
 
-NameQuery TMainForm::currentQuery() const
+NameQuery TMainForm::currentQuery()
 {
+    buildTabs();
     NameQuery query;
     for (int row = 0; row < m_ui->OriginList->count(); ++row) {
         const QListWidgetItem *item = m_ui->OriginList->item(row);
@@ -308,8 +348,9 @@ NameQuery TMainForm::currentQuery() const
     return query;
 }
 
-UserEntries TMainForm::currentEntries() const
+UserEntries TMainForm::currentEntries()
 {
+    buildTabs();
     return { m_ui->leSurname->text(), m_ui->leMiddlename->text(), m_ui->cbGender->currentIndex(),
         m_ui->seMin->currentValue(), m_ui->seMax->currentValue(), m_ui->leExclude->text(), m_ui->leInclude->text(),
         m_ui->cbBalanceFilter->isChecked(), m_ui->cbRhythmFilter->isChecked(), m_ui->cbAlliteration->isChecked() };
@@ -317,6 +358,8 @@ UserEntries TMainForm::currentEntries() const
 
 void TMainForm::updateSoundFilters()
 {
+    if (!m_tabsBuilt)
+        return;
     // The sound filters judge names with the surname; without one there is nothing to judge by.
     const bool haveSurname = CanJudgeSoundWith(m_ui->leSurname->text());
     for (const auto &[box, hint] : { std::pair { m_ui->cbBalanceFilter, kBalanceHint },
@@ -332,10 +375,25 @@ void TMainForm::FormCreate()
     ScannedCount = 0;
     ProgramFolder = QCoreApplication::applicationDirPath() + u'/';
 
-    UserEntries entries = currentEntries();
+    // Tabs not made yet take their entries when they are made.
+    UserEntries entries {};
+    if (m_tabsBuilt) {
+        entries = currentEntries();
+    } else {
+        entries.Surname = m_ui->leSurname->text();
+        entries.MiddleName = m_ui->leMiddlename->text();
+    }
     LoadSettings(entries);
     setLoadedText(m_ui->leSurname, entries.Surname);
     setLoadedText(m_ui->leMiddlename, entries.MiddleName);
+    if (m_tabsBuilt) {
+        showPropertiesEntries(entries);
+        showFirstSuggestions();
+    }
+}
+
+void TMainForm::showPropertiesEntries(const UserEntries &entries)
+{
     m_ui->cbGender->setCurrentIndex(entries.GenderIndex == 0 || entries.GenderIndex == 1 ? entries.GenderIndex : -1);
     m_ui->seMin->setValue(entries.MinLength);
     m_ui->seMax->setValue(entries.MaxLength);
@@ -344,7 +402,11 @@ void TMainForm::FormCreate()
     m_ui->cbBalanceFilter->setChecked(entries.BalanceFilter != 0);
     m_ui->cbRhythmFilter->setChecked(entries.RhythmFilter != 0);
     m_ui->cbAlliteration->setChecked(entries.Alliteration != 0);
+    ignoringFailure([this] { setOriginTicks([](bool) { return true; }); });
+}
 
+void TMainForm::showFirstSuggestions()
+{
     ignoringFailure([this] {
         QFont font = m_ui->reSign->font();
         font.setPointSize(15);
@@ -362,12 +424,11 @@ void TMainForm::FormCreate()
     });
     setWholeText(m_ui->reSign, QStringLiteral("Sign Here"));
     setWholeText(m_ui->reInitials, QStringLiteral("Initials Here"), Qt::AlignHCenter);
-
-    ignoringFailure([this] { setOriginTicks([](bool) { return true; }); });
 }
 
 void TMainForm::BitBtn2Click()
 {
+    buildTabs();
     // Taking the focus brings lengths still being typed into range, as leaving their boxes does.
     m_ui->BitBtn2->setFocus(Qt::OtherFocusReason);
     m_ui->seMin->interpretText();
@@ -425,6 +486,7 @@ void TMainForm::showResults(const SearchResult &result)
 
 void TMainForm::lbRecommendClick()
 {
+    buildTabs();
     const QModelIndexList selected = m_ui->lbRecommend->selectionModel()->selectedIndexes();
     if (selected.isEmpty())
         return;
@@ -436,6 +498,7 @@ void TMainForm::lbRecommendClick()
 
 void TMainForm::setOriginTicks(const std::function<bool(bool)> &tick)
 {
+    buildTabs();
     for (int row = 0; row < m_ui->OriginList->count(); ++row) {
         QListWidgetItem *item = m_ui->OriginList->item(row);
         item->setCheckState(tick(item->checkState() == Qt::Checked) ? Qt::Checked : Qt::Unchecked);

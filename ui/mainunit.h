@@ -48,15 +48,16 @@ public:
     explicit TMainForm(QWidget *parent = nullptr);
     ~TMainForm() override;
 
-    /// The controls, for the program and its tests; they keep the names of the window's layout.
-    Ui::TMainForm &controls() const { return *m_ui; }
+    /// The controls, for the program and its tests; they keep the names of the window's layout. Those of the
+    /// tabs not made yet are made first.
+    Ui::TMainForm &controls();
     QMenu *PopupMenu1() const { return m_popupMenu; }
     /// The fourth tab, "4. Shortlist", and the shortlist it shows, which the name cards rate into.
     ShortlistTab *shortlistTab() const { return m_shortlistTab; }
     ShortlistSession *shortlistSession() const { return m_shortlistSession; }
 
     /// The search's query from the window's controls.
-    NameQuery currentQuery() const;
+    NameQuery currentQuery();
 
     /// Saves the settings without asking anything of the user, for the end of the desktop session or a
     /// request to terminate. Returns whether they were saved.
@@ -85,7 +86,13 @@ private:
     void showResults(const SearchResult &result);
     void updateSoundFilters();
     void saveOnSessionEnd(QSessionManager &manager);
-    UserEntries currentEntries() const;
+    UserEntries currentEntries();
+    // Makes the controls of the second and third tabs, once.
+    void buildTabs();
+    void showPropertiesEntries(const UserEntries &entries);
+    void showFirstSuggestions();
+    template<typename Sender, typename Signal>
+    void handleGuarded(Sender *sender, Signal signal, void (TMainForm::*handler)());
 
     std::unique_ptr<Ui::TMainForm> m_ui;
     QMenu *m_popupMenu = nullptr;
@@ -95,6 +102,7 @@ private:
     ShortlistTab *m_shortlistTab = nullptr;
     // Once a search has sorted the lists, they keep themselves sorted, also when a later search fails.
     bool m_listsSorted = false;
+    bool m_tabsBuilt = false;
     // "About..." has been chosen and the About window is about to show.
     bool m_aboutPending = false;
 };

@@ -2,9 +2,9 @@
 #include "cardmodule.h"
 #include "errorreport.h"
 #include "mainunit.h"
+#include "mainunitcontrols.h"
 #include "namecard.h"
 #include "shortlisttab.h"
-#include "ui_mainunit.h"
 
 #include <QKeyEvent>
 #include <QListView>
