@@ -102,6 +102,7 @@ private:
     ShortlistTab *m_shortlistTab = nullptr;
     // Once a search has sorted the lists, they keep themselves sorted, also when a later search fails.
     bool m_listsSorted = false;
+    // The controls of the second and third tabs have been made.
     bool m_tabsBuilt = false;
     // "About..." has been chosen and the About window is about to show.
     bool m_aboutPending = false;
