@@ -1,14 +1,31 @@
 #pragma once
 
-// Files and errors as the tests handle them.
+// Files, texts and errors as the tests handle them.
 
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
+#include <initializer_list>
 
 namespace namorel::testing {
+
+/// The shipped database, where it lives in the source tree, ending in '/'.
+inline QString shippedFolder()
+{
+    return QStringLiteral(NAMOREL_SOURCE_DIR "/");
+}
+
+/// A list of texts written as UTF-8 literals.
+inline QStringList texts(std::initializer_list<const char *> items)
+{
+    QStringList list;
+    for (const char *item : items)
+        list.append(QString::fromUtf8(item));
+    return list;
+}
 
 /// The bytes of the file at \a path; empty when it cannot be read.
 inline QByteArray readFile(const QString &path)

@@ -4,6 +4,7 @@
 #include "namecard.h"
 #include "namecardopener.h"
 #include "settingsstore.h"
+#include "testfiles.h"
 
 #include <QApplication>
 #include <QFile>
@@ -18,22 +19,9 @@
 #include <memory>
 
 using namespace namorel;
+using namespace namorel::testing;
 
 namespace {
-
-// A list of texts written as UTF-8 literals.
-QStringList texts(std::initializer_list<const char *> items)
-{
-    QStringList list;
-    for (const char *item : items)
-        list.append(QString::fromUtf8(item));
-    return list;
-}
-
-QString shippedFolder()
-{
-    return QStringLiteral(NAMOREL_SOURCE_DIR "/");
-}
 
 QLabel *labelNamed(const QWidget &card, const QString &accessibleName)
 {

@@ -13,21 +13,6 @@ using namespace namorel::testing;
 
 namespace {
 
-// A list of texts written as UTF-8 literals.
-QStringList texts(std::initializer_list<const char *> items)
-{
-    QStringList list;
-    for (const char *item : items)
-        list.append(QString::fromUtf8(item));
-    return list;
-}
-
-// The shipped database, where it lives in the source tree.
-QString shippedFolder()
-{
-    return QStringLiteral(NAMOREL_SOURCE_DIR "/");
-}
-
 // A small database: every name file, Anna in three of them, and facts for Anna and Liam over 1880-1881.
 const QByteArray kPronunciations = "# test\nAnna\t/ˈænə/\tAE1 N AH0\tcmudict\n";
 const QByteArray kMeanings = "Anna\tf\tHebrew: grace\n";

@@ -1,24 +1,13 @@
 #include "phones.h"
 #include "pronunciations.h"
+#include "testfiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace namorel;
-
-namespace {
-
-// A list of texts written as UTF-8 literals.
-QStringList texts(std::initializer_list<const char *> items)
-{
-    QStringList list;
-    for (const char *item : items)
-        list.append(QString::fromUtf8(item));
-    return list;
-}
-
-} // namespace
+using namespace namorel::testing;
 
 class tst_Sound : public QObject
 {
