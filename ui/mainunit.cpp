@@ -296,9 +296,6 @@ void TMainForm::buildTabs()
     for (const QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled })
         names.setColor(group, QPalette::WindowText, usual.color(group, QPalette::WindowText));
     m_ui->lbNotRecommend->setPalette(names);
-    QPalette signature = m_ui->reSign->palette();
-    signature.setColor(QPalette::Text, QColor(kNavy));
-    m_ui->reSign->setPalette(signature);
     m_recommended = new QStringListModel(this);
     m_notRecommended = new QStringListModel(this);
     for (const auto &[view, model] :
