@@ -1,12 +1,16 @@
 #include "generatetiming.h"
 #include "mainunit.h"
 #include "mainunitcontrols.h"
+#include "synthdb.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QTimer>
 
+#include <algorithm>
+#include <cstdlib>
 #include <ctime>
 
 namespace namorel::bench {
@@ -43,6 +47,34 @@ GenerateTiming TimeGenerate(TMainForm &form)
     clock.start();
     form.controls().BitBtn2->click();
     return timing;
+}
+
+WindowOverSyntheticDatabase::WindowOverSyntheticDatabase()
+    : m_folder(m_scratch.path() + u'/')
+{
+    QStandardPaths::setTestModeEnabled(true);
+    WriteSyntheticDatabase(m_folder, 1000000);
+    m_form = std::make_unique<TMainForm>();
+    m_form->show();
+    ProgramFolder = m_folder;
+    m_form->controls().PageControl1->setCurrentIndex(1);
+}
+
+WindowOverSyntheticDatabase::~WindowOverSyntheticDatabase()
+{
+    m_form->hide();
+}
+
+int RoundsFromArguments(int argc, char *argv[])
+{
+    return argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 } // namespace namorel::bench

@@ -1,6 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <vector>
 
 namespace namorel {
 class TMainForm;
@@ -19,5 +23,28 @@ struct GenerateTiming
 
 /// Presses "Generate Namorel" in \a form and waits for the summary message, which it then closes.
 GenerateTiming TimeGenerate(TMainForm &form);
+
+/// The main window, shown on its second tab, over a synthetic database of 1,000,000 names per gender in a
+/// scratch folder; the settings are the test location's. Needs the application object.
+class WindowOverSyntheticDatabase
+{
+public:
+    WindowOverSyntheticDatabase();
+    ~WindowOverSyntheticDatabase();
+
+    /// The program folder the window searches, ending in '/'.
+    QString folder() const { return m_folder; }
+    TMainForm &form() { return *m_form; }
+
+private:
+    QTemporaryDir m_scratch;
+    QString m_folder;
+    std::unique_ptr<TMainForm> m_form;
+};
+
+/// The number of rounds the first argument asks for, 7 without one.
+int RoundsFromArguments(int argc, char *argv[]);
+
+double Median(std::vector<double> values);
 
 } // namespace namorel::bench

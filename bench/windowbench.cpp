@@ -10,25 +10,14 @@
 #include "generatetiming.h"
 #include "mainunit.h"
 #include "mainunitcontrols.h"
-#include "synthdb.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
 namespace {
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
 
 // One search whose result replaces the one before, as the window's does.
 double timeSearch(const namorel::NameQuery &query, namorel::SearchResult &last)
@@ -43,40 +32,32 @@ double timeSearch(const namorel::NameQuery &query, namorel::SearchResult &last)
 
 int main(int argc, char *argv[])
 {
+    using namespace namorel::bench;
     QApplication app(argc, argv);
-    QStandardPaths::setTestModeEnabled(true);
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
-
-    QTemporaryDir scratch;
-    const QString folder = scratch.path() + u'/';
-    namorel::bench::WriteSyntheticDatabase(folder, 1000000);
-
-    namorel::TMainForm form;
-    form.show();
-    namorel::ProgramFolder = folder;
-    form.controls().PageControl1->setCurrentIndex(1);
+    const int rounds = RoundsFromArguments(argc, argv);
+    WindowOverSyntheticDatabase bench;
+    namorel::TMainForm &form = bench.form();
     const namorel::NameQuery query = form.currentQuery();
 
     namorel::SearchResult last;
     timeSearch(query, last);
-    namorel::bench::TimeGenerate(form);
+    TimeGenerate(form);
     std::vector<double> search;
     std::vector<double> window;
     for (int round = 0; round < rounds; ++round) {
         if (round % 2) {
             search.push_back(timeSearch(query, last));
-            window.push_back(namorel::bench::TimeGenerate(form).Milliseconds);
+            window.push_back(TimeGenerate(form).Milliseconds);
         } else {
-            window.push_back(namorel::bench::TimeGenerate(form).Milliseconds);
+            window.push_back(TimeGenerate(form).Milliseconds);
             search.push_back(timeSearch(query, last));
         }
     }
-    const double searchMedian = median(search);
-    const double windowMedian = median(window);
+    const double searchMedian = Median(search);
+    const double windowMedian = Median(window);
     std::printf("lines per search: %d, rounds: %d\n", namorel::ScannedCount, rounds);
     std::printf("RunSearch alone:         median %.0f ms\n", searchMedian);
     std::printf("Generate in the window:  median %.0f ms\n", windowMedian);
     std::printf("ratio=%.2f\n", windowMedian / searchMedian);
-    form.hide();
     return 0;
 }
