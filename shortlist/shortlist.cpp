@@ -451,7 +451,17 @@ qint32 Shortlist::importRatings(const QString &filePath)
     return retrying(QStringLiteral("Cannot import \"%1\"").arg(QFileInfo(filePath).fileName()), [&] {
         qint32 stored = 0;
         inTransaction(db, [&] {
-            const QString now = TimestampText(QDateTime::currentDateTimeUtc());
+            // The partner imported last is the one shown: each import is later than every one before it, also
+            // when two come within the same millisecond or the clock has been set back.
+            QDateTime importedAt = QDateTime::currentDateTimeUtc();
+            QSqlQuery latest = run(db, "SELECT max(imported) FROM partners");
+            if (latest.next() && !latest.value(0).isNull()) {
+                const QDateTime before = ParseTimestamp(latest.value(0).toString());
+                if (before.isValid() && importedAt <= before)
+                    importedAt = before.addMSecs(1);
+            }
+            latest.finish();
+            const QString now = TimestampText(importedAt);
             const QString exported = TimestampText(file.Exported);
             run(db,
                 "INSERT INTO partners (name, imported, exported) VALUES (?, ?, ?)"

@@ -412,6 +412,21 @@ void TestShortlist::laterPartnerTakesOver()
     QCOMPARE(shortlist.partnersRating(S(u"Anna"), 0).value_or(Rating {}).Stars, 4);
     QVERIFY(!shortlist.partnersRating(S(u"Anna"), 1));
     QVERIFY(!shortlist.myRating(S(u"Anna"), 0));
+
+    // An import takes over also when the one before it seems later: it came within the same millisecond, or
+    // the clock has since been set back.
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("clock"));
+        db.setDatabaseName(scratch.dbPath());
+        QVERIFY(db.open());
+        QVERIFY(QSqlQuery(db).exec(
+            QStringLiteral("UPDATE partners SET imported = '2999-01-01T00:00:00.000Z' WHERE name = 'Sam'")));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("clock"));
+    shortlist.importRatings(jo);
+    QCOMPARE(shortlist.partnerName(), S(u"Jo"));
+    shortlist.importRatings(sam);
+    QCOMPARE(shortlist.partnerName(), S(u"Sam"));
 }
 
 void TestShortlist::badImportFile_data()
