@@ -111,6 +111,7 @@ private slots:
     void terminationEndsModalWindows();
     void informationIsPrintedWithoutADisplay_data();
     void informationIsPrintedWithoutADisplay();
+    void librariesAreNotTakenFromTheCurrentFolder();
     void otherArgumentsStartTheProgramAsBefore_data();
     void otherArgumentsStartTheProgramAsBefore();
 };
@@ -210,6 +211,26 @@ void TestApplication::informationIsPrintedWithoutADisplay()
         QCOMPARE(printed.section(u'\n', 0, 0), firstLine);
         QVERIFY(printed.endsWith(u'\n'));
     }
+}
+
+void TestApplication::librariesAreNotTakenFromTheCurrentFolder()
+{
+    // The folder the program is started from may hold anything, files named like its libraries too: it takes
+    // its libraries from the system alone.
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    for (const char *library : { "libQt6Core.so.6", "libQt6Gui.so.6", "libQt6Widgets.so.6", "libc.so.6" }) {
+        QFile planted(folder.filePath(QString::fromLatin1(library)));
+        QVERIFY(planted.open(QIODevice::WriteOnly));
+        planted.write("not a library");
+    }
+    QProcess program;
+    program.setWorkingDirectory(folder.path());
+    program.start(QStringLiteral(NAMOREL_PROGRAM), { QStringLiteral("--version") });
+    QVERIFY(program.waitForFinished(20000));
+    QVERIFY2(program.exitCode() == 0, program.readAllStandardError().constData());
+    QCOMPARE(QString::fromLocal8Bit(program.readAllStandardOutput()).section(u'\n', 0, 0),
+        QStringLiteral("Namorel " NAMOREL_VERSION));
 }
 
 void TestApplication::otherArgumentsStartTheProgramAsBefore_data()
