@@ -7,6 +7,7 @@
 #include "namefilter.h"
 #include "settingsstore.h"
 #include "shellopen.h"
+#include "windowstyle.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -24,6 +25,7 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QStringListModel>
+#include <QStyleOption>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -230,6 +232,8 @@ private slots:
     void originsAreTickedThroughAssistiveTools();
     void enterPressesTheFocusedGenerateButton_data();
     void enterPressesTheFocusedGenerateButton();
+    void overflowArrowsAreThePlatformsWhenDrawn_data();
+    void overflowArrowsAreThePlatformsWhenDrawn();
     void focusMarksStandOut_data();
     void focusMarksStandOut();
     void tabKeyFollowsTheDesignedOrder_data();
@@ -1363,6 +1367,46 @@ void TestMainUnit::enterPressesTheFocusedGenerateButton()
     const QList<ShownBox> shown = closingMessageBoxes([&] { QTest::keyClick(ui().BitBtn2, Qt::Key(key), modifiers); });
     QCOMPARE(shown.size(), 1);
     QVERIFY(shown[0].text.startsWith(QStringLiteral("Search Complete!")));
+}
+
+void TestMainUnit::overflowArrowsAreThePlatformsWhenDrawn_data()
+{
+    QTest::addColumn<int>("arrow");
+    QTest::addColumn<Qt::LayoutDirection>("direction");
+
+    QTest::newRow("a menu bar's, left to right") << int(QStyle::SP_ToolBarHorizontalExtensionButton) << Qt::LeftToRight;
+    QTest::newRow("a menu bar's, right to left") << int(QStyle::SP_ToolBarHorizontalExtensionButton) << Qt::RightToLeft;
+    QTest::newRow("a vertical tool bar's") << int(QStyle::SP_ToolBarVerticalExtensionButton) << Qt::LeftToRight;
+}
+
+// The arrows that bars show when their commands overflow are read only when drawn, and are then the platform
+// style's own, at every size and density, also once the style that handed them out is gone.
+void TestMainUnit::overflowArrowsAreThePlatformsWhenDrawn()
+{
+    QFETCH(int, arrow);
+    QFETCH(Qt::LayoutDirection, direction);
+    const auto pixmap = QStyle::StandardPixmap(arrow);
+    QStyleOption option;
+    option.direction = direction;
+
+    auto style = std::make_unique<WindowStyle>();
+    const QIcon platform = style->baseStyle()->standardIcon(pixmap, &option);
+    const QIcon handedOut = style->standardIcon(pixmap, &option);
+    const QIcon outliving = style->standardIcon(pixmap, &option);
+    QVERIFY(!platform.isNull());
+    QCOMPARE(handedOut.isNull(), false);
+    QCOMPARE(handedOut.availableSizes(), platform.availableSizes());
+    for (const QSize size : { QSize(16, 16), QSize(10, 10), QSize(64, 64) }) {
+        QCOMPARE(handedOut.actualSize(size), platform.actualSize(size));
+        for (const qreal density : { 1.0, 1.5, 2.0 }) {
+            const QPixmap expected = platform.pixmap(size, density);
+            const QPixmap shown = handedOut.pixmap(size, density);
+            QCOMPARE(shown.devicePixelRatio(), expected.devicePixelRatio());
+            QCOMPARE(shown.toImage(), expected.toImage());
+        }
+    }
+    style.reset();
+    QCOMPARE(outliving.pixmap(QSize(16, 16)).toImage(), platform.pixmap(QSize(16, 16)).toImage());
 }
 
 void TestMainUnit::focusMarksStandOut_data()

@@ -3,8 +3,12 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QIconEngine>
 #include <QPainter>
+#include <QPointer>
 #include <QStyleOption>
+
+#include <functional>
 
 namespace namorel {
 
@@ -25,6 +29,77 @@ void drawOutline(QPainter *painter, const QRect &rect, const QColor &colour)
     painter->fillRect(QRect(rect.left(), rect.top(), 1, rect.height()), colour);
     painter->fillRect(QRect(rect.right(), rect.top(), 1, rect.height()), colour);
 }
+
+// An icon that is made the first time anything asks it for pixels, sizes or its name, and from then on is
+// that icon.
+class IconMadeWhenUsed : public QIconEngine
+{
+public:
+    explicit IconMadeWhenUsed(std::function<QIcon()> make)
+        : m_make(std::move(make))
+    { }
+
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().pixmap(size, 1.0, mode, state);
+    }
+
+    // Asked for the pixels of a screen with several device pixels to a pixel, the made icon is asked for the
+    // same pixels: its own request multiplies the size it is given by the ratio again.
+    QPixmap scaledPixmap(const QSize &size, QIcon::Mode mode, QIcon::State state, qreal scale) override
+    {
+        if (!(scale > 1.0))
+            return pixmap(size, mode, state);
+        const QSize logical(qRound(size.width() / scale), qRound(size.height() / scale));
+        return icon().pixmap(logical, scale, mode, state);
+    }
+
+    // An icon's size for a request is the size of the pixels it gives for it.
+    QSize actualSize(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return pixmap(size, mode, state).size();
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().availableSizes(mode, state);
+    }
+
+    void addPixmap(const QPixmap &pixmap, QIcon::Mode mode, QIcon::State state) override
+    {
+        icon().addPixmap(pixmap, mode, state);
+    }
+
+    void addFile(const QString &fileName, const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        icon().addFile(fileName, size, mode, state);
+    }
+
+    QString iconName() override { return icon().name(); }
+    bool isNull() override { return icon().isNull(); }
+    QString key() const override { return QStringLiteral("namorel::IconMadeWhenUsed"); }
+    QIconEngine *clone() const override { return new IconMadeWhenUsed(*this); }
+
+private:
+    IconMadeWhenUsed(const IconMadeWhenUsed &) = default;
+
+    QIcon &icon()
+    {
+        if (m_make) {
+            m_icon = m_make();
+            m_make = nullptr;
+        }
+        return m_icon;
+    }
+
+    std::function<QIcon()> m_make; // empty once the icon is made
+    QIcon m_icon;
+};
 
 } // namespace
 
@@ -196,6 +271,20 @@ void WindowStyle::drawControl(
     painter->drawPixmap(visualRect(button->direction, area, pictureRect), picture);
     drawItemText(painter, visualRect(button->direction, area, captionRect), flags, button->palette,
         button->state & State_Enabled, button->text, QPalette::ButtonText);
+}
+
+QIcon WindowStyle::standardIcon(StandardPixmap standardIcon, const QStyleOption *option, const QWidget *widget) const
+{
+    if (standardIcon != SP_ToolBarHorizontalExtensionButton && standardIcon != SP_ToolBarVerticalExtensionButton)
+        return QProxyStyle::standardIcon(standardIcon, option, widget);
+    // The request is kept by what it means for the arrow, the direction it points in; the base style may be
+    // gone when the arrow is first drawn, and the application's style draws it then.
+    const Qt::LayoutDirection direction = option ? option->direction : QGuiApplication::layoutDirection();
+    return QIcon(new IconMadeWhenUsed([standardIcon, direction, base = QPointer<QStyle>(baseStyle())] {
+        QStyleOption request;
+        request.direction = direction;
+        return (base ? base.data() : QApplication::style())->standardIcon(standardIcon, &request);
+    }));
 }
 
 } // namespace namorel

@@ -13,6 +13,9 @@ namespace namorel {
 /// - tick boxes in lists fit rows 13 pixels high;
 /// - a push button with a picture and a caption shows them side by side, 5 pixels apart, centred together;
 /// - the keyboard focus is marked by a solid line in high contrast to what it surrounds.
+///
+/// The arrow that a menu bar or a tool bar shows when its commands do not fit is asked for by every bar as it
+/// is made, but shown by few: its pictures are read when it is first drawn, not when it is asked for.
 class WindowStyle : public QProxyStyle
 {
     Q_OBJECT
@@ -37,6 +40,8 @@ public:
     void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
         const QWidget *widget = nullptr) const override;
     void drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
+        const QWidget *widget = nullptr) const override;
+    QIcon standardIcon(StandardPixmap standardIcon, const QStyleOption *option = nullptr,
         const QWidget *widget = nullptr) const override;
 };
 
