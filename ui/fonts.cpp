@@ -14,10 +14,33 @@ namespace {
 const QString kDesignedSansSerif = QStringLiteral("MS Sans Serif");
 const QStringList kSansSerifSubstitutes = { QStringLiteral("Liberation Sans"), QStringLiteral("Arial") };
 
+// Whether \a family is among the installed faces, as the font matching finds them: by its own name, not by the
+// names the system's font configuration gives it.
+bool isInstalled(const QString &family)
+{
+    return !QFontDatabase::styles(family).isEmpty();
+}
+
 bool isMissingDesignedSansSerif(const QFont &font)
 {
-    static const bool designedFaceMissing = !QFontDatabase::hasFamily(kDesignedSansSerif);
+    static const bool designedFaceMissing = !isInstalled(kDesignedSansSerif);
     return designedFaceMissing && font.family() == kDesignedSansSerif;
+}
+
+// The faces named for the missing designed face: its first replacement that is installed, alone. A font that
+// names several faces has the faces for characters none of them has looked up when it is first used; one that
+// names one face looks them up only once such a character is met. Where no replacement is installed, all are
+// named, and the system's own replacement draws.
+const QStringList &sansSerifStandInFamilies()
+{
+    static const QStringList families = [] {
+        for (const QString &family : kSansSerifSubstitutes) {
+            if (isInstalled(family))
+                return QStringList { family };
+        }
+        return kSansSerifSubstitutes;
+    }();
+    return families;
 }
 
 } // namespace
@@ -50,7 +73,7 @@ QFont DesignedFontAsDrawn(const QFont &designed)
     if (!isMissingDesignedSansSerif(designed))
         return designed;
     QFont font = designed;
-    font.setFamilies(kSansSerifSubstitutes);
+    font.setFamilies(sansSerifStandInFamilies());
     return font;
 }
 
