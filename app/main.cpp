@@ -2,6 +2,7 @@
 #include "commandline.h"
 #include "errorreport.h"
 #include "firstpaint.h"
+#include "fonts.h"
 #include "infounit.h"
 #include "mainunit.h"
 
@@ -18,7 +19,10 @@ int main(int argc, char *argv[])
     if (const std::optional<QString> answer = CommandLineAnswer(arguments))
         return PrintAnswer(*answer);
 
+    // The fonts' configuration loads on the second processor while the application connects to the display.
+    FontConfigurationLoading fontConfiguration;
     Application app(argc, argv);
+    fontConfiguration.wait();
 
     // The main window first: it loads the user's settings as it is created.
     TMainForm mainForm;

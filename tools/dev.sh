@@ -16,7 +16,7 @@ cd "$root"
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libqt6sql6-sqlite
-    libjpeg62-turbo-dev libbenchmark-dev libicu-dev
+    libjpeg62-turbo-dev libfontconfig-dev libbenchmark-dev libicu-dev
     fonts-liberation
     python3
     xvfb twm x11-utils

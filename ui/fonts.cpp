@@ -7,6 +7,10 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <fontconfig/fontconfig.h>
+
+#include <system_error>
+
 namespace namorel {
 
 namespace {
@@ -91,6 +95,26 @@ void UseStandInFonts(QWidget *window)
         if (auto *button = qobject_cast<TOvalButton *>(widget))
             button->setCaptionFont(StandInFont(button->captionFont()));
     }
+}
+
+FontConfigurationLoading::FontConfigurationLoading()
+{
+    try {
+        m_loading = std::thread([] { FcInit(); });
+    } catch (const std::system_error &) {
+        // No thread: the toolkit loads the configuration itself when it first needs it.
+    }
+}
+
+FontConfigurationLoading::~FontConfigurationLoading()
+{
+    wait();
+}
+
+void FontConfigurationLoading::wait()
+{
+    if (m_loading.joinable())
+        m_loading.join();
 }
 
 StandInFontWhileBuilding::StandInFontWhileBuilding(QWidget *window)

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <thread>
+
 class QWidget;
 
 namespace namorel {
@@ -27,6 +29,26 @@ QFont DesignedFontAsDrawn(const QFont &designed);
 /// Gives \a window and every control on it that names a face of its own the font that stands in for it,
 /// the captions of oval buttons included.
 void UseStandInFonts(QWidget *window);
+
+/// Loads the system's font configuration on a thread of its own, from the moment it is made. The first text the
+/// program measures would otherwise load it on the way to the first paint; made before the application object,
+/// the loading runs beside the application's own start, its connection to the display. Where no thread can be
+/// started, the configuration is loaded as before, when first needed.
+class FontConfigurationLoading
+{
+public:
+    FontConfigurationLoading();
+    ~FontConfigurationLoading();
+
+    FontConfigurationLoading(const FontConfigurationLoading &) = delete;
+    FontConfigurationLoading &operator=(const FontConfigurationLoading &) = delete;
+
+    /// Returns once the configuration is loaded.
+    void wait();
+
+private:
+    std::thread m_loading;
+};
 
 /// While it lives, gives \a window the stand-in of the font its layout sets on it, the moment the layout sets
 /// it. The controls that the layout then builds on the window take the stand-in from the start, so their text is
