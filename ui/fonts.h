@@ -43,7 +43,7 @@ public:
     FontConfigurationLoading(const FontConfigurationLoading &) = delete;
     FontConfigurationLoading &operator=(const FontConfigurationLoading &) = delete;
 
-    /// Returns once the configuration is loaded.
+    /// Returns once the loading has ended (at once where it could not be started).
     void wait();
 
 private:
