@@ -244,6 +244,8 @@ private slots:
     void controlsShowTheStandInsOfTheirDesignedFaces();
     void everyTabFollowsTheWindowsFont();
     void windowIsAsHighAsItsLayoutAndTheDesignedMenuBar();
+    void menuBarGainsWhatALineGainsInTheDesignedFace_data();
+    void menuBarGainsWhatALineGainsInTheDesignedFace();
 
 private:
     TMainForm &openWindow();
@@ -1592,6 +1594,40 @@ void TestMainUnit::windowIsAsHighAsItsLayoutAndTheDesignedMenuBar()
     QVERIFY(!designed.actions().isEmpty());
     QCOMPARE(form.height(), 383 + designed.sizeHint().height());
     QCOMPARE(form.minimumSize(), form.maximumSize());
+}
+
+void TestMainUnit::menuBarGainsWhatALineGainsInTheDesignedFace_data()
+{
+    QTest::addColumn<QFont>("designed");
+    const QString face = QStringLiteral("MS Sans Serif");
+    for (const qreal points : { 5.0, 6.0, 7.0, 7.5, 8.0, 9.0, 10.0, 11.0, 12.0, 14.0, 18.0, 24.0 })
+        QTest::addRow("%g points", points) << QFont(face, points);
+    // 10.497 pixels: rounded to hundredths first, the size is drawn at 11 pixels, not 10.
+    QFont roundedTwice(face);
+    roundedTwice.setPointSizeF(10.497 * 72 / 96);
+    QTest::newRow("rounded twice") << roundedTwice;
+    for (const int pixels : { 9, 11, 13, 17 }) {
+        QFont font(face);
+        font.setPixelSize(pixels);
+        QTest::addRow("%d pixels", pixels) << font;
+    }
+}
+
+// A bar measured in the stand-in face and grown by what a line gains in the designed face is as high as the bar
+// measured in the designed face, at every size.
+void TestMainUnit::menuBarGainsWhatALineGainsInTheDesignedFace()
+{
+    QFETCH(QFont, designed);
+    const auto barIn = [](const QFont &font) {
+        auto bar = std::make_unique<QMenuBar>();
+        bar->setFont(font);
+        bar->addMenu(QStringLiteral("&Help"));
+        bar->addAction(QStringLiteral("E&xit"));
+        return bar;
+    };
+    const std::unique_ptr<QMenuBar> shown = barIn(StandInFont(designed));
+    QCOMPARE(shown->sizeHint().height() + DesignedLineHeightGain(designed, shown.get()),
+        barIn(DesignedFontAsDrawn(designed))->sizeHint().height());
 }
 
 int main(int argc, char *argv[])

@@ -4,11 +4,13 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFontDatabase>
+#include <QRawFont>
 #include <QStringList>
 #include <QWidget>
 
 #include <fontconfig/fontconfig.h>
 
+#include <cmath>
 #include <system_error>
 
 namespace namorel {
@@ -47,6 +49,22 @@ const QStringList &sansSerifStandInFamilies()
     return families;
 }
 
+// The height of a line of text in \a face: a line is laid out as high as its face's ascent and descent
+// together, rounded up to the pixel.
+int lineHeight(const QRawFont &face)
+{
+    return qCeil(face.ascent() + face.descent());
+}
+
+// The pixel size \a font is drawn at on a device of \a dpi dots per inch. A size in points is rounded to
+// hundredths of a pixel, then to the pixel, as the toolkit rounds it when it loads the face.
+qreal drawnPixelSize(const QFont &font, int dpi)
+{
+    if (font.pixelSize() > 0)
+        return font.pixelSize();
+    return qRound(std::floor(font.pointSizeF() * dpi / 72 * 100 + 0.5) / 100);
+}
+
 } // namespace
 
 void InstallFontSubstitutes()
@@ -79,6 +97,16 @@ QFont DesignedFontAsDrawn(const QFont &designed)
     QFont font = designed;
     font.setFamilies(sansSerifStandInFamilies());
     return font;
+}
+
+int DesignedLineHeightGain(const QFont &designed, const QWidget *widget)
+{
+    const QRawFont shown = QRawFont::fromFont(widget->font());
+    QRawFont atDesignedSize = shown;
+    atDesignedSize.setPixelSize(drawnPixelSize(designed, widget->logicalDpiY()));
+    if (!shown.isValid() || !atDesignedSize.isValid())
+        return 0;
+    return lineHeight(atDesignedSize) - lineHeight(shown);
 }
 
 void UseStandInFonts(QWidget *window)

@@ -26,6 +26,12 @@ QFont StandInFont(const QFont &designed);
 /// missing face's replacements.
 QFont DesignedFontAsDrawn(const QFont &designed);
 
+/// How many pixels higher a line of text is in \a designed than in the font \a widget shows, where that font is
+/// the stand-in of \a designed. The designed size is measured with the face the widget already draws in, taken
+/// at that size: loading the face anew for another size would first ask the system's font configuration how to
+/// draw it there, which is most of what a new size costs.
+int DesignedLineHeightGain(const QFont &designed, const QWidget *widget);
+
 /// Gives \a window and every control on it that names a face of its own the font that stands in for it,
 /// the captions of oval buttons included.
 void UseStandInFonts(QWidget *window);

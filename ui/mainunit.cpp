@@ -188,15 +188,11 @@ TMainForm::TMainForm(QWidget *parent)
     // The window shows the program's icon, which the application sets once this window is first on screen.
     centralWidget()->setFixedSize(534, 383);
     // Below the menu bar, the window is as high as its layout; the bar is as high as in the designed face,
-    // though it shows the stand-in.
-    const int menuHeight = [this, &designedFont] {
-        if (designedFont == QFont())
-            return menuBar()->sizeHint().height();
-        menuBar()->setFont(DesignedFontAsDrawn(designedFont));
-        const int height = menuBar()->sizeHint().height();
-        menuBar()->setFont(QFont());
-        return height;
-    }();
+    // though it shows the stand-in. Its commands are as high as a line of their text and it is as high as they
+    // are, so in the designed face it gains what a line gains.
+    int menuHeight = menuBar()->sizeHint().height();
+    if (designedFont != QFont())
+        menuHeight += DesignedLineHeightGain(designedFont, menuBar());
     setFixedSize(534, 383 + menuHeight);
 
     // The other labels keep the places the layout gives them: the stand-in face fits their captions.
