@@ -1600,12 +1600,15 @@ void TestMainUnit::menuBarGainsWhatALineGainsInTheDesignedFace_data()
 {
     QTest::addColumn<QFont>("designed");
     const QString face = QStringLiteral("MS Sans Serif");
+    const auto inPoints = [&face](qreal points) {
+        QFont font(face);
+        font.setPointSizeF(points);
+        return font;
+    };
     for (const qreal points : { 5.0, 6.0, 7.0, 7.5, 8.0, 9.0, 10.0, 11.0, 12.0, 14.0, 18.0, 24.0 })
-        QTest::addRow("%g points", points) << QFont(face, points);
+        QTest::addRow("%g points", points) << inPoints(points);
     // 10.497 pixels: rounded to hundredths first, the size is drawn at 11 pixels, not 10.
-    QFont roundedTwice(face);
-    roundedTwice.setPointSizeF(10.497 * 72 / 96);
-    QTest::newRow("rounded twice") << roundedTwice;
+    QTest::newRow("rounded twice") << inPoints(10.497 * 72 / 96);
     for (const int pixels : { 9, 11, 13, 17 }) {
         QFont font(face);
         font.setPixelSize(pixels);
