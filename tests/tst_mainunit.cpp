@@ -20,12 +20,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QStringListModel>
 #include <QStyleOption>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -234,6 +236,8 @@ private slots:
     void enterPressesTheFocusedGenerateButton();
     void overflowArrowsAreThePlatformsWhenDrawn_data();
     void overflowArrowsAreThePlatformsWhenDrawn();
+    void tabFrameIsThePlatformsRingOnly_data();
+    void tabFrameIsThePlatformsRingOnly();
     void focusMarksStandOut_data();
     void focusMarksStandOut();
     void tabKeyFollowsTheDesignedOrder_data();
@@ -1409,6 +1413,60 @@ void TestMainUnit::overflowArrowsAreThePlatformsWhenDrawn()
     }
     style.reset();
     QCOMPARE(outliving.pixmap(QSize(16, 16)).toImage(), platform.pixmap(QSize(16, 16)).toImage());
+}
+
+void TestMainUnit::tabFrameIsThePlatformsRingOnly_data()
+{
+    QTest::addColumn<QRect>("frame");
+    QTest::addColumn<int>("shape");
+    QTest::addColumn<qreal>("density");
+    QTest::addColumn<QRegion>("callersClip");
+
+    const QRegion none;
+    const QRect page(3, 4, 300, 420);
+    QTest::newRow("a tall page") << page << int(QTabBar::RoundedNorth) << 1.0 << none;
+    QTest::newRow("tabs below") << page << int(QTabBar::RoundedSouth) << 1.0 << none;
+    QTest::newRow("twice as dense") << page << int(QTabBar::RoundedNorth) << 2.0 << none;
+    QTest::newRow("too small for an inside") << QRect(6, 6, 3, 3) << int(QTabBar::RoundedNorth) << 1.0 << none;
+    QTest::newRow("the caller's clip has holes")
+        << page << int(QTabBar::RoundedNorth) << 1.0
+        << QRegion(0, 0, 320, 440).subtracted(QRegion(0, 100, 40, 30)).subtracted(QRegion(200, 0, 10, 440));
+}
+
+// A tab page's frame is the platform's, drawn only on its two outer pixels, whatever the shape of the clip
+// it is drawn under: every pixel of the ring once, none inside it.
+void TestMainUnit::tabFrameIsThePlatformsRingOnly()
+{
+    QFETCH(QRect, frame);
+    QFETCH(int, shape);
+    QFETCH(qreal, density);
+    QFETCH(QRegion, callersClip);
+
+    WindowStyle style;
+    QStyleOptionTabWidgetFrame option;
+    option.rect = frame;
+    option.palette = QApplication::palette();
+    option.shape = QTabBar::Shape(shape);
+    option.state = QStyle::State_Enabled;
+
+    const auto draw = [&](const std::function<void(QPainter &)> &paint) {
+        QImage image(QSize(320, 440) * density, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(density);
+        image.fill(Qt::magenta);
+        QPainter painter(&image);
+        if (!callersClip.isEmpty())
+            painter.setClipRegion(callersClip);
+        paint(painter);
+        return image;
+    };
+    const QImage drawn
+        = draw([&](QPainter &painter) { style.drawPrimitive(QStyle::PE_FrameTabWidget, &option, &painter); });
+    const QImage expected = draw([&](QPainter &painter) {
+        painter.setClipRegion(QRegion(frame).subtracted(QRegion(frame.adjusted(2, 2, -2, -2))), Qt::IntersectClip);
+        style.baseStyle()->drawPrimitive(QStyle::PE_FrameTabWidget, &option, &painter);
+    });
+    QCOMPARE(drawn, expected);
+    QVERIFY(drawn.pixelColor(QPoint(frame.left(), frame.bottom()) * density) != QColor(Qt::magenta));
 }
 
 void TestMainUnit::focusMarksStandOut_data()

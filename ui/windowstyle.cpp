@@ -198,11 +198,16 @@ void WindowStyle::drawPrimitive(
     }
     if (element == PE_FrameTabWidget) {
         // The platform may fill the pages a shade lighter than the window; they show the window's face, and
-        // only the frame round them is drawn.
-        painter->save();
-        painter->setClipRegion(QRegion(option->rect).subtracted(QRegion(option->rect.adjusted(2, 2, -2, -2))));
-        QProxyStyle::drawPrimitive(element, option, painter, widget);
-        painter->restore();
+        // only the frame round them is drawn. The frame is drawn one edge at a time, each clipped to a
+        // rectangle: under a clip of any other shape the painter hands tall fills out to worker threads, and
+        // on a small machine waking them costs more than the few pixels of a frame.
+        const QRegion frame = QRegion(option->rect).subtracted(QRegion(option->rect.adjusted(2, 2, -2, -2)));
+        for (const QRect &edge : frame) {
+            painter->save();
+            painter->setClipRect(edge, Qt::IntersectClip);
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            painter->restore();
+        }
         return;
     }
     QProxyStyle::drawPrimitive(element, option, painter, widget);
