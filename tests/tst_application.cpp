@@ -3,8 +3,10 @@
 #include "application.h"
 #include "infounit.h"
 #include "mainunit.h"
+#include "shortlist.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -109,6 +111,7 @@ private slots:
     void terminationSavesTheSettingsAndEndsNormally();
     void terminationEndsModalWindows_data();
     void terminationEndsModalWindows();
+    void terminationStoresTheNoteBeingTyped();
     void informationIsPrintedWithoutADisplay_data();
     void informationIsPrintedWithoutADisplay();
     void librariesAreNotTakenFromTheCurrentFolder();
@@ -294,6 +297,48 @@ void TestApplication::terminationEndsModalWindows()
     QVERIFY2(program.waitForFinished(20000), "a modal window kept the program running");
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
+#endif
+}
+
+void TestApplication::terminationStoresTheNoteBeingTyped()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("signals are a Unix matter");
+#else
+    // The name card is open with stars given and a note typed but not entered when the system asks the program
+    // to end: the note is stored, nothing is asked of the user, and the program ends normally.
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    QVERIFY(!prepareConfig(home, true, {}).isEmpty());
+    const QString note = QStringLiteral("Like her great-grandmother");
+    QProcess program;
+    QProcessEnvironment environment = programEnvironment(home);
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+    environment.insert(QStringLiteral("QT_PLUGIN_PATH"), QStringLiteral(NAMOREL_PLUGIN_DIR));
+    environment.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"), QStringLiteral("namoreluidriver:note=") + note);
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(NAMOREL_PROGRAM), {});
+    QVERIFY(program.waitForStarted());
+    QByteArray output;
+    QTRY_VERIFY_WITH_TIMEOUT((output += program.readAllStandardOutput()).contains("typed: "), 120000);
+
+    ::kill(pid_t(program.processId()), SIGTERM);
+    QVERIFY2(program.waitForFinished(30000), "the program did not end");
+    output += program.readAllStandardOutput();
+    QVERIFY2(program.exitStatus() == QProcess::NormalExit, program.readAllStandardError().right(4000).constData());
+    QCOMPARE(program.exitCode(), 0);
+    // The driver prints any message box the program shows.
+    QVERIFY2(!output.contains("error: "), output.constData());
+
+    QDirIterator found(home.filePath(QStringLiteral("data")), { QStringLiteral("shortlist.sqlite") }, QDir::Files,
+        QDirIterator::Subdirectories);
+    QVERIFY2(found.hasNext(), "the program stored no rating");
+    const namorel::Shortlist shortlist(found.next());
+    const QList<namorel::Rating> mine = shortlist.mine();
+    QCOMPARE(mine.size(), 1);
+    QVERIFY(output.contains("typed: " + mine.first().Name.toUtf8() + " - Namorel"));
+    QCOMPARE(mine.first().Stars, 4);
+    QCOMPARE(mine.first().Note, note);
 #endif
 }
 

@@ -1,6 +1,7 @@
 #include "ratingpanel.h"
 #include "shortlistsession.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,6 +12,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <memory>
@@ -60,6 +62,8 @@ private slots:
     void keys();
     void mouse();
     void noteIsKeptWhenTheNameChangesOrTheWindowCloses();
+    void noteIsStoredQuietlyWhateverEndsFirst_data();
+    void noteIsStoredQuietlyWhateverEndsFirst();
     void partnersRatingOfTheSameGender_data();
     void partnersRatingOfTheSameGender();
     void followsChangesMadeElsewhere();
@@ -195,6 +199,46 @@ void TestRatingPanel::noteIsKeptWhenTheNameChangesOrTheWindowCloses()
     QTest::keyClicks(m_panel->noteEdit(), S(u"short, strong"));
     m_card->close();
     QCOMPARE(describe(storedRating(dbPath(), S(u"Cy"), 1)), S(u"0 stars \"short, strong\""));
+}
+
+void TestRatingPanel::noteIsStoredQuietlyWhateverEndsFirst_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("sessionDestroyed"); // else closed, as the program's end closes it
+    QTest::addColumn<bool>("stored");
+
+    QTest::newRow("the session closes while the card is open") << S(u"Ada") << false << true;
+    QTest::newRow("the session is destroyed before the card") << S(u"Ada") << true << true;
+    // Too long a name to be stored: the failure is not shown, the end is not held up.
+    QTest::newRow("a note that cannot be stored ends quietly") << QString(120, u'a') << true << false;
+}
+
+void TestRatingPanel::noteIsStoredQuietlyWhateverEndsFirst()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, sessionDestroyed);
+    QFETCH(bool, stored);
+
+    openPanel(name, 0);
+    QTest::keyClicks(m_panel->noteEdit(), S(u"after Grandma"));
+    // A message box would wait for an answer here; the timer answers it, so that the test can tell.
+    bool askedTheUser = false;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, this, [&askedTheUser] {
+        if (QWidget *box = QApplication::activeModalWidget()) {
+            askedTheUser = true;
+            box->close();
+        }
+    });
+    answer.start(50);
+    if (sessionDestroyed)
+        m_session.reset();
+    else
+        m_session->close();
+    QCOMPARE(describe(storedRating(dbPath(), name, 0)), stored ? S(u"0 stars \"after Grandma\"") : S(u"not rated"));
+    // The card goes after the session; its panel has nothing left to store into.
+    m_card.reset();
+    QVERIFY(!askedTheUser);
 }
 
 void TestRatingPanel::partnersRatingOfTheSameGender_data()

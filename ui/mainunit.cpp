@@ -301,8 +301,8 @@ void TMainForm::buildTabs()
     }
     // A change of selection, by mouse or keyboard, and a click on the selected name (after the surname
     // has been edited, say) both show the chosen name.
-    handleGuarded(m_ui->lbRecommend->selectionModel(), &QItemSelectionModel::selectionChanged,
-        &TMainForm::lbRecommendClick);
+    handleGuarded(
+        m_ui->lbRecommend->selectionModel(), &QItemSelectionModel::selectionChanged, &TMainForm::lbRecommendClick);
     handleGuarded(m_ui->lbRecommend, &QAbstractItemView::clicked, &TMainForm::lbRecommendClick);
     // The name card opens from both result lists.
     new NameCardOpener(this);
@@ -562,6 +562,7 @@ void TMainForm::closeEvent(QCloseEvent *event)
 
 bool TMainForm::saveQuietly() noexcept
 {
+    m_shortlistSession->close();
     try {
         FormClose();
         return true;
@@ -572,7 +573,9 @@ bool TMainForm::saveQuietly() noexcept
 
 void TMainForm::saveOnSessionEnd(QSessionManager &manager)
 {
-    // The desktop session ends without closing the window; the entries are saved all the same.
+    // The desktop session ends without closing the window; the entries, and a note still being typed on a name
+    // card, are saved all the same.
+    m_shortlistSession->close();
     try {
         FormClose();
     } catch (const std::exception &error) {

@@ -59,8 +59,9 @@ public:
     /// The search's query from the window's controls.
     NameQuery currentQuery();
 
-    /// Saves the settings without asking anything of the user, for the end of the desktop session or a
-    /// request to terminate. Returns whether they were saved.
+    /// Saves the settings, and stores a note still being typed on a name card, without asking anything of the
+    /// user, for the end of the desktop session or a request to terminate. Returns whether the settings were
+    /// saved.
     bool saveQuietly() noexcept;
 
 public slots:

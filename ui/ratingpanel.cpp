@@ -200,6 +200,7 @@ RatingPanel::RatingPanel(ShortlistSession *session, QWidget *parent)
         if (!m_loading)
             reload();
     });
+    connect(m_session, &ShortlistSession::closing, this, &RatingPanel::storeNoteQuietly);
     setEnabled(false);
 }
 
@@ -218,6 +219,8 @@ void RatingPanel::setName(const QString &name, qint32 genderIndex)
 
 void RatingPanel::reload()
 {
+    if (!m_session)
+        return;
     m_loading = true;
     const bool loaded = RunGuarded([this] {
         if (m_name.isEmpty()) {
@@ -259,7 +262,7 @@ void RatingPanel::reload()
 
 void RatingPanel::store()
 {
-    if (m_name.isEmpty())
+    if (m_name.isEmpty() || !m_session)
         return;
     const QString note = m_note->text();
     m_loading = true;
@@ -279,6 +282,20 @@ void RatingPanel::storeNote()
     if (!m_name.isEmpty() && m_note->text() != m_storedNote)
         store();
     m_note->setModified(false);
+}
+
+void RatingPanel::storeNoteQuietly()
+{
+    if (m_name.isEmpty() || !m_session || m_note->text() == m_storedNote)
+        return;
+    const QString note = m_note->text();
+    try {
+        m_session->rate({ m_name, m_genderIndex, m_stars->stars(), m_veto->isChecked(), note, {} });
+        m_storedNote = note;
+        m_note->setModified(false);
+    } catch (const std::exception &) {
+        // The program is ending: there is no one left to tell, and nothing may hold the end up.
+    }
 }
 
 bool RatingPanel::handleKey(QKeyEvent *event)

@@ -88,8 +88,10 @@ private:
     void reload();
     void store();
     void storeNote();
+    void storeNoteQuietly();
 
-    ShortlistSession *m_session;
+    // Gone once the session is: a card may outlive it while the program ends.
+    QPointer<ShortlistSession> m_session;
     QString m_name;
     qint32 m_genderIndex = 0;
     QString m_storedNote;

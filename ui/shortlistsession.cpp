@@ -9,6 +9,17 @@ ShortlistSession::ShortlistSession(const QString &databasePath, QObject *parent)
     , m_path(databasePath)
 { }
 
-ShortlistSession::~ShortlistSession() = default;
+ShortlistSession::~ShortlistSession()
+{
+    close();
+}
+
+void ShortlistSession::close()
+{
+    m_closing = true;
+    emit closing();
+    m_shortlist.reset();
+    m_closing = false;
+}
 
 } // namespace namorel

@@ -35,12 +35,21 @@ public:
     /// Imports a partner's file and announces the change. Returns the ratings stored. Throws ShortlistError.
     qint32 importRatings(const QString &filePath);
 
+    /// Has every view store what is still being typed into it, without asking anything of the user, and closes
+    /// the database; the next use opens it again. For the end of the program, whichever way it ends: the
+    /// destructor closes the session too.
+    void close();
+
 signals:
     /// Ratings were changed through this session.
     void changed();
+    /// The session is about to close: what a view holds unstored is stored now, and no error is shown.
+    void closing();
 
 private:
     QString m_path;
+    // While closing, changes are stored but not announced: the views are being taken down.
+    bool m_closing = false;
     // Opened and closed by the module of the name card and the shortlist tab, where the shortlist's code lives.
     std::unique_ptr<Shortlist, void (*)(Shortlist *)> m_shortlist { nullptr, nullptr };
 };

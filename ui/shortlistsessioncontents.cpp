@@ -9,7 +9,7 @@ Shortlist &ShortlistSession::shortlist()
 {
     if (!m_shortlist) {
         m_shortlist = { new Shortlist(m_path), [](Shortlist *shortlist) { delete shortlist; } };
-        if (!m_shortlist->notice().isEmpty()) {
+        if (!m_shortlist->notice().isEmpty() && !m_closing) {
             MessageWindow box(QMessageBox::Warning, m_shortlist->notice(), QApplication::activeWindow());
             box.exec();
         }
@@ -20,7 +20,8 @@ Shortlist &ShortlistSession::shortlist()
 void ShortlistSession::rate(const Rating &rating)
 {
     shortlist().rate(rating);
-    emit changed();
+    if (!m_closing)
+        emit changed();
 }
 
 void ShortlistSession::remove(const QString &name, qint32 genderIndex)

@@ -15,17 +15,22 @@
 //       folder. The windows are grabbed from the screen, so the pictures are what a display shows (run it in
 //       one: tools/screenshots.sh).
 //
+//   QT_QPA_GENERIC_PLUGINS=namoreluidriver:note=<text> namorel
+//       runs the search, opens the name card of the first recommended name, gives it four stars, types the text
+//       into its note without entering it, prints "typed: <card's title>" and leaves the program running, for a
+//       test to end it.
+//
 //   QT_QPA_GENERIC_PLUGINS=namoreluidriver:review=<folder> namorel
 //       as screenshots=, and then also the "4. Shortlist" tab and the About window, for looking the whole
 //       program over (at other scales with QT_SCALE_FACTOR).
 
 #include <QAbstractButton>
-#include <QAction>
-#include <QDialog>
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDeadlineTimer>
+#include <QDialog>
 #include <QDir>
 #include <QGenericPlugin>
 #include <QKeyEvent>
@@ -76,6 +81,7 @@ private:
     using Step = std::function<bool()>;
 
     void planSearch();
+    void planTypedNote(const QString &text);
     void planScreenshots(const QString &folder, bool wholeProgram);
 
     void runSteps();
@@ -87,6 +93,7 @@ private:
     Step generate();
     Step openCard(std::function<QModelIndex(QAbstractItemView *)> choose, bool required);
     Step closeMainWindow();
+    Step rateOnCard(int stars, const QString &note);
     template<typename T> T *control(const QString &name);
 
     std::deque<Step> m_steps;
@@ -103,6 +110,8 @@ UiDriver::UiDriver(const QString &request)
         planScreenshots(request.mid(12), false);
     else if (request.startsWith(u"review="_s))
         planScreenshots(request.mid(7), true);
+    else if (request.startsWith(u"note="_s))
+        planTypedNote(request.mid(5));
     else
         planSearch();
     // The steps run from the event loop, the program's own and the modal ones inside it alike.
@@ -236,6 +245,51 @@ UiDriver::Step UiDriver::closeMainWindow()
         if (m_window)
             m_window->close();
         return true;
+    };
+}
+
+// Gives the name on the card its stars with the arrow keys and types the note key by key, as the user would;
+// the note is left in its box, not entered.
+UiDriver::Step UiDriver::rateOnCard(int stars, const QString &note)
+{
+    return [this, stars, note] {
+        if (!m_card)
+            return true;
+        m_card->activateWindow();
+        m_card->raise();
+        for (QWidget *child : m_card->findChildren<QWidget *>()) {
+            if (!child->inherits("namorel::StarRatingEdit"))
+                continue;
+            for (int press = 0; press < stars; ++press) {
+                QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+                QCoreApplication::sendEvent(child, &right);
+            }
+        }
+        auto *edit = m_card->findChild<QLineEdit *>();
+        if (!edit) {
+            fail(u"the name card has no note"_s);
+            return true;
+        }
+        edit->setFocus(Qt::TabFocusReason);
+        for (const QChar character : note) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(character));
+            QCoreApplication::sendEvent(edit, &press);
+        }
+        return true;
+    };
+}
+
+void UiDriver::planTypedNote(const QString &text)
+{
+    m_steps = {
+        [this] { return waitForMainWindow(); },
+        generate(),
+        openCard([](QAbstractItemView *list) { return list->model()->index(0, 0); }, true),
+        rateOnCard(4, text),
+        [this] {
+            say(u"typed: "_s + m_card->windowTitle());
+            return true;
+        },
     };
 }
 
