@@ -1,3 +1,4 @@
+#include "cardmodule.h"
 #include "mainunit.h"
 #include "mainunitcontrols.h"
 #include "namecard.h"
@@ -8,12 +9,17 @@
 #include "testfiles.h"
 
 #include <QAbstractButton>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -22,9 +28,16 @@
 #include <QTest>
 #include <QTextDocument>
 #include <QTimer>
+#include <QToolTip>
 
+#include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <memory>
+
+#ifdef Q_OS_LINUX
+#include <sys/stat.h>
+#endif
 
 using namespace namorel;
 using namespace namorel::testing;
@@ -63,6 +76,69 @@ QList<ShownBox> answeringMessageBoxes(
     return shown;
 }
 
+// The child's side of outsideTextIsShownAsItIs: a partner's file whose partner, name and note are all the text
+// in NAMOREL_TEST_OUTSIDE_TEXT is imported, and the text is shown everywhere it appears: the shortlist's tool
+// tip and the name card with its signature, initials and rating panel. Prints what was not shown as it is.
+constexpr char kOutsideText[] = "NAMOREL_TEST_OUTSIDE_TEXT";
+
+int showOutsideText(const QString &folder)
+{
+    const QString text = qEnvironmentVariable(kOutsideText);
+    const QString file = folder + S(u"/partner.namorel");
+    QJsonObject rating { { S(u"name"), text }, { S(u"gender"), 0 }, { S(u"stars"), 4 }, { S(u"veto"), false },
+        { S(u"note"), text }, { S(u"updated"), S(u"2024-05-01T10:00:00Z") } };
+    QJsonObject root { { S(u"format"), S(u"namorel-ratings") }, { S(u"version"), 1 }, { S(u"partner"), text },
+        { S(u"exported"), S(u"2024-05-01T10:00:00Z") }, { S(u"ratings"), QJsonArray { rating } } };
+    if (!writeFile(file, QJsonDocument(root).toJson()))
+        return 2;
+    ShortlistSession session(folder + S(u"/shortlist.sqlite"));
+    session.importRatings(file);
+
+    // A tool tip, and a label in its automatic format, take text that looks like markup for markup.
+    const auto shownText = [](const QString &shown, bool richAllowed) {
+        if (!richAllowed || !Qt::mightBeRichText(shown))
+            return shown;
+        QTextDocument document;
+        document.setHtml(shown);
+        return document.toPlainText();
+    };
+    int faults = 0;
+    const auto expect = [&](const char *where, const QString &shown, const QString &wanted) {
+        if (shown != wanted) {
+            std::printf("%s shows \"%s\"\n", where, qPrintable(shown));
+            ++faults;
+        }
+    };
+
+    ShortlistTab tab(&session);
+    tab.show();
+    tab.viewButton(ShortlistView::Partners)->click();
+    const QModelIndex row = tab.table()->model()->index(0, ShortlistTab::NameColumn);
+    const QString tip = row.data(Qt::ToolTipRole).toString();
+    QToolTip::showText(tab.mapToGlobal(QPoint(10, 10)), tip, &tab);
+    QCoreApplication::processEvents();
+    expect("the tool tip", shownText(tip, true), text + S(u"'s note: ") + text);
+
+    QWidget owner;
+    CardModule &cards = CardModule::instance();
+    const NameCardWidgets card = cards.createNameCard(&owner, &session);
+    cards.showOnNameCard(card, shippedFolder(), text, 0, S(u"Rose"), text);
+    card.Card->show();
+    card.Card->grab();
+    for (const QLabel *label : card.Card->findChildren<QLabel *>()) {
+        if (!label->text().contains(text) && !label->text().contains(text.toHtmlEscaped()))
+            continue;
+        // What the label shows, by the rule the label follows; a rich label is shown as its plain text.
+        const bool rich = label->textFormat() == Qt::RichText
+            || (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(label->text()));
+        const QString shown = shownText(label->text(), rich);
+        if (!shown.contains(text))
+            expect(qPrintable(label->accessibleName()), shown, text);
+    }
+    std::printf("shown, %d faults\n", faults);
+    return faults == 0 ? 0 : 1;
+}
+
 } // namespace
 
 class TestShortlistTab : public QObject
@@ -87,6 +163,8 @@ private slots:
     void printing();
     void damagedDatabaseIsReported();
     void unopenableDatabaseIsReported();
+    void outsideTextIsShownAsItIs_data();
+    void outsideTextIsShownAsItIs();
 
 private:
     ShortlistTab &openTab(const QString &dbPath = {});
@@ -475,5 +553,72 @@ void TestShortlistTab::unopenableDatabaseIsReported()
     QCOMPARE(QDir(m_dir->path()).entryList({ S(u"*damaged*") }), QStringList());
 }
 
-QTEST_MAIN(TestShortlistTab)
+void TestShortlistTab::outsideTextIsShownAsItIs_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("fifo"); // a pipe to make first, that nothing ever writes to
+#ifdef Q_OS_LINUX
+    QTest::newRow("a picture read from a pipe") << S(u"<img src=\"%1\">") << S(u"pipe");
+    QTest::newRow("a picture read from an endless device") << S(u"<img src=\"/dev/zero\">") << QString();
+#endif
+    QTest::newRow("tags") << S(u"<b>bold</b> & <i>co</i>") << QString();
+}
+
+void TestShortlistTab::outsideTextIsShownAsItIs()
+{
+    // Taken for markup, such a text would wait for ever on the pipe, or read the device until memory runs out:
+    // the copy that shows it is given a time and a memory limit.
+    QFETCH(QString, text);
+    QFETCH(QString, fifo);
+    if (!fifo.isEmpty()) {
+        const QString pipe = path(fifo);
+#ifdef Q_OS_LINUX
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+#endif
+        text = text.arg(pipe);
+    }
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(kOutsideText), text);
+    environment.insert(S(u"NAMOREL_TEST_FOLDER"), m_dir->path());
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY(child.waitForStarted());
+    constexpr qint64 kMemoryLimit = 1536LL << 20;
+    QDeadlineTimer deadline(60000);
+    qint64 peak = 0;
+    while (!child.waitForFinished(50) && !deadline.hasExpired()) {
+        QFile status(S(u"/proc/%1/status").arg(child.processId()));
+        if (status.open(QIODevice::ReadOnly)) {
+            for (const QByteArray &line : status.readAll().split('\n')) {
+                if (line.startsWith("VmRSS:"))
+                    peak = std::max(peak, line.mid(6).trimmed().split(' ').first().toLongLong() << 10);
+            }
+        }
+        if (peak > kMemoryLimit)
+            break;
+    }
+    if (child.state() != QProcess::NotRunning) {
+        child.kill();
+        child.waitForFinished();
+        QVERIFY2(peak <= kMemoryLimit, qPrintable(S(u"showing the text took %1 MB").arg(peak >> 20)));
+        QFAIL("showing the text did not end");
+    }
+    const QByteArray output = child.readAllStandardOutput();
+    QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+        (output + child.readAllStandardError().right(3000)).constData());
+    QVERIFY(output.contains("shown, 0 faults"));
+}
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QStandardPaths::setTestModeEnabled(true);
+    if (qEnvironmentVariableIsSet(kOutsideText))
+        return showOutsideText(qEnvironmentVariable("NAMOREL_TEST_FOLDER"));
+    QApplication::setAttribute(Qt::AA_Use96Dpi, true);
+    TestShortlistTab test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_shortlisttab.moc"

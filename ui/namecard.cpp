@@ -49,6 +49,8 @@ QString percent(double share)
 QLabel *readableLabel(const QString &accessibleName, QWidget *parent)
 {
     auto *label = new QLabel(parent);
+    // What it shows comes from the name files, the user's entries or a partner's file: never markup.
+    label->setTextFormat(Qt::PlainText);
     label->setAccessibleName(accessibleName);
     label->setWordWrap(true);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -192,6 +194,7 @@ NameCard::NameCard(QWidget *parent, const QString &settingsPath)
     m_layout = layout;
 
     m_name = new QLabel(this);
+    m_name->setTextFormat(Qt::PlainText);
     m_name->setAccessibleName(QStringLiteral("Name"));
     m_name->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_name->setFocusPolicy(Qt::StrongFocus);
@@ -309,7 +312,8 @@ void NameCard::showName(const QString &programFolder, const QString &name, qint3
                                          m_facts.PronunciationEstimated ? QStringLiteral("approximate")
                                                                         : QStringLiteral("pronouncing dictionary")));
         const std::optional<NamePronunciation> spoken = database->pronunciation(name);
-        m_syllables->setText(QStringLiteral("%1: %2").arg(m_facts.Syllables).arg(markedSyllables(spoken->Phones)));
+        m_syllables->setText(
+            QStringLiteral("%1: %2").arg(QString::number(m_facts.Syllables), markedSyllables(spoken->Phones)));
     }
     m_origins->setText(m_facts.Origins.isEmpty() ? QStringLiteral("Not in the name files for %1")
                                                        .arg(girls ? QStringLiteral("girls") : QStringLiteral("boys"))
@@ -338,7 +342,7 @@ void NameCard::showName(const QString &programFolder, const QString &name, qint3
         const qint32 latest = database->latestYear();
         m_yearDetail->setText(QStringLiteral("Point at the chart, or use the arrow keys on it, for a year's figures"));
         m_rank->setText(m_facts.LatestRank > 0
-                ? QStringLiteral("Latest rank (%1): %2").arg(latest).arg(number(m_facts.LatestRank))
+                ? QStringLiteral("Latest rank (%1): %2").arg(QString::number(latest), number(m_facts.LatestRank))
                 : QStringLiteral("Latest rank (%1): not given that year").arg(latest));
         m_peak->setText(QStringLiteral("Peak year: %1").arg(PeakYear(m_perMillion, m_firstYear)));
         m_trend->setText(QStringLiteral("Ten-year trend: %1").arg(TenYearTrend(m_perMillion, m_firstYear)));
@@ -347,9 +351,8 @@ void NameCard::showName(const QString &programFolder, const QString &name, qint3
     if (m_facts.FemaleShare >= 0) {
         const qint32 latest = database->latestYear();
         m_share->setText(QStringLiteral("Girls: %1 %, boys: %2 % of US births with this spelling, %3-%4")
-                             .arg(percent(m_facts.FemaleShare), percent(1 - m_facts.FemaleShare))
-                             .arg(latest - 19)
-                             .arg(latest));
+                             .arg(percent(m_facts.FemaleShare), percent(1 - m_facts.FemaleShare),
+                                 QString::number(latest - 19), QString::number(latest)));
     }
 
     m_signature->setText(withoutLeadingBreak(ComposeSignature(name, surname)));
@@ -414,8 +417,7 @@ QString NameCard::yearSummary(qint32 year) const
         return QStringLiteral("%1: no births recorded").arg(year);
     const qint32 rank = index < m_ranks.size() ? m_ranks[index] : 0;
     return QStringLiteral("%1: %2 births, rank %3, %4 per million")
-        .arg(year)
-        .arg(number(births), number(rank),
+        .arg(QString::number(year), number(births), number(rank),
             QLocale(QLocale::English, QLocale::UnitedStates).toString(m_perMillion[year - m_firstYear], 'f', 1));
 }
 

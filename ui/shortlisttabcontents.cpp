@@ -1,4 +1,5 @@
 #include "errorreport.h"
+#include "plaintext.h"
 #include "shortlistsession.h"
 #include "shortlisttab.h"
 #include "stars.h"
@@ -138,7 +139,7 @@ public:
                 notes.append(QStringLiteral("Your note: %1").arg(row.Mine->Note));
             if (row.Partner && !row.Partner->Note.isEmpty())
                 notes.append(QStringLiteral("%1's note: %2").arg(partner(), row.Partner->Note));
-            return notes.isEmpty() ? QVariant() : QVariant(notes.join(u'\n'));
+            return notes.isEmpty() ? QVariant() : QVariant(PlainToolTip(notes.join(u'\n')));
         }
         case Qt::TextAlignmentRole:
             if (index.column() == ShortlistTab::BothColumn || index.column() == ShortlistTab::GenderColumn)
