@@ -379,22 +379,24 @@ QString TenYearTrend(const QList<double> &perMillion, qint32 firstYear)
     const double before = perMillion[perMillion.size() - 1 - kTrendYears];
     const qint32 since = firstYear + qint32(perMillion.size()) - 1 - kTrendYears;
     if (now <= 0 && before <= 0)
-        return QStringLiteral("Not given in %1 or %2").arg(since).arg(since + kTrendYears);
+        return QStringLiteral("Not given in %1 or %2")
+            .arg(QString::number(since), QString::number(since + kTrendYears));
     if (before <= 0)
         return QStringLiteral("New: not given in %1").arg(since);
     if (now <= 0)
         return QStringLiteral("Out of use: not given in %1").arg(since + kTrendYears);
     const double ratio = now / before;
     if (ratio >= 2)
-        return QStringLiteral("Rising fast: %1 times as common as in %2").arg(ratio, 0, 'f', 1).arg(since);
+        return QStringLiteral("Rising fast: %1 times as common as in %2")
+            .arg(QString::number(ratio, 'f', 1), QString::number(since));
     const int percent = int(std::lround(std::abs(ratio - 1) * 100));
     if (ratio >= 1.1)
-        return QStringLiteral("Rising: up %1 % since %2").arg(percent).arg(since);
+        return QStringLiteral("Rising: up %1 % since %2").arg(QString::number(percent), QString::number(since));
     if (ratio > 1 / 1.1)
         return QStringLiteral("Steady since %1").arg(since);
     if (ratio > 0.5)
-        return QStringLiteral("Falling: down %1 % since %2").arg(percent).arg(since);
-    return QStringLiteral("Falling fast: down %1 % since %2").arg(percent).arg(since);
+        return QStringLiteral("Falling: down %1 % since %2").arg(QString::number(percent), QString::number(since));
+    return QStringLiteral("Falling fast: down %1 % since %2").arg(QString::number(percent), QString::number(since));
 }
 
 } // namespace namorel
