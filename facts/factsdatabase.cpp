@@ -53,17 +53,14 @@ SearchError asSearchError(const SoundDataError &error)
     return damaged(error.path());
 }
 
+// Reads a facts file with the search's bounded reader, within the limits of the memory a search may take.
 QByteArray readFactsFile(const QString &path)
 {
-    try {
-        QByteArray data = ReadDataFile(path, kMaxFactsFileBytes);
-        // Every line ends with LF; a file that does not was cut short.
-        if (!data.isEmpty() && !data.endsWith('\n'))
-            throw damaged(path);
-        return data;
-    } catch (const SoundDataError &error) {
-        throw asSearchError(error);
-    }
+    QByteArray data = ReadNameFile(path, qMin(kMaxFactsFileBytes, CurrentScanLimits().MaxFileBytes));
+    // Every line ends with LF; a file that does not was cut short.
+    if (!data.isEmpty() && !data.endsWith('\n'))
+        throw damaged(path);
+    return data;
 }
 
 char sexLetter(int sex)
@@ -71,13 +68,17 @@ char sexLetter(int sex)
     return sex == 0 ? 'f' : 'm';
 }
 
-// Reads "12 0 345" into numbers; false on anything else, such as a sign, a letter or a doubled space.
-bool parseNumbers(QByteArrayView text, QList<qint32> &numbers)
+// Reads "12 0 345" into numbers; false on anything else, such as a sign, a letter or a doubled space, and on
+// more than maxCount numbers, which are refused before any is read.
+bool parseNumbers(QByteArrayView text, QList<qint32> &numbers, qsizetype maxCount)
 {
     numbers.clear();
     if (text.isEmpty())
         return true;
-    numbers.reserve(text.count(' ') + 1);
+    const qsizetype count = text.count(' ') + 1;
+    if (count > maxCount)
+        return false;
+    numbers.reserve(count);
     qint64 value = -1;
     for (const char c : text) {
         if (c == ' ') {
@@ -103,7 +104,7 @@ bool parseNumbers(QByteArrayView text, QList<qint32> &numbers)
 bool parseYear(QByteArrayView text, qint32 &year)
 {
     QList<qint32> numbers;
-    if (!parseNumbers(text, numbers) || numbers.size() != 1 || numbers[0] < kFirstRecordsYear
+    if (!parseNumbers(text, numbers, 1) || numbers.size() != 1 || numbers[0] < kFirstRecordsYear
         || numbers[0] > kLastRecordsYear)
         return false;
     year = numbers[0];
@@ -261,8 +262,8 @@ void FactsDatabase::loadBirths(const QString &path)
         // "*\t<sex>\t<first year>\t<births per year>\t": no ranks, and the same years for both sexes.
         const QList<QByteArrayView> fields = splitFields(line);
         qint32 year = 0;
-        if (fields.size() != 5 || !parseYear(fields[2], year) || !parseNumbers(fields[3], m_allBirths[sex])
-            || m_allBirths[sex].isEmpty() || m_allBirths[sex].size() > kLastRecordsYear - year + 1
+        if (fields.size() != 5 || !parseYear(fields[2], year)
+            || !parseNumbers(fields[3], m_allBirths[sex], kLastRecordsYear - year + 1) || m_allBirths[sex].isEmpty()
             || !fields[4].isEmpty()
             || (sex == 1 && (year != m_firstYear || m_allBirths[1].size() != m_allBirths[0].size())))
             throw damaged(path);
@@ -283,9 +284,9 @@ FactsDatabase::YearlyLine FactsDatabase::yearly(const QString &name, int sex) co
     const QList<QByteArrayView> fields = splitFields(line);
     YearlyLine result;
     if (fields.size() != 5 || !parseYear(fields[2], result.FirstYear) || result.FirstYear < m_firstYear
-        || !parseNumbers(fields[3], result.Births) || !parseNumbers(fields[4], result.Ranks) || result.Births.isEmpty()
-        || result.Ranks.size() != result.Births.size()
-        || result.FirstYear - m_firstYear + result.Births.size() > m_allBirths[sex].size())
+        || !parseNumbers(fields[3], result.Births, latestYear() - result.FirstYear + 1)
+        || !parseNumbers(fields[4], result.Ranks, result.Births.size()) || result.Births.isEmpty()
+        || result.Ranks.size() != result.Births.size())
         throw damaged(m_birthsPath);
     // A name's births are some of those of all names, and it is ranked in exactly the years it was given.
     const qsizetype since = result.FirstYear - m_firstYear;

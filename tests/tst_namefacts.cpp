@@ -1,5 +1,6 @@
 #include "factsdatabase.h"
 #include "namefacts.h"
+#include "namefile_p.h"
 #include "namesearch.h"
 #include "testfiles.h"
 
@@ -52,6 +53,8 @@ private slots:
     void smallDatabase();
     void unreadableData_data();
     void unreadableData();
+    void largerThanTheScanLimits_data();
+    void largerThanTheScanLimits();
     void damagedLineFailsOnlyItsName_data();
     void damagedLineFailsOnlyItsName();
     void trend_data();
@@ -273,6 +276,41 @@ void tst_NameFacts::unreadableData()
     QVERIFY(QFile::remove(path) || !QFile::exists(path));
     QVERIFY(makeDatabase(programFolder));
     QCOMPARE(LookUpFacts(programFolder, QStringLiteral("Anna"), 0).Births.size(), 2);
+}
+
+void tst_NameFacts::largerThanTheScanLimits_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("contents");
+
+    // Each more than the 64 bytes of the limits below, which the name files keep within.
+    QTest::newRow("births") << "database/usbirths.txt" << kBirths;
+    QTest::newRow("meanings") << "database/meanings.txt"
+                              << kMeanings + "Astrid\tf\tOld Norse: god and beautiful\nLiam\tm\tIrish: protector\n";
+}
+
+void tst_NameFacts::largerThanTheScanLimits()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, contents);
+
+    QTemporaryDir folder;
+    const QString programFolder = folder.path() + u'/';
+    QVERIFY(folder.isValid() && makeDatabase(programFolder));
+    QVERIFY(contents.size() > 64 && writeFile(programFolder + file, contents));
+    {
+        // The facts files are held within the memory a search may take, as the name files are.
+        ScanLimits limits;
+        limits.MaxFileBytes = 64;
+        const ScopedScanLimits scoped(limits);
+        try {
+            FactsDatabase::load(programFolder);
+            QFAIL("a file larger than the limits was read");
+        } catch (const SearchError &error) {
+            QCOMPARE(error.message(), QStringLiteral("Text exceeds memo capacity"));
+        }
+    }
+    QCOMPARE(FactsDatabase::load(programFolder)->lookUp(QStringLiteral("Anna"), 0).Births.size(), 2);
 }
 
 void tst_NameFacts::damagedLineFailsOnlyItsName_data()
