@@ -7,6 +7,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -22,6 +23,10 @@ constexpr qint64 kMaxFactsFileBytes = qint64(64) * 1024 * 1024;
 constexpr qint32 kShareYears = 20;
 constexpr qint64 kShareMinimumBirths = 50;
 constexpr qint32 kTrendYears = 10;
+// The years the births file may hold: the US records begin in 1880, and a year has four digits. The bound also
+// keeps every yearly list, run on to the latest year, to a few thousand numbers whatever the file says.
+constexpr qint32 kFirstRecordsYear = 1880;
+constexpr qint32 kLastRecordsYear = 9999;
 
 const QByteArray kAllNames = QByteArrayLiteral("*");
 
@@ -48,17 +53,14 @@ SearchError asSearchError(const SoundDataError &error)
     return damaged(error.path());
 }
 
+// Reads a facts file with the search's bounded reader, within the limits of the memory a search may take.
 QByteArray readFactsFile(const QString &path)
 {
-    try {
-        QByteArray data = ReadDataFile(path, kMaxFactsFileBytes);
-        // Every line ends with LF; a file that does not was cut short.
-        if (!data.isEmpty() && !data.endsWith('\n'))
-            throw damaged(path);
-        return data;
-    } catch (const SoundDataError &error) {
-        throw asSearchError(error);
-    }
+    QByteArray data = ReadNameFile(path, qMin(kMaxFactsFileBytes, CurrentScanLimits().MaxFileBytes));
+    // Every line ends with LF; a file that does not was cut short.
+    if (!data.isEmpty() && !data.endsWith('\n'))
+        throw damaged(path);
+    return data;
 }
 
 char sexLetter(int sex)
@@ -66,13 +68,17 @@ char sexLetter(int sex)
     return sex == 0 ? 'f' : 'm';
 }
 
-// Reads "12 0 345" into numbers; false on anything else, such as a sign, a letter or a doubled space.
-bool parseNumbers(QByteArrayView text, QList<qint32> &numbers)
+// Reads "12 0 345" into numbers; false on anything else, such as a sign, a letter or a doubled space, and on
+// more than maxCount numbers, which are refused before any is read.
+bool parseNumbers(QByteArrayView text, QList<qint32> &numbers, qsizetype maxCount)
 {
     numbers.clear();
     if (text.isEmpty())
         return true;
-    numbers.reserve(text.count(' ') + 1);
+    const qsizetype count = text.count(' ') + 1;
+    if (count > maxCount)
+        return false;
+    numbers.reserve(count);
     qint64 value = -1;
     for (const char c : text) {
         if (c == ' ') {
@@ -94,6 +100,17 @@ bool parseNumbers(QByteArrayView text, QList<qint32> &numbers)
     return true;
 }
 
+// A first year of the births file: one number, within the years the file may hold.
+bool parseYear(QByteArrayView text, qint32 &year)
+{
+    QList<qint32> numbers;
+    if (!parseNumbers(text, numbers, 1) || numbers.size() != 1 || numbers[0] < kFirstRecordsYear
+        || numbers[0] > kLastRecordsYear)
+        return false;
+    year = numbers[0];
+    return true;
+}
+
 // The spelling under which the US records list a name: lower case a-z, or nothing when it has other
 // characters (the records know no accents, hyphens or spaces).
 QByteArray recordsSpelling(const QString &name)
@@ -110,6 +127,13 @@ QByteArray recordsSpelling(const QString &name)
             return {};
     }
     return spelling;
+}
+
+// Whether a births line's spelling is one the records may hold: lower case a-z, or the births of all names.
+bool isRecordsKey(QByteArrayView spelling)
+{
+    return spelling == kAllNames
+        || std::all_of(spelling.begin(), spelling.end(), [](char c) { return c >= 'a' && c <= 'z'; });
 }
 
 // The tab-separated fields of a line.
@@ -177,15 +201,27 @@ void FactsDatabase::loadMeanings(const QString &path)
     m_meaningsText = utf8.decode(data);
     if (utf8.hasError())
         throw damaged(path);
+    const auto isControl = [](QChar c) { return c.category() == QChar::Other_Control; };
     for (const QStringView line : QStringView(m_meaningsText).tokenize(u'\n', Qt::SkipEmptyParts)) {
         if (line.startsWith(u'#'))
             continue;
-        // "<name>\t<f or m>\t<meaning>"
-        const qsizetype nameEnd = line.indexOf(u'\t');
-        if (nameEnd <= 0 || line.size() < nameEnd + 4 || (line[nameEnd + 1] != u'f' && line[nameEnd + 1] != u'm')
-            || line[nameEnd + 2] != u'\t' || line.indexOf(u'\t', nameEnd + 3) >= 0)
+        // "<name>\t<f or m>\t<meaning>", one line per name and sex. The text is shown as it is, so a control
+        // character (a carriage return left by a Windows editor, say) marks the file as damaged.
+        std::array<QStringView, 3> fields;
+        qsizetype count = 0;
+        for (const QStringView field : line.tokenize(u'\t')) {
+            if (count == qsizetype(fields.size()))
+                throw damaged(path);
+            fields[count++] = field;
+        }
+        const auto &[name, sex, meaning] = fields;
+        if (count != 3 || name.isEmpty() || (sex != u"f" && sex != u"m") || meaning.isEmpty()
+            || std::any_of(line.begin(), line.end(), [&](QChar c) { return c != u'\t' && isControl(c); }))
             throw damaged(path);
-        m_meanings[line[nameEnd + 1] == u'f' ? 0 : 1].insert(line.first(nameEnd), line.sliced(nameEnd + 3));
+        QHash<QStringView, QStringView> &meanings = m_meanings[sex == u"f" ? 0 : 1];
+        if (meanings.contains(name))
+            throw damaged(path);
+        meanings.insert(name, meaning);
     }
 }
 
@@ -209,7 +245,7 @@ void FactsDatabase::loadBirths(const QString &path)
                 || line[keyEnd + 2] != '\t')
                 throw damaged(path);
             const QByteArrayView key = line.first(keyEnd + 2);
-            if (m_birthLines.contains(key))
+            if (!isRecordsKey(line.first(keyEnd)) || m_birthLines.contains(key))
                 throw damaged(path);
             m_birthLines.insert(key, start);
         }
@@ -223,13 +259,15 @@ void FactsDatabase::loadBirths(const QString &path)
         if (offset < 0)
             throw damaged(path);
         const QByteArrayView line = QByteArrayView(m_births).sliced(offset, m_births.indexOf('\n', offset) - offset);
+        // "*\t<sex>\t<first year>\t<births per year>\t": no ranks, and the same years for both sexes.
         const QList<QByteArrayView> fields = splitFields(line);
-        QList<qint32> year;
-        if (!parseNumbers(fields[2], year) || year.size() != 1 || !parseNumbers(fields[3], m_allBirths[sex])
-            || m_allBirths[sex].isEmpty()
-            || (sex == 1 && (year[0] != m_firstYear || m_allBirths[1].size() != m_allBirths[0].size())))
+        qint32 year = 0;
+        if (fields.size() != 5 || !parseYear(fields[2], year)
+            || !parseNumbers(fields[3], m_allBirths[sex], kLastRecordsYear - year + 1) || m_allBirths[sex].isEmpty()
+            || !fields[4].isEmpty()
+            || (sex == 1 && (year != m_firstYear || m_allBirths[1].size() != m_allBirths[0].size())))
             throw damaged(path);
-        m_firstYear = year[0];
+        m_firstYear = year;
     }
 }
 
@@ -245,13 +283,17 @@ FactsDatabase::YearlyLine FactsDatabase::yearly(const QString &name, int sex) co
     const QByteArrayView line = QByteArrayView(m_births).sliced(offset, m_births.indexOf('\n', offset) - offset);
     const QList<QByteArrayView> fields = splitFields(line);
     YearlyLine result;
-    QList<qint32> year;
-    if (fields.size() != 5 || !parseNumbers(fields[2], year) || year.size() != 1
-        || !parseNumbers(fields[3], result.Births) || !parseNumbers(fields[4], result.Ranks) || result.Births.isEmpty()
-        || result.Ranks.size() != result.Births.size() || year[0] < m_firstYear
-        || year[0] - m_firstYear + result.Births.size() > m_allBirths[0].size())
+    if (fields.size() != 5 || !parseYear(fields[2], result.FirstYear) || result.FirstYear < m_firstYear
+        || !parseNumbers(fields[3], result.Births, latestYear() - result.FirstYear + 1)
+        || !parseNumbers(fields[4], result.Ranks, result.Births.size()) || result.Births.isEmpty()
+        || result.Ranks.size() != result.Births.size())
         throw damaged(m_birthsPath);
-    result.FirstYear = year[0];
+    // A name's births are some of those of all names, and it is ranked in exactly the years it was given.
+    const qsizetype since = result.FirstYear - m_firstYear;
+    for (qsizetype i = 0; i < result.Births.size(); ++i) {
+        if (result.Births[i] > m_allBirths[sex][since + i] || (result.Births[i] > 0) != (result.Ranks[i] > 0))
+            throw damaged(m_birthsPath);
+    }
     const qsizetype padded = latestYear() - result.FirstYear + 1;
     result.Births.resize(padded, 0);
     result.Ranks.resize(padded, 0);
@@ -338,22 +380,24 @@ QString TenYearTrend(const QList<double> &perMillion, qint32 firstYear)
     const double before = perMillion[perMillion.size() - 1 - kTrendYears];
     const qint32 since = firstYear + qint32(perMillion.size()) - 1 - kTrendYears;
     if (now <= 0 && before <= 0)
-        return QStringLiteral("Not given in %1 or %2").arg(since).arg(since + kTrendYears);
+        return QStringLiteral("Not given in %1 or %2")
+            .arg(QString::number(since), QString::number(since + kTrendYears));
     if (before <= 0)
         return QStringLiteral("New: not given in %1").arg(since);
     if (now <= 0)
         return QStringLiteral("Out of use: not given in %1").arg(since + kTrendYears);
     const double ratio = now / before;
     if (ratio >= 2)
-        return QStringLiteral("Rising fast: %1 times as common as in %2").arg(ratio, 0, 'f', 1).arg(since);
+        return QStringLiteral("Rising fast: %1 times as common as in %2")
+            .arg(QString::number(ratio, 'f', 1), QString::number(since));
     const int percent = int(std::lround(std::abs(ratio - 1) * 100));
     if (ratio >= 1.1)
-        return QStringLiteral("Rising: up %1 % since %2").arg(percent).arg(since);
+        return QStringLiteral("Rising: up %1 % since %2").arg(QString::number(percent), QString::number(since));
     if (ratio > 1 / 1.1)
         return QStringLiteral("Steady since %1").arg(since);
     if (ratio > 0.5)
-        return QStringLiteral("Falling: down %1 % since %2").arg(percent).arg(since);
-    return QStringLiteral("Falling fast: down %1 % since %2").arg(percent).arg(since);
+        return QStringLiteral("Falling: down %1 % since %2").arg(QString::number(percent), QString::number(since));
+    return QStringLiteral("Falling fast: down %1 % since %2").arg(QString::number(percent), QString::number(since));
 }
 
 } // namespace namorel

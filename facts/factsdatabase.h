@@ -18,8 +18,8 @@ class FactsDatabase
 public:
     /// The facts of \a programFolder, loaded on the first call for that folder and kept for the rest of the
     /// run. Thread-safe. Throws SearchError with the search's messages ("Cannot open file <path>", also for a
-    /// damaged file; "Text exceeds memo capacity") when a name file or a facts file cannot be read; a later
-    /// call tries again.
+    /// damaged file; "Text exceeds memo capacity" for a file larger than the program holds) when a name file or
+    /// a facts file cannot be read; a later call tries again.
     static std::shared_ptr<const FactsDatabase> open(const QString &programFolder);
 
     /// Loads the facts of \a programFolder afresh, without keeping them. Throws as open() does.

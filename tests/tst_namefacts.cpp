@@ -1,5 +1,6 @@
 #include "factsdatabase.h"
 #include "namefacts.h"
+#include "namefile_p.h"
 #include "namesearch.h"
 #include "testfiles.h"
 
@@ -52,6 +53,9 @@ private slots:
     void smallDatabase();
     void unreadableData_data();
     void unreadableData();
+    void largerThanTheScanLimits_data();
+    void largerThanTheScanLimits();
+    void damagedLineFailsOnlyItsName_data();
     void damagedLineFailsOnlyItsName();
     void trend_data();
     void trend();
@@ -194,12 +198,51 @@ void tst_NameFacts::unreadableData_data()
     QTest::newRow("births of the sexes over different years")
         << "database/usbirths.txt" << QByteArray("*\tf\t1880\t1 2\t\n*\tm\t1881\t1 2\t\n") << cannotOpen;
     QTest::newRow("a births line twice") << "database/usbirths.txt" << kBirths + "liam\tm\t1880\t7\t90\n" << cannotOpen;
+    const auto allNames = [](const char *girls, const char *boys = "*\tm\t1880\t1000 1000\t") {
+        return QByteArray(girls) + '\n' + boys + "\nanna\tf\t1880\t10 40\t2 1\n";
+    };
+    QTest::newRow("births of all names lost their counts")
+        << "database/usbirths.txt" << allNames("*\tf\t1880") << cannotOpen;
+    QTest::newRow("births of all names lost their empty ranks")
+        << "database/usbirths.txt" << allNames("*\tf\t1880\t1000 2000") << cannotOpen;
+    QTest::newRow("births of all names with ranks")
+        << "database/usbirths.txt" << allNames("*\tf\t1880\t1000 2000\t1 1") << cannotOpen;
+    QTest::newRow("births of all names not numbers")
+        << "database/usbirths.txt" << allNames("*\tf\t1880\t1000 many\t") << cannotOpen;
+    QTest::newRow("births of all names below nought")
+        << "database/usbirths.txt" << allNames("*\tf\t1880\t1000 -2000\t") << cannotOpen;
+    QTest::newRow("births of all names without a year")
+        << "database/usbirths.txt" << allNames("*\tf\t\t1000 2000\t", "*\tm\t\t1000 1000\t") << cannotOpen;
+    QTest::newRow("births before the records began")
+        << "database/usbirths.txt"
+        << QByteArray("*\tf\t1879\t1000 2000\t\n*\tm\t1879\t1000 1000\t\nanna\tf\t1879\t10 40\t2 1\n") << cannotOpen;
+    QTest::newRow("births past the four-digit years")
+        << "database/usbirths.txt"
+        << QByteArray("*\tf\t9999\t1000 2000\t\n*\tm\t9999\t1000 1000\t\nanna\tf\t9999\t10 40\t2 1\n") << cannotOpen;
+    QTest::newRow("births in a year past what a number holds")
+        << "database/usbirths.txt" << QByteArray("*\tf\t2147483647\t1000 2000\t\n*\tm\t2147483647\t1000 1000\t\n")
+        << cannotOpen;
+    QTest::newRow("a spelling the records cannot hold")
+        << "database/usbirths.txt" << kBirths + "zo\xC3\xAB\tf\t1880\t10\t5\n"
+        << cannotOpen;
+    QTest::newRow("births with Windows line ends")
+        << "database/usbirths.txt" << QByteArray(kBirths).replace("\n", "\r\n") << cannotOpen;
     QTest::newRow("meanings without a sex")
         << "database/meanings.txt" << QByteArray("Anna\tHebrew: grace\n") << cannotOpen;
     QTest::newRow("meanings not UTF-8") << "database/meanings.txt" << QByteArray("Zo\xEB\tf\tlife\n") << cannotOpen;
+    QTest::newRow("a meaning lost its text") << "database/meanings.txt" << QByteArray("Anna\tf\t\n") << cannotOpen;
+    QTest::newRow("a meaning with a field more")
+        << "database/meanings.txt" << QByteArray("Anna\tf\tHebrew\tgrace\n") << cannotOpen;
+    QTest::newRow("a name's meaning twice for one sex")
+        << "database/meanings.txt" << kMeanings + "Anna\tf\tLatin: grace\n"
+        << cannotOpen;
+    QTest::newRow("meanings with Windows line ends")
+        << "database/meanings.txt" << QByteArray("Anna\tf\tHebrew: grace\r\n") << cannotOpen;
     QTest::newRow("pronunciations missing") << "database/pronunciations.txt" << QByteArray() << cannotOpen;
     QTest::newRow("pronunciations in another format")
         << "database/pronunciations.txt" << QByteArray("Anna,AE1 N AH0\n") << cannotOpen;
+    QTest::newRow("a pronunciation lost its phones")
+        << "database/pronunciations.txt" << QByteArray("Anna\t/\xCB\x88\xC3\xA6n\xC9\x99/\tcmudict\n") << cannotOpen;
     QTest::newRow("a name file missing") << "database/welshb.nam" << QByteArray() << cannotOpen;
     QTest::newRow("a folder where the births file should be")
         << "database/usbirths.txt" << QByteArray("/") << cannotOpen;
@@ -235,13 +278,72 @@ void tst_NameFacts::unreadableData()
     QCOMPARE(LookUpFacts(programFolder, QStringLiteral("Anna"), 0).Births.size(), 2);
 }
 
+void tst_NameFacts::largerThanTheScanLimits_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("contents");
+
+    // Each more than the 64 bytes of the limits below, which the name files keep within.
+    QTest::newRow("births") << "database/usbirths.txt" << kBirths;
+    QTest::newRow("meanings") << "database/meanings.txt"
+                              << kMeanings + "Astrid\tf\tOld Norse: god and beautiful\nLiam\tm\tIrish: protector\n";
+}
+
+void tst_NameFacts::largerThanTheScanLimits()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, contents);
+
+    QTemporaryDir folder;
+    const QString programFolder = folder.path() + u'/';
+    QVERIFY(folder.isValid() && makeDatabase(programFolder));
+    QVERIFY(contents.size() > 64 && writeFile(programFolder + file, contents));
+    {
+        // The facts files are held within the memory a search may take, as the name files are.
+        ScanLimits limits;
+        limits.MaxFileBytes = 64;
+        const ScopedScanLimits scoped(limits);
+        try {
+            FactsDatabase::load(programFolder);
+            QFAIL("a file larger than the limits was read");
+        } catch (const SearchError &error) {
+            QCOMPARE(error.message(), QStringLiteral("Text exceeds memo capacity"));
+        }
+    }
+    QCOMPARE(FactsDatabase::load(programFolder)->lookUp(QStringLiteral("Anna"), 0).Births.size(), 2);
+}
+
+void tst_NameFacts::damagedLineFailsOnlyItsName_data()
+{
+    QTest::addColumn<QByteArray>("line"); // Liam's, where the boys of 1880 are 1000
+
+    QTest::newRow("counts lost") << QByteArray("liam\tm\t1880");
+    QTest::newRow("ranks lost") << QByteArray("liam\tm\t1880\t7");
+    QTest::newRow("a field more") << QByteArray("liam\tm\t1880\t7\t90\t1");
+    QTest::newRow("no births at all") << QByteArray("liam\tm\t1880\t\t");
+    QTest::newRow("births not numbers") << QByteArray("liam\tm\t1880\t7 x\t90");
+    QTest::newRow("a year not a number") << QByteArray("liam\tm\tyear\t7\t90");
+    QTest::newRow("two first years") << QByteArray("liam\tm\t1880 1881\t7\t90");
+    QTest::newRow("births below nought") << QByteArray("liam\tm\t1880\t-7\t90");
+    QTest::newRow("births past what a number holds") << QByteArray("liam\tm\t1880\t4294967303\t90");
+    QTest::newRow("more births than of all boys") << QByteArray("liam\tm\t1880\t1001\t90");
+    QTest::newRow("a rank below nought") << QByteArray("liam\tm\t1880\t7\t-90");
+    QTest::newRow("a rank in a year without births") << QByteArray("liam\tm\t1880\t0 7\t5 90");
+    QTest::newRow("no rank in a year with births") << QByteArray("liam\tm\t1880\t7\t0");
+    QTest::newRow("ranks of other years than the births") << QByteArray("liam\tm\t1880\t7\t90 80");
+    QTest::newRow("starts before the first year") << QByteArray("liam\tm\t1879\t7 7\t90 90");
+    QTest::newRow("runs past the latest year") << QByteArray("liam\tm\t1881\t7 7\t90 90");
+}
+
 void tst_NameFacts::damagedLineFailsOnlyItsName()
 {
+    QFETCH(QByteArray, line);
+
     QTemporaryDir folder;
     const QString programFolder = folder.path() + u'/';
     QVERIFY(folder.isValid() && makeDatabase(programFolder));
     const QString births = programFolder + QStringLiteral("database/usbirths.txt");
-    QVERIFY(writeFile(births, QByteArray(kBirths).replace("liam\tm\t1880\t7\t90", "liam\tm\t1880\t7 x\t90")));
+    QVERIFY(writeFile(births, QByteArray(kBirths).replace("liam\tm\t1880\t7\t90", line)));
 
     QCOMPARE(LookUpFacts(programFolder, QStringLiteral("Anna"), 0).Births.size(), 2);
     try {
