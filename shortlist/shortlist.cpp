@@ -301,7 +301,7 @@ void Shortlist::rate(const Rating &rating)
         throw ShortlistError(failure + QStringLiteral(": the gender must be 0 (girls) or 1 (boys)."));
     if (rating.Stars < 0 || rating.Stars > 5)
         throw ShortlistError(failure + QStringLiteral(": the stars must be from 0 to 5."));
-    if (rating.Note.size() > kMaxNoteLength || !rating.Note.isValidUtf16())
+    if (!NoteProblem(rating.Note).isEmpty())
         throw ShortlistError(
             failure + QStringLiteral(": the note must be text of at most %1 characters.").arg(kMaxNoteLength));
     const QDateTime updated = rating.Updated.isValid() ? rating.Updated : QDateTime::currentDateTimeUtc();

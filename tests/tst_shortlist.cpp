@@ -33,6 +33,11 @@ QString S(const char16_t *text)
     return QString::fromUtf16(text);
 }
 
+QString times(qsizetype count, const char16_t *text)
+{
+    return S(text).repeated(count);
+}
+
 Rating rating(const QString &name, qint32 gender, qint32 stars, bool veto = false, const QString &note = {},
     const QDateTime &updated = {})
 {
@@ -276,6 +281,12 @@ void TestShortlist::badRating_data()
         << rating(S(u"Ann\nMarie"), 0, 3) << S(u"Cannot rate the name: it holds a control character.");
     QTest::newRow("a name of half a surrogate pair")
         << rating(QString(QChar(0xD83D)), 0, 3) << S(u"Cannot rate the name: it is not valid text.");
+    QTest::newRow("a name that turns the text right to left") << rating(
+        S(u"Ann\u202E"), 0, 3) << S(u"Cannot rate the name: it holds an invisible formatting character (U+202E).");
+    QTest::newRow("a name of 101 characters")
+        << rating(times(101, u"e\u0301"), 0, 3) << S(u"Cannot rate the name: it is longer than 100 characters.");
+    QTest::newRow("a name of one letter under 1,601 bytes of accents")
+        << rating(S(u"a") + times(800, u"\u0301"), 0, 3) << S(u"Cannot rate the name: it takes more than 1,600 bytes.");
     QTest::newRow("gender 2") << rating(S(u"Ann"), 2, 3)
                               << S(u"Cannot rate \"Ann\": the gender must be 0 (girls) or 1 (boys).");
     QTest::newRow("gender -1") << rating(S(u"Ann"), -1, 3)
@@ -328,6 +339,9 @@ void TestShortlist::roundTripKeepsEveryByte()
         mine.rate(rating(testNames.at(i), i % 2, i % 6, i % 3 == 0,
             i % 2 ? S(u"\"quoted\", back\\slash\r\nnew line\ttab \u2028 é") : QString(),
             at("2024-03-04T05:06:07.089Z").addSecs(i)));
+    // As long as a name and a note may be, in characters of several UTF-16 units (the last a family of three).
+    mine.rate(rating(times(100, u"🌸"), 1, 5, false,
+        times(499, u"e\u0301") + S(u"\U0001F468\u200D\U0001F469\u200D\U0001F467"), at("2024-03-04T05:06:07.089Z")));
     const QString file = scratch.path(S(u"Renée.namorel"));
     mine.exportRatings(file, S(u"Renée 🌼"));
 
@@ -340,7 +354,7 @@ void TestShortlist::roundTripKeepsEveryByte()
 
     Scratch other;
     Shortlist partner(other.dbPath());
-    QCOMPARE(partner.importRatings(file), qint32(testNames.size()));
+    QCOMPARE(partner.importRatings(file), qint32(testNames.size() + 1));
     QCOMPARE(partner.partnerName().toUtf8(), QString(S(u"Renée 🌼")).toUtf8());
     const QList<Rating> sent = mine.mine();
     const QList<Rating> received = partner.partners();
@@ -473,12 +487,22 @@ void TestShortlist::badImportFile_data()
     QTest::newRow("another format")
         << with(S(u"format"), S(u"namorel-settings"))
         << S(u"it is not a Namorel ratings file (\"format\" is \"namorel-settings\", not \"namorel-ratings\").");
+    QTest::newRow("another format, turned right to left")
+        << with(S(u"format"), S(u"namorel\u202E-ratings"))
+        << S(u"it is not a Namorel ratings file (\"format\" is \"namorel\\u202E-ratings\", not \"namorel-ratings\").");
+    QTest::newRow("another format of 41 emoji") << with(S(u"format"), times(41, u"🌸"))
+                                                << S(u"it is not a Namorel ratings file (\"format\" is \"")
+            + times(40, u"🌸") + S(u"...\", not \"namorel-ratings\").");
     QTest::newRow("version 2") << with(S(u"version"), 2)
                                << S(u"it is a version 2 ratings file; this copy of Namorel reads version 1.");
     QTest::newRow("version as text") << with(S(u"version"), S(u"1"))
                                      << S(u"\"version\" is \"1\"; it must be a whole number.");
     QTest::newRow("no partner") << with(S(u"partner"), missing) << S(u"\"partner\" is missing.");
     QTest::newRow("blank partner") << with(S(u"partner"), S(u"  ")) << S(u"\"partner\" is empty.");
+    QTest::newRow("a partner with an override of the text's direction") << with(
+        S(u"partner"), S(u"Sam\u202Emid")) << S(u"\"partner\" holds an invisible formatting character (U+202E).");
+    QTest::newRow("a partner with a left-to-right mark")
+        << with(S(u"partner"), S(u"\u200ESam")) << S(u"\"partner\" holds an invisible formatting character (U+200E).");
     QTest::newRow("exported without an offset from UTC")
         << with(S(u"exported"), S(u"2024-05-01T10:00:00"))
         << S(u"\"exported\" is \"2024-05-01T10:00:00\"; it must be an ISO 8601 time in UTC, such as "
@@ -491,6 +515,10 @@ void TestShortlist::badImportFile_data()
     QTest::newRow("a rating without a name") << withRating(S(u"name"), missing) << S(u"rating 2: \"name\" is missing.");
     QTest::newRow("a name with a control character")
         << withRating(S(u"name"), S(u"Zo\u0007")) << S(u"the name of rating 2 holds a control character.");
+    QTest::newRow("a name with a directional isolate") << withRating(S(u"name"),
+        S(u"Zo\u2066ë\u2069")) << S(u"the name of rating 2 holds an invisible formatting character (U+2066).");
+    QTest::newRow("a name with a tag character beyond the basic plane") << withRating(S(u"name"),
+        S(u"Zoë\U000E0041")) << S(u"the name of rating 2 holds an invisible formatting character (U+E0041).");
     QTest::newRow("gender 2") << withRating(S(u"gender"), 2)
                               << S(u"rating 2 (\"Zoë %1\"): \"gender\" is 2; it must be 0 (girls) or 1 (boys).");
     QTest::newRow("gender as text") << withRating(
@@ -506,6 +534,8 @@ void TestShortlist::badImportFile_data()
                                   << S(u"rating 2 (\"Zoë %1\"): \"note\" is null; it must be a text.");
     QTest::newRow("an overlong note") << withRating(S(u"note"), QString(501, u'n'))
                                       << S(u"rating 2 (\"Zoë %1\"): \"note\" is longer than 500 characters.");
+    QTest::newRow("a note of one letter under 8,001 bytes of accents") << withRating(S(u"note"),
+        S(u"n") + times(4000, u"\u0301")) << S(u"rating 2 (\"Zoë %1\"): \"note\" takes more than 8,000 bytes.");
     QTest::newRow("updated as a date alone")
         << withRating(S(u"updated"), S(u"2024-05-01"))
         << S(u"rating 2 (\"Zoë %1\"): \"updated\" is \"2024-05-01\"; it must be an ISO 8601 time in UTC, such as "
@@ -525,7 +555,8 @@ void TestShortlist::badImportFile()
         json(exchangeJson(S(u"Jo"), { rating(S(u"Ben"), 1, 4, false, {}, at("2024-01-01T00:00:00Z")) }))));
 
     const QString file = scratch.write(S(u"partner.namorel"), content);
-    QCOMPARE(errorOf<ShortlistError>([&] { shortlist.importRatings(file); }), S(u"Cannot import \"partner.namorel\": ") + message);
+    QCOMPARE(errorOf<ShortlistError>([&] { shortlist.importRatings(file); }),
+        S(u"Cannot import \"partner.namorel\": ") + message);
     QCOMPARE(shortlist.partnerName(), S(u"Jo"));
     QCOMPARE(names(shortlist.partners()), QStringList { S(u"Ben") });
 }
@@ -557,7 +588,8 @@ void TestShortlist::oversizedImportFile()
     Scratch scratch;
     Shortlist shortlist(scratch.dbPath());
     const QString file = scratch.write(S(u"big.namorel"), content);
-    QCOMPARE(errorOf<ShortlistError>([&] { shortlist.importRatings(file); }), S(u"Cannot import \"big.namorel\": ") + message);
+    QCOMPARE(errorOf<ShortlistError>([&] { shortlist.importRatings(file); }),
+        S(u"Cannot import \"big.namorel\": ") + message);
     QVERIFY(shortlist.partners().isEmpty());
 
     // One byte less is taken.
