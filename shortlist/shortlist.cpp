@@ -447,6 +447,11 @@ void Shortlist::exportRatings(const QString &filePath, const QString &myName) co
 qint32 Shortlist::importRatings(const QString &filePath)
 {
     const ExchangeFile file = ReadExchangeFile(filePath);
+    // A time more than a day ahead of this computer's clock comes from a clock set wrong or from a made-up file.
+    // It is taken as now: kept as it is, it would outrank every later rating for good.
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QDateTime latestBelievable = now.addDays(1);
+    const auto believed = [&](const QDateTime &moment) { return moment > latestBelievable ? now : moment; };
     const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     return retrying(QStringLiteral("Cannot import \"%1\"").arg(QFileInfo(filePath).fileName()), [&] {
         qint32 stored = 0;
@@ -461,13 +466,11 @@ qint32 Shortlist::importRatings(const QString &filePath)
                     importedAt = before.addMSecs(1);
             }
             latest.finish();
-            const QString now = TimestampText(importedAt);
-            const QString exported = TimestampText(file.Exported);
             run(db,
                 "INSERT INTO partners (name, imported, exported) VALUES (?, ?, ?)"
                 " ON CONFLICT (name) DO UPDATE SET imported = excluded.imported,"
                 " exported = max(exported, excluded.exported)",
-                { file.Partner, now, exported });
+                { file.Partner, TimestampText(importedAt), TimestampText(believed(file.Exported)) });
             QSqlQuery partner = run(db, "SELECT id FROM partners WHERE name = ?", { file.Partner });
             if (!partner.next())
                 throw DatabaseFailure { partner.lastError() };
@@ -475,23 +478,31 @@ qint32 Shortlist::importRatings(const QString &filePath)
             partner.finish();
 
             // A stored rating gives way only to a newer one; timestamps in their canonical text compare as
-            // moments.
+            // moments. One stored from beyond the believable (by an earlier version) gives way to any. A rating
+            // whose time was taken as now is newer only where it says something new: the same file imported
+            // again stores nothing.
             QSqlQuery upsert(db);
             if (!upsert.prepare(
                     QStringLiteral("INSERT INTO partner_ratings (partner, name, gender, stars, veto, note, updated)"
                                    " VALUES (?, ?, ?, ?, ?, ?, ?)"
                                    " ON CONFLICT (partner, name, gender) DO UPDATE SET stars = excluded.stars,"
                                    " veto = excluded.veto, note = excluded.note, updated = excluded.updated"
-                                   " WHERE excluded.updated > partner_ratings.updated")))
+                                   " WHERE partner_ratings.updated > ? OR (excluded.updated > partner_ratings.updated"
+                                   " AND (? = 0 OR (excluded.stars, excluded.veto, excluded.note)"
+                                   " <> (partner_ratings.stars, partner_ratings.veto, partner_ratings.note)))")))
                 throw DatabaseFailure { upsert.lastError() };
+            const QString latestBelievableText = TimestampText(latestBelievable);
             for (const Rating &rating : file.Ratings) {
+                const QDateTime updated = believed(rating.Updated);
                 upsert.addBindValue(id);
                 upsert.addBindValue(rating.Name);
                 upsert.addBindValue(rating.GenderIndex);
                 upsert.addBindValue(rating.Stars);
                 upsert.addBindValue(rating.Veto ? 1 : 0);
                 upsert.addBindValue(textValue(rating.Note));
-                upsert.addBindValue(TimestampText(rating.Updated));
+                upsert.addBindValue(TimestampText(updated));
+                upsert.addBindValue(latestBelievableText);
+                upsert.addBindValue(updated != rating.Updated ? 1 : 0);
                 if (!upsert.exec())
                     throw DatabaseFailure { upsert.lastError() };
                 stored += upsert.numRowsAffected();

@@ -219,6 +219,8 @@ private slots:
     void roundTripKeepsEveryByte();
     void importKeepsNewerRatings();
     void laterPartnerTakesOver();
+    void timesAheadOfTheClock_data();
+    void timesAheadOfTheClock();
     void badImportFile_data();
     void badImportFile();
     void oversizedImportFile_data();
@@ -441,6 +443,62 @@ void TestShortlist::laterPartnerTakesOver()
     QCOMPARE(shortlist.partnerName(), S(u"Jo"));
     shortlist.importRatings(sam);
     QCOMPARE(shortlist.partnerName(), S(u"Sam"));
+}
+
+void TestShortlist::timesAheadOfTheClock_data()
+{
+    QTest::addColumn<qint64>("aheadSeconds");
+    QTest::addColumn<bool>("storedBefore"); // by a version that kept such times
+    QTest::addColumn<bool>("takenAsNow");
+    QTest::newRow("a year ahead") << qint64(365 * 86400) << false << true;
+    QTest::newRow("a day and a minute ahead") << qint64(86400 + 60) << false << true;
+    QTest::newRow("half a day ahead, a clock a little fast") << qint64(43200) << false << false;
+    QTest::newRow("a year ahead, stored before") << qint64(365 * 86400) << true << true;
+}
+
+void TestShortlist::timesAheadOfTheClock()
+{
+    // A partner's rating stamped far ahead of this computer's clock would outrank every later one: it is taken
+    // as stamped when imported. A clock only a little fast is believed.
+    QFETCH(qint64, aheadSeconds);
+    QFETCH(bool, storedBefore);
+    QFETCH(bool, takenAsNow);
+    Scratch scratch;
+    Shortlist shortlist(scratch.dbPath());
+    const QDateTime ahead = QDateTime::currentDateTimeUtc().addSecs(aheadSeconds);
+    const QString file = scratch.write(
+        S(u"ahead.namorel"), json(exchangeJson(S(u"Sam"), { rating(S(u"Anna"), 0, 4, false, {}, ahead) })));
+    if (storedBefore) {
+        shortlist.importRatings(scratch.write(S(u"old.namorel"),
+            json(exchangeJson(S(u"Sam"), { rating(S(u"Anna"), 0, 4, false, {}, at("2024-01-01T00:00:00Z")) }))));
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("ahead"));
+            db.setDatabaseName(scratch.dbPath());
+            QVERIFY(db.open());
+            QSqlQuery update(db);
+            QVERIFY(update.prepare(QStringLiteral("UPDATE partner_ratings SET updated = ?")));
+            update.addBindValue(ahead.toString(Qt::ISODateWithMs));
+            QVERIFY(update.exec());
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("ahead"));
+    }
+
+    // The file stores its rating; one stored before from as far ahead gives way to it.
+    const QDateTime before = QDateTime::currentDateTimeUtc();
+    QCOMPARE(shortlist.importRatings(file), 1);
+    const QDateTime after = QDateTime::currentDateTimeUtc();
+    const QDateTime stored = shortlist.partnersRating(S(u"Anna"), 0).value_or(Rating {}).Updated;
+    if (takenAsNow)
+        QVERIFY2(stored >= before && stored <= after, qPrintable(stored.toString(Qt::ISODateWithMs)));
+    else
+        QCOMPARE(stored, ahead);
+    // The same file again is nothing new; the partner's next rating, stamped by a clock that is right, is.
+    QCOMPARE(shortlist.importRatings(file), 0);
+    const QDateTime next = QDateTime::currentDateTimeUtc().addSecs(1);
+    QCOMPARE(shortlist.importRatings(scratch.write(
+                 S(u"next.namorel"), json(exchangeJson(S(u"Sam"), { rating(S(u"Anna"), 0, 2, false, {}, next) })))),
+        takenAsNow ? 1 : 0);
+    QCOMPARE(shortlist.partnersRating(S(u"Anna"), 0).value_or(Rating {}).Stars, takenAsNow ? 2 : 4);
 }
 
 void TestShortlist::badImportFile_data()
