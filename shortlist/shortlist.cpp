@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QSaveFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -439,9 +438,7 @@ void Shortlist::exportRatings(const QString &filePath, const QString &myName) co
         throw ShortlistError(
             failure + QStringLiteral(": the file would be larger than the 10 MB a partner's copy of Namorel accepts."));
 
-    QSaveFile out(filePath);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        throw ShortlistError(failure + QStringLiteral(": ") + out.errorString() + u'.');
+    ReplaceFile(filePath, bytes, failure);
 }
 
 qint32 Shortlist::importRatings(const QString &filePath)

@@ -11,6 +11,7 @@
 #include <QLocale>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -19,9 +20,24 @@
 #include <QTest>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <sys/mount.h>
+#include <sys/sysmacros.h>
+#endif
 
 using namespace namorel;
 using namespace namorel::testing;
@@ -200,9 +216,13 @@ void startChild(QProcess &child, const char *role, const QString &dbPath, const 
     QVERIFY2(child.waitForStarted(), qPrintable(child.errorString()));
 }
 
+// Where an export is written.
+enum class ExportPlace { Pipe, Device, Socket, Folder, LinkToPipe, LinkToFile, FullDisk, FileSizeLimit };
+
 } // namespace
 
 Q_DECLARE_METATYPE(namorel::Rating)
+Q_DECLARE_METATYPE(ExportPlace)
 
 class TestShortlist : public QObject
 {
@@ -225,6 +245,8 @@ private slots:
     void badImportFile();
     void oversizedImportFile_data();
     void oversizedImportFile();
+    void exportOnlyToAFile_data();
+    void exportOnlyToAFile();
 
     void bothLikeRule_data();
     void bothLikeRule();
@@ -656,6 +678,128 @@ void TestShortlist::oversizedImportFile()
         QCOMPARE(shortlist.importRatings(file), 0);
         QCOMPARE(shortlist.partnerName(), S(u"Sam"));
     }
+}
+
+void TestShortlist::exportOnlyToAFile_data()
+{
+#ifdef Q_OS_UNIX
+    QTest::addColumn<ExportPlace>("place");
+    QTest::addColumn<QString>("reason"); // empty where the export is written
+    QTest::newRow("a pipe") << ExportPlace::Pipe << S(u"it is a pipe, not a file.");
+    QTest::newRow("a device") << ExportPlace::Device << S(u"it is a device, not a file.");
+    QTest::newRow("a socket") << ExportPlace::Socket << S(u"it is a socket, not a file.");
+    QTest::newRow("a folder") << ExportPlace::Folder << S(u"it is a folder, not a file.");
+    QTest::newRow("a link to a pipe") << ExportPlace::LinkToPipe << S(u"it is a pipe, not a file.");
+    QTest::newRow("a link to a file, which is written") << ExportPlace::LinkToFile << QString();
+    QTest::newRow("a full disk") << ExportPlace::FullDisk << S(u"the disk is full.");
+    QTest::newRow("a file size limit") << ExportPlace::FileSizeLimit
+                                       << S(u"the file would be larger than the system allows.");
+#endif
+}
+
+void TestShortlist::exportOnlyToAFile()
+{
+    // An export replaces a regular file or makes a new one, following a link to what it names. Anything else is
+    // refused, and a failed export leaves everything as it was: the node in its place, an earlier export whole,
+    // nothing of its own beside them.
+#ifndef Q_OS_UNIX
+    QSKIP("pipes, devices and sockets are made the POSIX way here");
+#else
+    QFETCH(ExportPlace, place);
+    QFETCH(QString, reason);
+    Scratch scratch;
+    Shortlist shortlist(scratch.dbPath());
+    shortlist.rate(rating(S(u"Anna"), 0, 5, false, S(u"a note long enough to need more than a few bytes")));
+    const QString folder = scratch.path(S(u"place"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString path = folder + S(u"/ratings.namorel");
+    const QByteArray nativePath = QFile::encodeName(path);
+    const QByteArray earlier("an earlier export\n");
+    std::optional<QScopeGuard<std::function<void()>>> undo;
+    switch (place) {
+    case ExportPlace::Pipe:
+        QCOMPARE(::mkfifo(nativePath.constData(), 0600), 0);
+        break;
+    case ExportPlace::Device:
+        // What /dev/null is, where removing it harms nothing.
+        if (::mknod(nativePath.constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+            QSKIP("a device cannot be made here (only an administrator may)");
+        break;
+    case ExportPlace::Socket: {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address = {};
+        address.sun_family = AF_UNIX;
+        QVERIFY(size_t(nativePath.size()) < sizeof address.sun_path);
+        std::memcpy(address.sun_path, nativePath.constData(), size_t(nativePath.size()));
+        QCOMPARE(::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
+        ::close(fd);
+        break;
+    }
+    case ExportPlace::Folder:
+        QVERIFY(QDir().mkdir(path));
+        break;
+    case ExportPlace::LinkToPipe:
+        QCOMPARE(::mkfifo(QFile::encodeName(folder + S(u"/pipe")).constData(), 0600), 0);
+        QVERIFY(QFile::link(S(u"pipe"), path));
+        break;
+    case ExportPlace::LinkToFile:
+        QVERIFY(writeFile(folder + S(u"/file"), earlier));
+        QVERIFY(QFile::link(S(u"file"), path));
+        break;
+    case ExportPlace::FullDisk: {
+#ifdef Q_OS_LINUX
+        if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=64k,mode=0755") != 0)
+            QSKIP("a small disk cannot be mounted here (only an administrator may, and not in every container)");
+        undo.emplace([folder] { ::umount2(QFile::encodeName(folder).constData(), MNT_DETACH); });
+        QVERIFY(writeFile(path, earlier));
+        QFile filler(folder + S(u"/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size()) { }
+#else
+        QSKIP("a small disk is mounted the Linux way here");
+#endif
+        break;
+    }
+    case ExportPlace::FileSizeLimit: {
+        QVERIFY(writeFile(path, earlier));
+        // Writes past the limit then fail, rather than stop the test with a signal.
+        rlimit limit = {};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        undo.emplace([limit, oldHandler] {
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            std::signal(SIGXFSZ, oldHandler);
+        });
+        const rlimit small { 64, limit.rlim_max };
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        break;
+    }
+    }
+    // The path itself, and what it names.
+    const auto nodes = [&nativePath] {
+        struct stat link = {}, named = {};
+        ::lstat(nativePath.constData(), &link);
+        ::stat(nativePath.constData(), &named);
+        return QList<quint64> { link.st_mode, link.st_ino, named.st_mode, named.st_ino };
+    };
+    const QList<quint64> before = nodes();
+    const QStringList entries = QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::Hidden, QDir::Name);
+
+    const QString failure = S(u"Cannot export your ratings to \"") + QDir::toNativeSeparators(path) + S(u"\": ");
+    const QString error = errorOf<ShortlistError>([&] { shortlist.exportRatings(path, S(u"Sam")); });
+    if (reason.isEmpty()) {
+        QCOMPARE(error, QString());
+        QVERIFY(QFileInfo(path).isSymLink());
+        QVERIFY(readFile(folder + S(u"/file")).contains("\"partner\": \"Sam\""));
+        return;
+    }
+    QCOMPARE(error, failure + reason);
+    QCOMPARE(nodes(), before);
+    if (QFileInfo(path).isFile())
+        QCOMPARE(readFile(path), earlier);
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::Hidden, QDir::Name), entries);
+#endif
 }
 
 // ---- Where both like a name ----

@@ -10,6 +10,7 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
@@ -25,6 +26,10 @@
 
 #include <functional>
 #include <memory>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 using namespace namorel;
 using namespace namorel::testing;
@@ -408,6 +413,14 @@ void TestShortlistTab::csvOfTheViewShown()
     QVERIFY(errorOf<ShortlistError>([&] {
         tab.writeCsv(unwritable);
     }).startsWith(S(u"Cannot write \"") + QDir::toNativeSeparators(unwritable) + S(u"\": ")));
+#ifdef Q_OS_UNIX
+    // A pipe where the file would go is left a pipe.
+    const QString pipe = path(S(u"pipe.csv"));
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QCOMPARE(errorOf<ShortlistError>([&] { tab.writeCsv(pipe); }),
+        S(u"Cannot write \"") + QDir::toNativeSeparators(pipe) + S(u"\": it is a pipe, not a file."));
+    QVERIFY(!QFileInfo(pipe).isFile());
+#endif
 }
 
 void TestShortlistTab::printing()
