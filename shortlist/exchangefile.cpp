@@ -159,10 +159,18 @@ public:
         QFile file(filePath);
         if (!file.open(QIODevice::ReadOnly))
             fail(file.errorString() + u'.');
-        // The file may have grown since it was looked at.
-        QByteArray bytes = file.read(kMaxExchangeFileBytes + 1);
+        // Up to a byte past the limit, as the file may have grown since it was looked at; into a buffer of the
+        // file's size, grown as needed, not one of the limit's for every import.
+        QByteArray bytes(std::min(info.size(), kMaxExchangeFileBytes) + 1, Qt::Uninitialized);
+        qint64 filled = 0;
+        for (qint64 got = 0; (got = file.read(bytes.data() + filled, bytes.size() - filled)) > 0;) {
+            filled += got;
+            if (filled == bytes.size() && filled <= kMaxExchangeFileBytes)
+                bytes.resize(std::min(2 * bytes.size(), kMaxExchangeFileBytes + 1));
+        }
         if (file.error() != QFileDevice::NoError)
             fail(file.errorString() + u'.');
+        bytes.truncate(filled);
         if (bytes.size() > kMaxExchangeFileBytes)
             fail(QStringLiteral("the file is larger than 10 MB."));
         return bytes;
