@@ -8,7 +8,9 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QLocale>
+#include <QTextBoundaryFinder>
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -31,16 +33,76 @@ QByteArray jsonString(const QString &text)
     return array.mid(1, array.size() - 2);
 }
 
+QString englishNumber(qsizetype number)
+{
+    return QLocale(QLocale::English).toString(number);
+}
+
+// The number of characters in \a text as a reader counts them.
+qsizetype characterCount(QStringView text)
+{
+    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, text.data(), text.size());
+    qsizetype count = 0;
+    while (characters.toNextBoundary() >= 0)
+        ++count;
+    return count;
+}
+
+// What is wrong with the length of a text, or an empty text when nothing is.
+QString lengthProblem(const QString &text, qsizetype maxCharacters, qsizetype maxBytes)
+{
+    // Characters are counted in no more of the text than the bytes allowed could hold.
+    if (characterCount(QStringView(text).first(std::min(text.size(), maxBytes + 1))) > maxCharacters)
+        return QStringLiteral("is longer than %1 characters").arg(maxCharacters);
+    if (text.size() > maxBytes || text.toUtf8().size() > maxBytes)
+        return QStringLiteral("takes more than %1 bytes").arg(englishNumber(maxBytes));
+    return QString();
+}
+
+// Upper-case hexadecimal digits, at least four.
+QString hexDigits(char32_t value)
+{
+    return QString::number(value, 16).toUpper().rightJustified(4, u'0');
+}
+
+// A text from the file as a message shows it: its first characters, with those that are invisible or would turn
+// the direction of the message around them (and halves of surrogate pairs) written as JSON escapes.
+QString shownText(const QString &text)
+{
+    constexpr qsizetype kShownCharacters = 40;
+    const QStringView head = QStringView(text).first(std::min(text.size(), kShownCharacters * 16));
+    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, head.data(), head.size());
+    qsizetype end = 0;
+    for (qsizetype count = 0; count < kShownCharacters && end < head.size(); ++count)
+        end = characters.toNextBoundary();
+    end = end < 0 ? head.size() : end;
+
+    QString shown;
+    for (qsizetype i = 0; i < end;) {
+        const bool pair = head.at(i).isHighSurrogate() && i + 1 < end && head.at(i + 1).isLowSurrogate();
+        const QStringView point = head.sliced(i, pair ? 2 : 1);
+        switch (QChar::category(pair ? QChar::surrogateToUcs4(point[0], point[1]) : point[0].unicode())) {
+        case QChar::Other_Control:
+        case QChar::Other_Format:
+        case QChar::Other_Surrogate:
+            for (const QChar unit : point)
+                shown += QStringLiteral("\\u") + hexDigits(unit.unicode());
+            break;
+        default:
+            shown += point;
+            break;
+        }
+        i += point.size();
+    }
+    return end < text.size() ? shown + QStringLiteral("...") : shown;
+}
+
 // A value as the message about it shows it: short, and in the JSON's own terms.
 QString shownValue(const QJsonValue &value)
 {
     switch (value.type()) {
-    case QJsonValue::String: {
-        QString text = value.toString();
-        if (text.size() > 40)
-            text = text.left(40) + QStringLiteral("...");
-        return u'"' + text + u'"';
-    }
+    case QJsonValue::String:
+        return u'"' + shownText(value.toString()) + u'"';
     case QJsonValue::Double:
         return QString::number(value.toDouble(), 'g', 17);
     case QJsonValue::Bool:
@@ -97,10 +159,18 @@ public:
         QFile file(filePath);
         if (!file.open(QIODevice::ReadOnly))
             fail(file.errorString() + u'.');
-        // The file may have grown since it was looked at.
-        QByteArray bytes = file.read(kMaxExchangeFileBytes + 1);
+        // Up to a byte past the limit, as the file may have grown since it was looked at; into a buffer of the
+        // file's size, grown as needed, not one of the limit's for every import.
+        QByteArray bytes(std::min(info.size(), kMaxExchangeFileBytes) + 1, Qt::Uninitialized);
+        qint64 filled = 0;
+        for (qint64 got = 0; (got = file.read(bytes.data() + filled, bytes.size() - filled)) > 0;) {
+            filled += got;
+            if (filled == bytes.size() && filled <= kMaxExchangeFileBytes)
+                bytes.resize(std::min(2 * bytes.size(), kMaxExchangeFileBytes + 1));
+        }
         if (file.error() != QFileDevice::NoError)
             fail(file.errorString() + u'.');
+        bytes.truncate(filled);
         if (bytes.size() > kMaxExchangeFileBytes)
             fail(QStringLiteral("the file is larger than 10 MB."));
         return bytes;
@@ -157,8 +227,7 @@ public:
         const QJsonArray list = ratings.toArray();
         if (list.size() > kMaxExchangeRatings)
             fail(QStringLiteral("it holds %1 ratings; at most %2 are accepted.")
-                     .arg(QLocale(QLocale::English).toString(list.size()),
-                         QLocale(QLocale::English).toString(kMaxExchangeRatings)));
+                     .arg(englishNumber(list.size()), englishNumber(kMaxExchangeRatings)));
 
         // The first rating of each name and gender, by number, to report repeats.
         QHash<std::pair<QString, qint32>, qsizetype> seen;
@@ -208,11 +277,8 @@ private:
         rating.Veto = veto.toBool();
 
         rating.Note = text(object, QStringLiteral("note"), where);
-        if (rating.Note.size() > kMaxNoteLength)
-            fail(QStringLiteral("%1: \"note\" is longer than %2 characters.")
-                     .arg(where, QString::number(kMaxNoteLength)));
-        if (!rating.Note.isValidUtf16())
-            fail(QStringLiteral("%1: \"note\" is not valid text.").arg(where));
+        if (const QString problem = NoteProblem(rating.Note); !problem.isEmpty())
+            fail(QStringLiteral("%1: \"note\" %2.").arg(where, problem));
 
         rating.Updated = timestamp(object, QStringLiteral("updated"), where);
         return rating;
@@ -258,14 +324,29 @@ QString NameProblem(const QString &name)
 {
     if (name.trimmed().isEmpty())
         return QStringLiteral("is empty");
-    if (name.size() > kMaxNameLength)
-        return QStringLiteral("is longer than %1 characters").arg(kMaxNameLength);
+    if (const QString problem = lengthProblem(name, kMaxNameLength, kMaxNameBytes); !problem.isEmpty())
+        return problem;
     if (!name.isValidUtf16())
         return QStringLiteral("is not valid text");
-    for (const QChar c : name) {
-        if (c.category() == QChar::Other_Control)
+    for (const char32_t c : name.toUcs4()) {
+        const QChar::Category category = QChar::category(c);
+        if (category == QChar::Other_Control)
             return QStringLiteral("holds a control character");
+        // Invisible characters that format text: those that turn its direction (U+202E) reorder what is shown
+        // around a name, and the others (joiners, U+200D) make one name look like another.
+        if (category == QChar::Other_Format)
+            return QStringLiteral("holds an invisible formatting character (U+%1)").arg(hexDigits(c));
     }
+    return QString();
+}
+
+QString NoteProblem(const QString &note)
+{
+    // A note is free text: line breaks, tabs, and the joiners of emoji sequences are all its own.
+    if (const QString problem = lengthProblem(note, kMaxNoteLength, kMaxNoteBytes); !problem.isEmpty())
+        return problem;
+    if (!note.isValidUtf16())
+        return QStringLiteral("is not valid text");
     return QString();
 }
 

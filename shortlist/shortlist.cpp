@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QSaveFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -301,7 +300,7 @@ void Shortlist::rate(const Rating &rating)
         throw ShortlistError(failure + QStringLiteral(": the gender must be 0 (girls) or 1 (boys)."));
     if (rating.Stars < 0 || rating.Stars > 5)
         throw ShortlistError(failure + QStringLiteral(": the stars must be from 0 to 5."));
-    if (rating.Note.size() > kMaxNoteLength || !rating.Note.isValidUtf16())
+    if (!NoteProblem(rating.Note).isEmpty())
         throw ShortlistError(
             failure + QStringLiteral(": the note must be text of at most %1 characters.").arg(kMaxNoteLength));
     const QDateTime updated = rating.Updated.isValid() ? rating.Updated : QDateTime::currentDateTimeUtc();
@@ -439,14 +438,17 @@ void Shortlist::exportRatings(const QString &filePath, const QString &myName) co
         throw ShortlistError(
             failure + QStringLiteral(": the file would be larger than the 10 MB a partner's copy of Namorel accepts."));
 
-    QSaveFile out(filePath);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        throw ShortlistError(failure + QStringLiteral(": ") + out.errorString() + u'.');
+    ReplaceFile(filePath, bytes, failure);
 }
 
 qint32 Shortlist::importRatings(const QString &filePath)
 {
     const ExchangeFile file = ReadExchangeFile(filePath);
+    // A time more than a day ahead of this computer's clock comes from a clock set wrong or from a made-up file.
+    // It is taken as now: kept as it is, it would outrank every later rating for good.
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QDateTime latestBelievable = now.addDays(1);
+    const auto believed = [&](const QDateTime &moment) { return moment > latestBelievable ? now : moment; };
     const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     return retrying(QStringLiteral("Cannot import \"%1\"").arg(QFileInfo(filePath).fileName()), [&] {
         qint32 stored = 0;
@@ -461,13 +463,11 @@ qint32 Shortlist::importRatings(const QString &filePath)
                     importedAt = before.addMSecs(1);
             }
             latest.finish();
-            const QString now = TimestampText(importedAt);
-            const QString exported = TimestampText(file.Exported);
             run(db,
                 "INSERT INTO partners (name, imported, exported) VALUES (?, ?, ?)"
                 " ON CONFLICT (name) DO UPDATE SET imported = excluded.imported,"
                 " exported = max(exported, excluded.exported)",
-                { file.Partner, now, exported });
+                { file.Partner, TimestampText(importedAt), TimestampText(believed(file.Exported)) });
             QSqlQuery partner = run(db, "SELECT id FROM partners WHERE name = ?", { file.Partner });
             if (!partner.next())
                 throw DatabaseFailure { partner.lastError() };
@@ -475,23 +475,31 @@ qint32 Shortlist::importRatings(const QString &filePath)
             partner.finish();
 
             // A stored rating gives way only to a newer one; timestamps in their canonical text compare as
-            // moments.
+            // moments. One stored from beyond the believable (by an earlier version) gives way to any. A rating
+            // whose time was taken as now is newer only where it says something new: the same file imported
+            // again stores nothing.
             QSqlQuery upsert(db);
             if (!upsert.prepare(
                     QStringLiteral("INSERT INTO partner_ratings (partner, name, gender, stars, veto, note, updated)"
                                    " VALUES (?, ?, ?, ?, ?, ?, ?)"
                                    " ON CONFLICT (partner, name, gender) DO UPDATE SET stars = excluded.stars,"
                                    " veto = excluded.veto, note = excluded.note, updated = excluded.updated"
-                                   " WHERE excluded.updated > partner_ratings.updated")))
+                                   " WHERE partner_ratings.updated > ? OR (excluded.updated > partner_ratings.updated"
+                                   " AND (? = 0 OR (excluded.stars, excluded.veto, excluded.note)"
+                                   " <> (partner_ratings.stars, partner_ratings.veto, partner_ratings.note)))")))
                 throw DatabaseFailure { upsert.lastError() };
+            const QString latestBelievableText = TimestampText(latestBelievable);
             for (const Rating &rating : file.Ratings) {
+                const QDateTime updated = believed(rating.Updated);
                 upsert.addBindValue(id);
                 upsert.addBindValue(rating.Name);
                 upsert.addBindValue(rating.GenderIndex);
                 upsert.addBindValue(rating.Stars);
                 upsert.addBindValue(rating.Veto ? 1 : 0);
                 upsert.addBindValue(textValue(rating.Note));
-                upsert.addBindValue(TimestampText(rating.Updated));
+                upsert.addBindValue(TimestampText(updated));
+                upsert.addBindValue(latestBelievableText);
+                upsert.addBindValue(updated != rating.Updated ? 1 : 0);
                 if (!upsert.exec())
                     throw DatabaseFailure { upsert.lastError() };
                 stored += upsert.numRowsAffected();

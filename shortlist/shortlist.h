@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -31,6 +32,12 @@ public:
     /// The message as the user sees it.
     QString message() const { return QString::fromUtf8(what()); }
 };
+
+/// Replaces the file at \a filePath with \a bytes, as a whole or not at all: a regular file or a new one, where a
+/// symbolic link is followed to the file it names. Throws ShortlistError, whose message is \a failure followed by
+/// the reason (the path names a device, a pipe, a socket or a folder; the disk is full; ...), and then leaves
+/// everything as it was.
+void ReplaceFile(const QString &filePath, const QByteArray &bytes, const QString &failure);
 
 /// The user's shortlist: my ratings and those imported from my partner, kept in an SQLite database.
 ///

@@ -13,11 +13,19 @@ namespace namorel {
 // writes one.
 constexpr qint64 kMaxExchangeFileBytes = 10 * 1024 * 1024;
 constexpr qsizetype kMaxExchangeRatings = 100'000;
+// Lengths count characters as a reader sees them (grapheme clusters): an emoji or an accented letter is one.
 constexpr qsizetype kMaxNameLength = 100;
 constexpr qsizetype kMaxNoteLength = 500;
+// The bytes of UTF-8 one text may take besides, generously: a handful of characters, each with endless combining
+// marks, would otherwise make one text as large as the whole file.
+constexpr qsizetype kMaxNameBytes = 16 * kMaxNameLength;
+constexpr qsizetype kMaxNoteBytes = 16 * kMaxNoteLength;
 
 // What is wrong with a name (of a rating or a partner), or an empty text when nothing is.
 QString NameProblem(const QString &name);
+
+// What is wrong with a note, or an empty text when nothing is.
+QString NoteProblem(const QString &note);
 
 // The canonical text of a moment: ISO 8601 in UTC with milliseconds. Texts of this form sort as their moments.
 QString TimestampText(const QDateTime &moment);

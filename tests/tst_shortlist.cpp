@@ -11,6 +11,7 @@
 #include <QLocale>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -19,9 +20,24 @@
 #include <QTest>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <sys/mount.h>
+#include <sys/sysmacros.h>
+#endif
 
 using namespace namorel;
 using namespace namorel::testing;
@@ -31,6 +47,11 @@ namespace {
 QString S(const char16_t *text)
 {
     return QString::fromUtf16(text);
+}
+
+QString times(qsizetype count, const char16_t *text)
+{
+    return S(text).repeated(count);
 }
 
 Rating rating(const QString &name, qint32 gender, qint32 stars, bool veto = false, const QString &note = {},
@@ -195,9 +216,13 @@ void startChild(QProcess &child, const char *role, const QString &dbPath, const 
     QVERIFY2(child.waitForStarted(), qPrintable(child.errorString()));
 }
 
+// Where an export is written.
+enum class ExportPlace { Pipe, Device, Socket, Folder, LinkToPipe, LinkToFile, FullDisk, FileSizeLimit };
+
 } // namespace
 
 Q_DECLARE_METATYPE(namorel::Rating)
+Q_DECLARE_METATYPE(ExportPlace)
 
 class TestShortlist : public QObject
 {
@@ -214,10 +239,14 @@ private slots:
     void roundTripKeepsEveryByte();
     void importKeepsNewerRatings();
     void laterPartnerTakesOver();
+    void timesAheadOfTheClock_data();
+    void timesAheadOfTheClock();
     void badImportFile_data();
     void badImportFile();
     void oversizedImportFile_data();
     void oversizedImportFile();
+    void exportOnlyToAFile_data();
+    void exportOnlyToAFile();
 
     void bothLikeRule_data();
     void bothLikeRule();
@@ -276,6 +305,12 @@ void TestShortlist::badRating_data()
         << rating(S(u"Ann\nMarie"), 0, 3) << S(u"Cannot rate the name: it holds a control character.");
     QTest::newRow("a name of half a surrogate pair")
         << rating(QString(QChar(0xD83D)), 0, 3) << S(u"Cannot rate the name: it is not valid text.");
+    QTest::newRow("a name that turns the text right to left") << rating(
+        S(u"Ann\u202E"), 0, 3) << S(u"Cannot rate the name: it holds an invisible formatting character (U+202E).");
+    QTest::newRow("a name of 101 characters")
+        << rating(times(101, u"e\u0301"), 0, 3) << S(u"Cannot rate the name: it is longer than 100 characters.");
+    QTest::newRow("a name of one letter under 1,601 bytes of accents")
+        << rating(S(u"a") + times(800, u"\u0301"), 0, 3) << S(u"Cannot rate the name: it takes more than 1,600 bytes.");
     QTest::newRow("gender 2") << rating(S(u"Ann"), 2, 3)
                               << S(u"Cannot rate \"Ann\": the gender must be 0 (girls) or 1 (boys).");
     QTest::newRow("gender -1") << rating(S(u"Ann"), -1, 3)
@@ -328,6 +363,9 @@ void TestShortlist::roundTripKeepsEveryByte()
         mine.rate(rating(testNames.at(i), i % 2, i % 6, i % 3 == 0,
             i % 2 ? S(u"\"quoted\", back\\slash\r\nnew line\ttab \u2028 é") : QString(),
             at("2024-03-04T05:06:07.089Z").addSecs(i)));
+    // As long as a name and a note may be, in characters of several UTF-16 units (the last a family of three).
+    mine.rate(rating(times(100, u"🌸"), 1, 5, false,
+        times(499, u"e\u0301") + S(u"\U0001F468\u200D\U0001F469\u200D\U0001F467"), at("2024-03-04T05:06:07.089Z")));
     const QString file = scratch.path(S(u"Renée.namorel"));
     mine.exportRatings(file, S(u"Renée 🌼"));
 
@@ -340,7 +378,7 @@ void TestShortlist::roundTripKeepsEveryByte()
 
     Scratch other;
     Shortlist partner(other.dbPath());
-    QCOMPARE(partner.importRatings(file), qint32(testNames.size()));
+    QCOMPARE(partner.importRatings(file), qint32(testNames.size() + 1));
     QCOMPARE(partner.partnerName().toUtf8(), QString(S(u"Renée 🌼")).toUtf8());
     const QList<Rating> sent = mine.mine();
     const QList<Rating> received = partner.partners();
@@ -429,6 +467,62 @@ void TestShortlist::laterPartnerTakesOver()
     QCOMPARE(shortlist.partnerName(), S(u"Sam"));
 }
 
+void TestShortlist::timesAheadOfTheClock_data()
+{
+    QTest::addColumn<qint64>("aheadSeconds");
+    QTest::addColumn<bool>("storedBefore"); // by a version that kept such times
+    QTest::addColumn<bool>("takenAsNow");
+    QTest::newRow("a year ahead") << qint64(365 * 86400) << false << true;
+    QTest::newRow("a day and a minute ahead") << qint64(86400 + 60) << false << true;
+    QTest::newRow("half a day ahead, a clock a little fast") << qint64(43200) << false << false;
+    QTest::newRow("a year ahead, stored before") << qint64(365 * 86400) << true << true;
+}
+
+void TestShortlist::timesAheadOfTheClock()
+{
+    // A partner's rating stamped far ahead of this computer's clock would outrank every later one: it is taken
+    // as stamped when imported. A clock only a little fast is believed.
+    QFETCH(qint64, aheadSeconds);
+    QFETCH(bool, storedBefore);
+    QFETCH(bool, takenAsNow);
+    Scratch scratch;
+    Shortlist shortlist(scratch.dbPath());
+    const QDateTime ahead = QDateTime::currentDateTimeUtc().addSecs(aheadSeconds);
+    const QString file = scratch.write(
+        S(u"ahead.namorel"), json(exchangeJson(S(u"Sam"), { rating(S(u"Anna"), 0, 4, false, {}, ahead) })));
+    if (storedBefore) {
+        shortlist.importRatings(scratch.write(S(u"old.namorel"),
+            json(exchangeJson(S(u"Sam"), { rating(S(u"Anna"), 0, 4, false, {}, at("2024-01-01T00:00:00Z")) }))));
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("ahead"));
+            db.setDatabaseName(scratch.dbPath());
+            QVERIFY(db.open());
+            QSqlQuery update(db);
+            QVERIFY(update.prepare(QStringLiteral("UPDATE partner_ratings SET updated = ?")));
+            update.addBindValue(ahead.toString(Qt::ISODateWithMs));
+            QVERIFY(update.exec());
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("ahead"));
+    }
+
+    // The file stores its rating; one stored before from as far ahead gives way to it.
+    const QDateTime before = QDateTime::currentDateTimeUtc();
+    QCOMPARE(shortlist.importRatings(file), 1);
+    const QDateTime after = QDateTime::currentDateTimeUtc();
+    const QDateTime stored = shortlist.partnersRating(S(u"Anna"), 0).value_or(Rating {}).Updated;
+    if (takenAsNow)
+        QVERIFY2(stored >= before && stored <= after, qPrintable(stored.toString(Qt::ISODateWithMs)));
+    else
+        QCOMPARE(stored, ahead);
+    // The same file again is nothing new; the partner's next rating, stamped by a clock that is right, is.
+    QCOMPARE(shortlist.importRatings(file), 0);
+    const QDateTime next = QDateTime::currentDateTimeUtc().addSecs(1);
+    QCOMPARE(shortlist.importRatings(scratch.write(
+                 S(u"next.namorel"), json(exchangeJson(S(u"Sam"), { rating(S(u"Anna"), 0, 2, false, {}, next) })))),
+        takenAsNow ? 1 : 0);
+    QCOMPARE(shortlist.partnersRating(S(u"Anna"), 0).value_or(Rating {}).Stars, takenAsNow ? 2 : 4);
+}
+
 void TestShortlist::badImportFile_data()
 {
     QTest::addColumn<QByteArray>("content");
@@ -473,12 +567,22 @@ void TestShortlist::badImportFile_data()
     QTest::newRow("another format")
         << with(S(u"format"), S(u"namorel-settings"))
         << S(u"it is not a Namorel ratings file (\"format\" is \"namorel-settings\", not \"namorel-ratings\").");
+    QTest::newRow("another format, turned right to left")
+        << with(S(u"format"), S(u"namorel\u202E-ratings"))
+        << S(u"it is not a Namorel ratings file (\"format\" is \"namorel\\u202E-ratings\", not \"namorel-ratings\").");
+    QTest::newRow("another format of 41 emoji") << with(S(u"format"), times(41, u"🌸"))
+                                                << S(u"it is not a Namorel ratings file (\"format\" is \"")
+            + times(40, u"🌸") + S(u"...\", not \"namorel-ratings\").");
     QTest::newRow("version 2") << with(S(u"version"), 2)
                                << S(u"it is a version 2 ratings file; this copy of Namorel reads version 1.");
     QTest::newRow("version as text") << with(S(u"version"), S(u"1"))
                                      << S(u"\"version\" is \"1\"; it must be a whole number.");
     QTest::newRow("no partner") << with(S(u"partner"), missing) << S(u"\"partner\" is missing.");
     QTest::newRow("blank partner") << with(S(u"partner"), S(u"  ")) << S(u"\"partner\" is empty.");
+    QTest::newRow("a partner with an override of the text's direction") << with(
+        S(u"partner"), S(u"Sam\u202Emid")) << S(u"\"partner\" holds an invisible formatting character (U+202E).");
+    QTest::newRow("a partner with a left-to-right mark")
+        << with(S(u"partner"), S(u"\u200ESam")) << S(u"\"partner\" holds an invisible formatting character (U+200E).");
     QTest::newRow("exported without an offset from UTC")
         << with(S(u"exported"), S(u"2024-05-01T10:00:00"))
         << S(u"\"exported\" is \"2024-05-01T10:00:00\"; it must be an ISO 8601 time in UTC, such as "
@@ -491,6 +595,10 @@ void TestShortlist::badImportFile_data()
     QTest::newRow("a rating without a name") << withRating(S(u"name"), missing) << S(u"rating 2: \"name\" is missing.");
     QTest::newRow("a name with a control character")
         << withRating(S(u"name"), S(u"Zo\u0007")) << S(u"the name of rating 2 holds a control character.");
+    QTest::newRow("a name with a directional isolate") << withRating(S(u"name"),
+        S(u"Zo\u2066ë\u2069")) << S(u"the name of rating 2 holds an invisible formatting character (U+2066).");
+    QTest::newRow("a name with a tag character beyond the basic plane") << withRating(S(u"name"),
+        S(u"Zoë\U000E0041")) << S(u"the name of rating 2 holds an invisible formatting character (U+E0041).");
     QTest::newRow("gender 2") << withRating(S(u"gender"), 2)
                               << S(u"rating 2 (\"Zoë %1\"): \"gender\" is 2; it must be 0 (girls) or 1 (boys).");
     QTest::newRow("gender as text") << withRating(
@@ -506,6 +614,8 @@ void TestShortlist::badImportFile_data()
                                   << S(u"rating 2 (\"Zoë %1\"): \"note\" is null; it must be a text.");
     QTest::newRow("an overlong note") << withRating(S(u"note"), QString(501, u'n'))
                                       << S(u"rating 2 (\"Zoë %1\"): \"note\" is longer than 500 characters.");
+    QTest::newRow("a note of one letter under 8,001 bytes of accents") << withRating(S(u"note"),
+        S(u"n") + times(4000, u"\u0301")) << S(u"rating 2 (\"Zoë %1\"): \"note\" takes more than 8,000 bytes.");
     QTest::newRow("updated as a date alone")
         << withRating(S(u"updated"), S(u"2024-05-01"))
         << S(u"rating 2 (\"Zoë %1\"): \"updated\" is \"2024-05-01\"; it must be an ISO 8601 time in UTC, such as "
@@ -525,7 +635,8 @@ void TestShortlist::badImportFile()
         json(exchangeJson(S(u"Jo"), { rating(S(u"Ben"), 1, 4, false, {}, at("2024-01-01T00:00:00Z")) }))));
 
     const QString file = scratch.write(S(u"partner.namorel"), content);
-    QCOMPARE(errorOf<ShortlistError>([&] { shortlist.importRatings(file); }), S(u"Cannot import \"partner.namorel\": ") + message);
+    QCOMPARE(errorOf<ShortlistError>([&] { shortlist.importRatings(file); }),
+        S(u"Cannot import \"partner.namorel\": ") + message);
     QCOMPARE(shortlist.partnerName(), S(u"Jo"));
     QCOMPARE(names(shortlist.partners()), QStringList { S(u"Ben") });
 }
@@ -557,7 +668,8 @@ void TestShortlist::oversizedImportFile()
     Scratch scratch;
     Shortlist shortlist(scratch.dbPath());
     const QString file = scratch.write(S(u"big.namorel"), content);
-    QCOMPARE(errorOf<ShortlistError>([&] { shortlist.importRatings(file); }), S(u"Cannot import \"big.namorel\": ") + message);
+    QCOMPARE(errorOf<ShortlistError>([&] { shortlist.importRatings(file); }),
+        S(u"Cannot import \"big.namorel\": ") + message);
     QVERIFY(shortlist.partners().isEmpty());
 
     // One byte less is taken.
@@ -566,6 +678,128 @@ void TestShortlist::oversizedImportFile()
         QCOMPARE(shortlist.importRatings(file), 0);
         QCOMPARE(shortlist.partnerName(), S(u"Sam"));
     }
+}
+
+void TestShortlist::exportOnlyToAFile_data()
+{
+#ifdef Q_OS_UNIX
+    QTest::addColumn<ExportPlace>("place");
+    QTest::addColumn<QString>("reason"); // empty where the export is written
+    QTest::newRow("a pipe") << ExportPlace::Pipe << S(u"it is a pipe, not a file.");
+    QTest::newRow("a device") << ExportPlace::Device << S(u"it is a device, not a file.");
+    QTest::newRow("a socket") << ExportPlace::Socket << S(u"it is a socket, not a file.");
+    QTest::newRow("a folder") << ExportPlace::Folder << S(u"it is a folder, not a file.");
+    QTest::newRow("a link to a pipe") << ExportPlace::LinkToPipe << S(u"it is a pipe, not a file.");
+    QTest::newRow("a link to a file, which is written") << ExportPlace::LinkToFile << QString();
+    QTest::newRow("a full disk") << ExportPlace::FullDisk << S(u"the disk is full.");
+    QTest::newRow("a file size limit") << ExportPlace::FileSizeLimit
+                                       << S(u"the file would be larger than the system allows.");
+#endif
+}
+
+void TestShortlist::exportOnlyToAFile()
+{
+    // An export replaces a regular file or makes a new one, following a link to what it names. Anything else is
+    // refused, and a failed export leaves everything as it was: the node in its place, an earlier export whole,
+    // nothing of its own beside them.
+#ifndef Q_OS_UNIX
+    QSKIP("pipes, devices and sockets are made the POSIX way here");
+#else
+    QFETCH(ExportPlace, place);
+    QFETCH(QString, reason);
+    Scratch scratch;
+    Shortlist shortlist(scratch.dbPath());
+    shortlist.rate(rating(S(u"Anna"), 0, 5, false, S(u"a note long enough to need more than a few bytes")));
+    const QString folder = scratch.path(S(u"place"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString path = folder + S(u"/ratings.namorel");
+    const QByteArray nativePath = QFile::encodeName(path);
+    const QByteArray earlier("an earlier export\n");
+    std::optional<QScopeGuard<std::function<void()>>> undo;
+    switch (place) {
+    case ExportPlace::Pipe:
+        QCOMPARE(::mkfifo(nativePath.constData(), 0600), 0);
+        break;
+    case ExportPlace::Device:
+        // What /dev/null is, where removing it harms nothing.
+        if (::mknod(nativePath.constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+            QSKIP("a device cannot be made here (only an administrator may)");
+        break;
+    case ExportPlace::Socket: {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address = {};
+        address.sun_family = AF_UNIX;
+        QVERIFY(size_t(nativePath.size()) < sizeof address.sun_path);
+        std::memcpy(address.sun_path, nativePath.constData(), size_t(nativePath.size()));
+        QCOMPARE(::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address), 0);
+        ::close(fd);
+        break;
+    }
+    case ExportPlace::Folder:
+        QVERIFY(QDir().mkdir(path));
+        break;
+    case ExportPlace::LinkToPipe:
+        QCOMPARE(::mkfifo(QFile::encodeName(folder + S(u"/pipe")).constData(), 0600), 0);
+        QVERIFY(QFile::link(S(u"pipe"), path));
+        break;
+    case ExportPlace::LinkToFile:
+        QVERIFY(writeFile(folder + S(u"/file"), earlier));
+        QVERIFY(QFile::link(S(u"file"), path));
+        break;
+    case ExportPlace::FullDisk: {
+#ifdef Q_OS_LINUX
+        if (::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=64k,mode=0755") != 0)
+            QSKIP("a small disk cannot be mounted here (only an administrator may, and not in every container)");
+        undo.emplace([folder] { ::umount2(QFile::encodeName(folder).constData(), MNT_DETACH); });
+        QVERIFY(writeFile(path, earlier));
+        QFile filler(folder + S(u"/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size()) { }
+#else
+        QSKIP("a small disk is mounted the Linux way here");
+#endif
+        break;
+    }
+    case ExportPlace::FileSizeLimit: {
+        QVERIFY(writeFile(path, earlier));
+        // Writes past the limit then fail, rather than stop the test with a signal.
+        rlimit limit = {};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &limit), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        undo.emplace([limit, oldHandler] {
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            std::signal(SIGXFSZ, oldHandler);
+        });
+        const rlimit small { 64, limit.rlim_max };
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        break;
+    }
+    }
+    // The path itself, and what it names.
+    const auto nodes = [&nativePath] {
+        struct stat link = {}, named = {};
+        ::lstat(nativePath.constData(), &link);
+        ::stat(nativePath.constData(), &named);
+        return QList<quint64> { link.st_mode, link.st_ino, named.st_mode, named.st_ino };
+    };
+    const QList<quint64> before = nodes();
+    const QStringList entries = QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::Hidden, QDir::Name);
+
+    const QString failure = S(u"Cannot export your ratings to \"") + QDir::toNativeSeparators(path) + S(u"\": ");
+    const QString error = errorOf<ShortlistError>([&] { shortlist.exportRatings(path, S(u"Sam")); });
+    if (reason.isEmpty()) {
+        QCOMPARE(error, QString());
+        QVERIFY(QFileInfo(path).isSymLink());
+        QVERIFY(readFile(folder + S(u"/file")).contains("\"partner\": \"Sam\""));
+        return;
+    }
+    QCOMPARE(error, failure + reason);
+    QCOMPARE(nodes(), before);
+    if (QFileInfo(path).isFile())
+        QCOMPARE(readFile(path), earlier);
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::Hidden, QDir::Name), entries);
+#endif
 }
 
 // ---- Where both like a name ----

@@ -12,6 +12,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -35,7 +36,7 @@
 #include <functional>
 #include <memory>
 
-#ifdef Q_OS_LINUX
+#ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #endif
 
@@ -486,6 +487,14 @@ void TestShortlistTab::csvOfTheViewShown()
     QVERIFY(errorOf<ShortlistError>([&] {
         tab.writeCsv(unwritable);
     }).startsWith(S(u"Cannot write \"") + QDir::toNativeSeparators(unwritable) + S(u"\": ")));
+#ifdef Q_OS_UNIX
+    // A pipe where the file would go is left a pipe.
+    const QString pipe = path(S(u"pipe.csv"));
+    QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    QCOMPARE(errorOf<ShortlistError>([&] { tab.writeCsv(pipe); }),
+        S(u"Cannot write \"") + QDir::toNativeSeparators(pipe) + S(u"\": it is a pipe, not a file."));
+    QVERIFY(!QFileInfo(pipe).isFile());
+#endif
 }
 
 void TestShortlistTab::printing()

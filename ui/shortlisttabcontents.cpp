@@ -21,7 +21,6 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -482,11 +481,8 @@ void ShortlistTab::exportCsv()
 void ShortlistTab::writeCsv(const QString &filePath) const
 {
     ensureBuilt();
-    const QByteArray csv = ShortlistCsv(m_model->rows());
-    QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(csv) != csv.size() || !file.commit())
-        throw ShortlistError(
-            QStringLiteral("Cannot write \"%1\": %2.").arg(QDir::toNativeSeparators(filePath), file.errorString()));
+    ReplaceFile(filePath, ShortlistCsv(m_model->rows()),
+        QStringLiteral("Cannot write \"%1\"").arg(QDir::toNativeSeparators(filePath)));
 }
 
 std::unique_ptr<QTextDocument> ShortlistTab::printDocument() const

@@ -3,7 +3,7 @@
 # (clang's libFuzzer, address and undefined-behaviour sanitizers). Fails if any target finds anything: a crash, a
 # broken rule, a sanitizer report, a leak, or an input slower than the time limit.
 #
-#   tests/fuzz/run.sh [SECONDS] [TARGET...]      targets: namefile settings jpeg colors facts
+#   tests/fuzz/run.sh [SECONDS] [TARGET...]      targets: namefile settings jpeg colors facts exchange
 #
 # The committed seeds stay as they are: what a run adds to a corpus goes to build/fuzz/corpus/<target>/, and
 # findings to build/fuzz/findings/<target>/; each target's output is in build/fuzz/<target>.log. A finding that is
@@ -13,7 +13,7 @@ set -euo pipefail
 seconds=${1:-60}
 shift || true
 targets=("$@")
-((${#targets[@]})) || targets=(namefile settings jpeg colors facts)
+((${#targets[@]})) || targets=(namefile settings jpeg colors facts exchange)
 # An input that takes longer than this is a finding (a picture that keeps the decoder busy, say).
 timeout_per_input=10
 
