@@ -13,10 +13,13 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QThread>
+#include <QUrl>
 #include <QVariant>
 
 #include <algorithm>
+#include <memory>
 
 namespace namorel {
 
@@ -187,6 +190,97 @@ QString damagedFilePath(const QString &path)
     return candidate;
 }
 
+// How a connection opens a database.
+struct Opening
+{
+    QString databaseName;
+    QString options;
+};
+
+// How to open the database at \a path as it stands, changing neither it nor the files beside it. SQLite reads a
+// database in WAL mode through its journal and a shared-memory index, making both where they are missing, even
+// on a read-only connection, and updating the index; an "immutable" database it reads alone. That is all of it
+// unless its journal holds changes not yet written into it: then the database and its journal are copied into
+// \a copy, and the copy is read. Nothing when the copy cannot be made.
+std::optional<Opening> asItStands(const QString &path, std::unique_ptr<QTemporaryDir> &copy)
+{
+    const QString journal = path + QStringLiteral("-wal");
+    if (QFileInfo(journal).size() == 0) {
+        return Opening { QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded)
+                + QStringLiteral("?immutable=1"),
+            QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI") };
+    }
+    copy = std::make_unique<QTemporaryDir>();
+    const QString copied = copy->filePath(QStringLiteral("shortlist.sqlite"));
+    const QFileDevice::Permissions readWrite = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    if (!copy->isValid() || !QFile::copy(path, copied) || !QFile::copy(journal, copied + QStringLiteral("-wal"))
+        || !QFile::setPermissions(copied, readWrite)
+        || !QFile::setPermissions(copied + QStringLiteral("-wal"), readWrite)) {
+        copy.reset();
+        return std::nullopt;
+    }
+    return Opening { copied, QString() };
+}
+
+// Opens a connection of the name to a database.
+QSqlDatabase openConnection(const QString &name, const Opening &opening)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.setDatabaseName(opening.databaseName);
+    db.setConnectOptions(opening.options);
+    db.open();
+    return db;
+}
+
+void closeConnection(const QString &name)
+{
+    QSqlDatabase::database(name, false).close();
+    QSqlDatabase::removeDatabase(name);
+}
+
+// The schema version of the database; nothing when it cannot be read.
+std::optional<int> schemaVersion(const QSqlDatabase &db)
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
+        return std::nullopt;
+    return query.value(0).toInt();
+}
+
+ShortlistError newerVersion(const QString &failure, int version)
+{
+    return ShortlistError(failure
+        + QStringLiteral(": it was written by a newer version of Namorel (schema %1; this version reads up to %2).")
+              .arg(QString::number(version), QString::number(migrations().size())));
+}
+
+// Whether the database's pages are whole, as far as a quick check tells. A file that is not a database, or whose
+// pages are damaged, shows here before anything is written. Throws DatabaseFailure for failures of another kind.
+bool isWhole(const QSqlDatabase &db)
+{
+    try {
+        QSqlQuery check = run(db, "PRAGMA quick_check");
+        return check.next() && check.value(0).toString() == QLatin1StringView("ok");
+    } catch (const DatabaseFailure &failed) {
+        const int code = primaryCode(failed.error);
+        if (code == Corrupt || code == NotADatabase)
+            return false;
+        throw;
+    }
+}
+
+// Brings the schema from \a current to the latest version.
+void migrate(const QSqlDatabase &db, int current)
+{
+    const int latest = int(migrations().size());
+    for (int step = current; step < latest; ++step) {
+        for (const char *statement : migrations().at(step))
+            run(db, statement);
+    }
+    if (current != latest)
+        run(db, QStringLiteral("PRAGMA user_version = %1").arg(latest));
+}
+
 QAtomicInteger<quint64> g_connectionCount;
 
 } // namespace
@@ -209,64 +303,64 @@ Shortlist::Shortlist(const QString &databasePath)
         throw ShortlistError(QStringLiteral("Cannot open the shortlist: the folder \"%1\" cannot be created.")
                                  .arg(QDir::toNativeSeparators(folder)));
     try {
-        open(false);
-    } catch (const Damaged &) {
         try {
-            open(true);
+            open();
         } catch (const Damaged &) {
-            throw ShortlistError(QStringLiteral("Cannot open the shortlist \"%1\": a new one cannot be started.")
-                                     .arg(QDir::toNativeSeparators(m_path)));
+            startAfresh();
         }
+    } catch (const ShortlistError &) {
+        closeConnection(m_connection);
+        throw;
     }
 }
 
 Shortlist::~Shortlist()
 {
-    QSqlDatabase::database(m_connection, false).close();
-    QSqlDatabase::removeDatabase(m_connection);
+    closeConnection(m_connection);
 }
 
-void Shortlist::open(bool fresh)
+void Shortlist::open()
 {
     const QString failure = QStringLiteral("Cannot open the shortlist \"%1\"").arg(QDir::toNativeSeparators(m_path));
-    if (fresh) {
-        // The old file goes aside, with its journal; the shared-memory index is rebuilt from them.
-        QSqlDatabase::database(m_connection, false).close();
-        QSqlDatabase::removeDatabase(m_connection);
-        const QString aside = damagedFilePath(m_path);
-        if (!QFile::rename(m_path, aside))
-            throw ShortlistError(failure + QStringLiteral(": it is damaged and cannot be moved aside."));
-        const QString wal = m_path + QStringLiteral("-wal");
-        if (QFileInfo::exists(wal))
-            QFile::rename(wal, aside + QStringLiteral("-wal"));
-        QFile::remove(m_path + QStringLiteral("-shm"));
-        m_notice = QStringLiteral("The shortlist was damaged and could not be read. It was moved to \"%1\", and a "
-                                  "new, empty shortlist was started.")
-                       .arg(QDir::toNativeSeparators(aside));
-    }
+    if (const QFileInfo file(m_path); file.isFile() && file.size() > 0)
+        refuseNewerVersion(failure);
+    openWritable(failure);
+}
 
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-    db.setDatabaseName(m_path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
-    if (!db.open()) {
+// Opening a database writes to it (its journal mode, and the journal's files beside it) before its version can
+// be read there; a first look, which writes nothing, refuses a newer version's database untouched.
+void Shortlist::refuseNewerVersion(const QString &failure) const
+{
+    std::unique_ptr<QTemporaryDir> copy;
+    const std::optional<Opening> opening = asItStands(m_path, copy);
+    if (!opening)
+        return; // The version is read again before anything is written.
+    const QString look = m_connection + QStringLiteral("-look");
+    std::optional<int> version;
+    {
+        const QSqlDatabase db = openConnection(look, *opening);
+        if (db.isOpen())
+            version = schemaVersion(db);
+    }
+    closeConnection(look);
+    if (version && *version > migrations().size())
+        throw newerVersion(failure, *version);
+}
+
+void Shortlist::openWritable(const QString &failure)
+{
+    QSqlDatabase db
+        = openConnection(m_connection, { m_path, QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs) });
+    if (!db.isOpen()) {
         const int code = primaryCode(db.lastError());
-        if (!fresh && (code == Corrupt || code == NotADatabase))
+        if (code == Corrupt || code == NotADatabase)
             throw Damaged {};
         throw ShortlistError(failure + QStringLiteral(": ") + db.lastError().text() + u'.');
     }
 
     retrying(failure, [&] {
-        try {
-            // A file that is not a database, or whose pages are damaged, shows here before anything is written.
-            QSqlQuery check = run(db, "PRAGMA quick_check");
-            if (!check.next() || check.value(0).toString() != QLatin1StringView("ok"))
-                throw Damaged {};
-        } catch (const DatabaseFailure &failed) {
-            const int code = primaryCode(failed.error);
-            if (code == Corrupt || code == NotADatabase)
-                throw Damaged {};
-            throw;
-        }
+        if (!isWhole(db))
+            throw Damaged {};
         // Readers never wait for a writer, and a writer waits for another instead of failing.
         run(db, "PRAGMA journal_mode = WAL");
         run(db, "PRAGMA foreign_keys = ON");
@@ -275,21 +369,37 @@ void Shortlist::open(bool fresh)
             QSqlQuery version = run(db, "PRAGMA user_version");
             const int current = version.next() ? version.value(0).toInt() : 0;
             version.finish();
-            const int latest = int(migrations().size());
-            if (current > latest)
-                throw ShortlistError(failure
-                    + QStringLiteral(": it was written by a newer version of Namorel (schema %1; this version "
-                                     "reads up to %2).")
-                          .arg(current)
-                          .arg(latest));
-            for (int step = current; step < latest; ++step) {
-                for (const char *statement : migrations().at(step))
-                    run(db, statement);
-            }
-            if (current != latest)
-                run(db, QStringLiteral("PRAGMA user_version = %1").arg(latest));
+            // Another copy may have brought the database to a newer version since the first look.
+            if (current > migrations().size())
+                throw newerVersion(failure, current);
+            migrate(db, current);
         });
     });
+}
+
+// The damaged file goes aside, with its journal, and a fresh database takes its place.
+void Shortlist::startAfresh()
+{
+    const QString failure = QStringLiteral("Cannot open the shortlist \"%1\"").arg(QDir::toNativeSeparators(m_path));
+    closeConnection(m_connection);
+    const QString aside = damagedFilePath(m_path);
+    if (!QFile::rename(m_path, aside))
+        throw ShortlistError(failure + QStringLiteral(": it is damaged and cannot be moved aside."));
+    const QString wal = m_path + QStringLiteral("-wal");
+    if (QFileInfo::exists(wal))
+        QFile::rename(wal, aside + QStringLiteral("-wal"));
+    // The shared-memory index is rebuilt from the two.
+    QFile::remove(m_path + QStringLiteral("-shm"));
+    try {
+        openWritable(failure);
+    } catch (const Damaged &) {
+        throw ShortlistError(QStringLiteral("Cannot open the shortlist \"%1\": a new one cannot be started.")
+                                 .arg(QDir::toNativeSeparators(m_path)));
+    }
+
+    m_notice = QStringLiteral("The shortlist was damaged and could not be read. It was moved to \"%1\", and a new, "
+                              "empty shortlist was started.")
+                   .arg(QDir::toNativeSeparators(aside));
 }
 
 void Shortlist::rate(const Rating &rating)

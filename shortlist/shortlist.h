@@ -43,7 +43,7 @@ class Shortlist
 public:
     /// Opens or creates the database at \a databasePath, creating its folder when needed. Throws
     /// ShortlistError when it can neither be opened nor started afresh, or when it was written by a newer
-    /// version of the program.
+    /// version of the program; such a database and the files beside it are left exactly as they were.
     explicit Shortlist(const QString &databasePath);
     ~Shortlist();
 
@@ -101,7 +101,10 @@ public:
     void setOwnerName(const QString &name);
 
 private:
-    void open(bool fresh);
+    void open();
+    void openWritable(const QString &failure);
+    void startAfresh();
+    void refuseNewerVersion(const QString &failure) const;
     std::optional<Rating> findRating(const char *table, const QString &name, qint32 genderIndex) const;
 
     QString m_path;

@@ -9,11 +9,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
+#include <QMap>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,6 +24,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 
 using namespace namorel;
 using namespace namorel::testing;
@@ -128,6 +131,62 @@ QString integrityOf(const QString &dbPath)
     return result;
 }
 
+// A connection of the test's own to a database, below the program's interface.
+class RawDatabase
+{
+public:
+    explicit RawDatabase(const QString &path)
+        : m_name(QStringLiteral("raw-%1").arg(++s_connections))
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        db.setDatabaseName(path);
+        if (!db.open())
+            qFatal("cannot open %s: %s", qPrintable(path), qPrintable(db.lastError().text()));
+    }
+    RawDatabase(const RawDatabase &) = delete;
+    RawDatabase &operator=(const RawDatabase &) = delete;
+    ~RawDatabase()
+    {
+        QSqlDatabase::database(m_name, false).close();
+        QSqlDatabase::removeDatabase(m_name);
+    }
+
+    // Runs one statement. Returns its rows, or nothing when it fails.
+    std::optional<QList<QVariantList>> run(const QString &sql, const QVariantList &values = {}) const
+    {
+        QSqlQuery query(QSqlDatabase::database(m_name, false));
+        if (!query.prepare(sql))
+            return std::nullopt;
+        for (const QVariant &value : values)
+            query.addBindValue(value);
+        if (!query.exec())
+            return std::nullopt;
+        QList<QVariantList> rows;
+        while (query.next()) {
+            QVariantList row;
+            for (int i = 0; i < query.record().count(); ++i)
+                row.append(query.value(i));
+            rows.append(row);
+        }
+        if (query.lastError().isValid())
+            return std::nullopt;
+        return rows;
+    }
+
+private:
+    static inline int s_connections = 0;
+    QString m_name;
+};
+
+// Every file in the folder, with its bytes.
+QMap<QString, QByteArray> filesIn(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
+        files.insert(name, readFile(QDir(folder).filePath(name)));
+    return files;
+}
+
 // ---- Copies of the program that rate, run as child processes ----
 
 constexpr char kChildRole[] = "NAMOREL_TEST_CHILD";
@@ -227,6 +286,7 @@ private slots:
 
     void damagedDatabase_data();
     void damagedDatabase();
+    void newerSchemaIsLeftAlone_data();
     void newerSchemaIsLeftAlone();
 
     void twoCopiesRateAtOnce();
@@ -714,28 +774,44 @@ void TestShortlist::damagedDatabase()
     QCOMPARE(readFile(aside), damaged);
 }
 
+void TestShortlist::newerSchemaIsLeftAlone_data()
+{
+    QTest::addColumn<bool>("journal");
+    QTest::newRow("a database on its own") << false;
+    QTest::newRow("a database with the journal and index a killed copy left") << true;
+}
+
 void TestShortlist::newerSchemaIsLeftAlone()
 {
-    // A database of a later version is not damaged: it is neither changed nor moved.
+    // A database of a later version is not damaged: neither it nor the files beside it are changed or moved.
+    QFETCH(bool, journal);
     Scratch scratch;
+    Scratch elsewhere;
     {
-        Shortlist shortlist(scratch.dbPath());
-        shortlist.rate(rating(S(u"Anna"), 0, 5));
+        // Written as a later version might: in a journal mode of its own, or in WAL mode with its changes still
+        // in the journal.
+        RawDatabase later(journal ? elsewhere.dbPath() : scratch.dbPath());
+        if (journal)
+            QVERIFY(later.run(QStringLiteral("PRAGMA journal_mode = WAL")));
+        QVERIFY(later.run(QStringLiteral("CREATE TABLE my_ratings (name TEXT, stars INTEGER)")));
+        QVERIFY(later.run(QStringLiteral("INSERT INTO my_ratings VALUES ('Anna', 5)")));
+        QVERIFY(later.run(QStringLiteral("PRAGMA user_version = 99")));
+        if (journal) {
+            for (const QString &suffix : { QString(), S(u"-wal"), S(u"-shm") })
+                QVERIFY(QFile::copy(elsewhere.dbPath() + suffix, scratch.dbPath() + suffix));
+        }
     }
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("future"));
-        db.setDatabaseName(scratch.dbPath());
-        QVERIFY(db.open());
-        QSqlQuery(db).exec(QStringLiteral("PRAGMA user_version = 99"));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("future"));
+    const QMap<QString, QByteArray> before = filesIn(scratch.path(S(u".")));
+    QCOMPARE(before.size(), journal ? 3 : 1);
 
     const QString error = errorOf<ShortlistError>([&] { Shortlist shortlist(scratch.dbPath()); });
     QCOMPARE(error,
         S(u"Cannot open the shortlist \"") + QDir::toNativeSeparators(scratch.dbPath())
             + S(u"\": it was written by a newer version of Namorel (schema 99; this version reads up to 1)."));
-    QCOMPARE(QDir(scratch.path(S(u"."))).entryList({ S(u"*damaged*") }, QDir::Files), QStringList());
+    const QMap<QString, QByteArray> after = filesIn(scratch.path(S(u".")));
+    QCOMPARE(after.keys(), before.keys());
+    for (const QString &name : before.keys())
+        QVERIFY2(after.value(name) == before.value(name), qPrintable(name + S(u" was changed")));
 }
 
 void TestShortlist::twoCopiesRateAtOnce()
