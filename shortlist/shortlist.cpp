@@ -69,7 +69,7 @@ const QList<QList<const char *>> &migrations()
 constexpr auto kCurrentPartner = "(SELECT id FROM partners ORDER BY imported DESC, id DESC LIMIT 1)";
 
 // SQLite's primary result codes, as QSqlError::nativeErrorCode() gives them (possibly extended).
-enum SqliteCode { Busy = 5, Locked = 6, Corrupt = 11, NotADatabase = 26 };
+enum SqliteCode { Busy = 5, Locked = 6, Corrupt = 11, Constraint = 19, NotADatabase = 26 };
 
 int primaryCode(const QSqlError &error)
 {
@@ -281,6 +281,58 @@ void migrate(const QSqlDatabase &db, int current)
         run(db, QStringLiteral("PRAGMA user_version = %1").arg(latest));
 }
 
+// Stores what was read of a damaged shortlist in a fresh one, in one transaction. Returns the number of ratings
+// stored; those the schema refuses are counted with the lost.
+qint64 storeSalvage(const QSqlDatabase &db, Salvage &salvage, const QString &failure)
+{
+    qint64 stored = 0;
+    qint64 refused = 0;
+    retrying(failure, [&] {
+        stored = 0;
+        refused = 0;
+        inTransaction(db, [&] {
+            const auto insert = [&](const char *sql, const QList<QVariantList> &rows, bool ratings) {
+                for (QVariantList row : rows) {
+                    for (QVariant &value : row) {
+                        if (value.typeId() == QMetaType::QString)
+                            value = textValue(value.toString());
+                    }
+                    try {
+                        run(db, sql, row);
+                        stored += ratings;
+                    } catch (const DatabaseFailure &failed) {
+                        if (primaryCode(failed.error) != Constraint)
+                            throw;
+                        refused += ratings;
+                    }
+                }
+            };
+            insert("INSERT INTO partners (id, name, imported, exported) VALUES (?, ?, ?, ?)", salvage.Partners, false);
+            insert("INSERT INTO settings (key, value) VALUES (?, ?)", salvage.Settings, false);
+            insert("INSERT INTO my_ratings (name, gender, stars, veto, note, updated) VALUES (?, ?, ?, ?, ?, ?)",
+                salvage.MyRatings, true);
+            insert("INSERT INTO partner_ratings (partner, name, gender, stars, veto, note, updated)"
+                   " VALUES (?, ?, ?, ?, ?, ?, ?)",
+                salvage.PartnerRatings, true);
+        });
+    });
+    salvage.LostRatings += refused;
+    return stored;
+}
+
+// How many ratings of a damaged shortlist could be read, and how many not.
+QString salvageCount(qint64 stored, const Salvage &salvage)
+{
+    const QString read = stored == 1 ? QStringLiteral("1 rating") : QStringLiteral("%1 ratings").arg(stored);
+    if (salvage.LostUnknown)
+        return QStringLiteral("%1 could be read, and others could not").arg(read);
+    if (salvage.LostRatings > 0)
+        return QStringLiteral("%1 could be read, and about %2 could not")
+            .arg(read, QString::number(salvage.LostRatings));
+    return stored == 1 ? QStringLiteral("its only rating could be read")
+                       : QStringLiteral("all %1 could be read").arg(read);
+}
+
 QAtomicInteger<quint64> g_connectionCount;
 
 } // namespace
@@ -377,7 +429,8 @@ void Shortlist::openWritable(const QString &failure)
     });
 }
 
-// The damaged file goes aside, with its journal, and a fresh database takes its place.
+// The damaged file goes aside, with its journal, and a fresh database takes its place with every rating that
+// can still be read from it.
 void Shortlist::startAfresh()
 {
     const QString failure = QStringLiteral("Cannot open the shortlist \"%1\"").arg(QDir::toNativeSeparators(m_path));
@@ -397,9 +450,32 @@ void Shortlist::startAfresh()
                                  .arg(QDir::toNativeSeparators(m_path)));
     }
 
-    m_notice = QStringLiteral("The shortlist was damaged and could not be read. It was moved to \"%1\", and a new, "
-                              "empty shortlist was started.")
-                   .arg(QDir::toNativeSeparators(aside));
+    Salvage salvage;
+    {
+        std::unique_ptr<QTemporaryDir> copy;
+        const QString look = m_connection + QStringLiteral("-damaged");
+        if (const std::optional<Opening> opening = asItStands(aside, copy)) {
+            {
+                const QSqlDatabase db = openConnection(look, *opening);
+                if (db.isOpen())
+                    salvage = ReadDamagedShortlist(db);
+                else
+                    salvage.LostUnknown = true;
+            }
+            closeConnection(look);
+        } else {
+            salvage.LostUnknown = true;
+        }
+    }
+    const qint64 stored = storeSalvage(QSqlDatabase::database(m_connection, false), salvage, failure);
+    const QString shownAside = QDir::toNativeSeparators(aside);
+    m_notice = stored == 0
+        ? QStringLiteral("The shortlist was damaged and could not be read. It was moved to \"%1\", and a new, empty "
+                         "shortlist was started.")
+              .arg(shownAside)
+        : QStringLiteral("The shortlist was damaged: %1. The ratings read were saved in a new shortlist, and the "
+                         "damaged file was moved to \"%2\".")
+              .arg(salvageCount(stored, salvage), shownAside);
 }
 
 void Shortlist::rate(const Rating &rating)

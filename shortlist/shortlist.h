@@ -37,7 +37,8 @@ public:
 /// Every change is one transaction, so a crash or a kill loses at most the change in flight. Several copies
 /// of the program may use one database at once; each waits for the others' changes instead of failing.
 /// A database file that turns out to be damaged when it is opened is moved aside, and a fresh one is
-/// started; notice() then says so and where the old file is.
+/// started with every rating that could still be read from it; notice() then says how many were saved and
+/// lost, and where the old file is.
 class Shortlist
 {
 public:
@@ -56,8 +57,8 @@ public:
     /// The path the database was opened at.
     QString databasePath() const { return m_path; }
 
-    /// What the user should be told about the opening: that a damaged database was moved aside, and where
-    /// to. Empty when there was nothing to tell.
+    /// What the user should be told about the opening: that a damaged database was moved aside, where to
+    /// and how many of its ratings were saved. Empty when there was nothing to tell.
     QString notice() const { return m_notice; }
 
     /// Stores my rating of the name and gender, replacing any earlier one. An invalid Updated is taken as

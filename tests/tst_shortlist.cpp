@@ -12,6 +12,8 @@
 #include <QMap>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -723,32 +725,93 @@ void TestShortlist::csvQuoting()
 void TestShortlist::damagedDatabase_data()
 {
     QTest::addColumn<QString>("damage");
-    QTest::newRow("a text file") << S(u"text");
-    QTest::newRow("pages overwritten") << S(u"pages");
-    QTest::newRow("cut in half") << S(u"cut");
+    QTest::addColumn<QString>("table"); // whose leaf pages are overwritten
+    QTest::addColumn<QList<int>>("at"); // which of them, in per cent of the way through its keys
+    QTest::newRow("a text file") << S(u"text") << QString() << QList<int>();
+    QTest::newRow("pages overwritten") << S(u"pages") << QString() << QList<int>();
+    QTest::newRow("cut in half") << S(u"cut") << QString() << QList<int>();
+    QTest::newRow("one page of my ratings overwritten") << S(u"leaves") << S(u"my_ratings") << QList<int> { 50 };
+    QTest::newRow("two pages of my ratings overwritten, far apart")
+        << S(u"leaves") << S(u"my_ratings") << QList<int> { 25, 75 };
+    QTest::newRow("one page of the partner's ratings overwritten")
+        << S(u"leaves") << S(u"partner_ratings") << QList<int> { 50 };
 }
 
 void TestShortlist::damagedDatabase()
 {
+    // A damaged database is moved aside as it is, and a fresh one takes its place with every rating that can
+    // still be read from it, and nothing else; the notice says how many were saved, about how many lost, and
+    // where the old file went.
     QFETCH(QString, damage);
+    QFETCH(QString, table);
+    QFETCH(QList<int>, at);
+    constexpr int kMine = 2000;
+    constexpr int kTheirs = 300;
+    const QDateTime updated = ::at("2024-05-01T10:00:00.000Z");
     Scratch scratch;
+    QStringList originals;
+    qint64 overwritten = 0; // the ratings on the pages overwritten
     if (damage == S(u"text")) {
         scratch.write(S(u"shortlist.sqlite"), "These are not the names you are looking for.\n");
     } else {
+        QList<Rating> theirs;
+        for (int i = 0; i < kTheirs; ++i) {
+            Rating theirRating = numbered(S(u"P"), i);
+            theirRating.Updated = updated;
+            theirs.append(theirRating);
+            originals.append(describe(theirRating));
+        }
         {
             Shortlist shortlist(scratch.dbPath());
-            for (int i = 0; i < 300; ++i)
-                shortlist.rate(numbered(S(u"D"), i));
+            shortlist.setOwnerName(S(u"Alex"));
+            shortlist.importRatings(scratch.write(S(u"sam.namorel"), json(exchangeJson(S(u"Sam"), theirs))));
         }
+        int pageSize = 0;
+        std::optional<QList<QVariantList>> leaves;
+        {
+            RawDatabase db(scratch.dbPath());
+            // Mine in one transaction: two thousand of their own would take a while.
+            QVERIFY(db.run(QStringLiteral("BEGIN")));
+            for (int i = 0; i < kMine; ++i) {
+                Rating mine = numbered(S(u"D"), i);
+                mine.Updated = updated;
+                QVERIFY(db.run(QStringLiteral("INSERT INTO my_ratings VALUES (?, ?, ?, ?, ?, ?)"),
+                    { mine.Name, mine.GenderIndex, mine.Stars, mine.Veto ? 1 : 0, mine.Note,
+                        QStringLiteral("2024-05-01T10:00:00.000Z") }));
+                originals.append(describe(mine));
+            }
+            QVERIFY(db.run(QStringLiteral("COMMIT")));
+            pageSize = db.run(QStringLiteral("PRAGMA page_size"))->at(0).at(0).toInt();
+            // The table's leaves in the order of its keys.
+            leaves = db.run(
+                QStringLiteral("SELECT pageno, ncell FROM dbstat WHERE name = ? AND pagetype = 'leaf' ORDER BY path"),
+                { table });
+            if (!leaves && damage == S(u"leaves"))
+                QSKIP("this SQLite cannot tell the pages of a table (it is built without its page statistics)");
+        }
+
         QFile file(scratch.dbPath());
         QVERIFY(file.open(QIODevice::ReadWrite));
+        QCOMPARE(QFileInfo::exists(scratch.dbPath() + S(u"-wal")), false);
         const qint64 size = file.size();
         QVERIFY(size > 8 * 4096);
         if (damage == S(u"pages")) {
             file.seek(size / 2);
             file.write(QByteArray(3 * 4096, '\xAA'));
-        } else {
+        } else if (damage == S(u"cut")) {
             file.resize(size / 2);
+        } else {
+            QVERIFY(leaves->size() >= 4);
+            for (const int percent : at) {
+                const QVariantList &leaf = leaves->at(leaves->size() * percent / 100);
+                QRandomGenerator garbage(leaf.at(0).toUInt());
+                QByteArray bytes(pageSize, '\0');
+                for (char &byte : bytes)
+                    byte = char(garbage.bounded(256));
+                file.seek((leaf.at(0).toLongLong() - 1) * pageSize);
+                file.write(bytes);
+                overwritten += leaf.at(1).toLongLong();
+            }
         }
     }
     const QByteArray damaged = readFile(scratch.dbPath());
@@ -756,13 +819,37 @@ void TestShortlist::damagedDatabase()
         = scratch.path(S(u"shortlist-damaged-") + QDate::currentDate().toString(Qt::ISODate) + S(u".sqlite"));
     {
         Shortlist shortlist(scratch.dbPath());
-        QCOMPARE(shortlist.notice(),
-            S(u"The shortlist was damaged and could not be read. It was moved to \"") + QDir::toNativeSeparators(aside)
-                + S(u"\", and a new, empty shortlist was started."));
+        const QString notice = shortlist.notice();
         QCOMPARE(readFile(aside), damaged);
-        QVERIFY(shortlist.mine().isEmpty());
+        const QStringList saved = describe(shortlist.mine()) + describe(shortlist.partners());
+        for (const QString &rating : saved)
+            QVERIFY2(originals.contains(rating), qPrintable(S(u"invented: ") + rating));
+        QCOMPARE(QSet<QString>(saved.begin(), saved.end()).size(), saved.size());
+        static const QRegularExpression told(QStringLiteral(
+            "^The shortlist was damaged: (\\d+) ratings could be read, and (about (\\d+)|others) could not\\. "
+            "The ratings read were saved in a new shortlist, and the damaged file was moved to \"(.*)\"\\.$"));
+        const QRegularExpressionMatch match = told.match(notice);
+        if (damage == S(u"text")) {
+            QCOMPARE(notice,
+                S(u"The shortlist was damaged and could not be read. It was moved to \"")
+                    + QDir::toNativeSeparators(aside) + S(u"\", and a new, empty shortlist was started."));
+        } else {
+            QVERIFY2(match.hasMatch(), qPrintable(notice));
+            QCOMPARE(match.captured(1).toInt(), saved.size());
+            QCOMPARE(match.captured(4), QDir::toNativeSeparators(aside));
+        }
+        if (damage == S(u"leaves")) {
+            // Every rating but those on the pages overwritten, and the rest of the shortlist with them. The lost
+            // are counted from the readable pages: about as many as the pages overwritten held.
+            QCOMPARE(saved.size(), originals.size() - overwritten);
+            QCOMPARE(shortlist.ownerName(), S(u"Alex"));
+            QCOMPARE(shortlist.partnerName(), S(u"Sam"));
+            const qint64 estimate = match.captured(3).toLongLong();
+            QVERIFY2(estimate >= overwritten / 2 && estimate <= overwritten * 2,
+                qPrintable(QStringLiteral("%1 overwritten: %2").arg(QString::number(overwritten), notice)));
+        }
         shortlist.rate(rating(S(u"Anna"), 0, 5));
-        QCOMPARE(names(shortlist.mine()), QStringList { S(u"Anna") });
+        QVERIFY(names(shortlist.mine()).contains(S(u"Anna")));
     }
     QCOMPARE(Shortlist(scratch.dbPath()).notice(), QString());
 
