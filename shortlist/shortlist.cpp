@@ -10,6 +10,7 @@
 #include <QRandomGenerator>
 #include <QSaveFile>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
@@ -19,7 +20,10 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <cerrno>
 #include <memory>
+
+#include <unistd.h>
 
 namespace namorel {
 
@@ -69,7 +73,10 @@ const QList<QList<const char *>> &migrations()
 constexpr auto kCurrentPartner = "(SELECT id FROM partners ORDER BY imported DESC, id DESC LIMIT 1)";
 
 // SQLite's primary result codes, as QSqlError::nativeErrorCode() gives them (possibly extended).
-enum SqliteCode { Busy = 5, Locked = 6, Corrupt = 11, Constraint = 19, NotADatabase = 26 };
+enum SqliteCode { Busy = 5, Locked = 6, ReadOnly = 8, Corrupt = 11, Constraint = 19, NotADatabase = 26 };
+
+// The property of a connection's driver that holds the path of the shortlist it reads, for messages about it.
+constexpr char kShortlistPathProperty[] = "namorelShortlistPath";
 
 int primaryCode(const QSqlError &error)
 {
@@ -85,6 +92,12 @@ struct DatabaseFailure
 // The database file is damaged beyond use.
 struct Damaged
 {
+};
+
+// A change refused because the shortlist at the path may only be read.
+struct ReadOnlyFailure
+{
+    QString path;
 };
 
 // A text as a bound value: an empty QString may be null, which SQL would take for no value at all.
@@ -115,12 +128,19 @@ QSqlQuery run(const QSqlDatabase &db, const char *sql, const QVariantList &value
 // try to write.
 template<typename Work> void inTransaction(const QSqlDatabase &db, Work &&work)
 {
-    run(db, "BEGIN IMMEDIATE");
     try {
-        work();
-        run(db, "COMMIT");
-    } catch (...) {
-        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        run(db, "BEGIN IMMEDIATE");
+        try {
+            work();
+            run(db, "COMMIT");
+        } catch (...) {
+            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+            throw;
+        }
+    } catch (const DatabaseFailure &failed) {
+        // A read-only database takes the transaction, and refuses its first write.
+        if (primaryCode(failed.error) == ReadOnly)
+            throw ReadOnlyFailure { db.driver()->property(kShortlistPathProperty).toString() };
         throw;
     }
 }
@@ -133,6 +153,9 @@ template<typename Operation> auto retrying(const QString &failure, Operation &&o
     for (int attempt = 0;; ++attempt) {
         try {
             return operation();
+        } catch (const ReadOnlyFailure &refused) {
+            throw ShortlistError(failure
+                + QStringLiteral(": the shortlist \"%1\" is read-only.").arg(QDir::toNativeSeparators(refused.path)));
         } catch (const DatabaseFailure &failed) {
             const int code = primaryCode(failed.error);
             if ((code == Busy || code == Locked) && !deadline.hasExpired()) {
@@ -190,6 +213,16 @@ QString damagedFilePath(const QString &path)
     return candidate;
 }
 
+// Whether this process may change the database at \a path and add its journal beside it. Asked of the system,
+// which also answers for root, to whom only read-only disks and files marked immutable are closed.
+bool mayWrite(const QString &path)
+{
+    const QFileInfo info(path);
+    if (::access(QFile::encodeName(info.absolutePath()).constData(), W_OK | X_OK) != 0)
+        return false;
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0 || errno == ENOENT;
+}
+
 // How a connection opens a database.
 struct Opening
 {
@@ -222,12 +255,13 @@ std::optional<Opening> asItStands(const QString &path, std::unique_ptr<QTemporar
     return Opening { copied, QString() };
 }
 
-// Opens a connection of the name to a database.
-QSqlDatabase openConnection(const QString &name, const Opening &opening)
+// Opens a connection of the name to a database, telling its driver the path of the shortlist it reads.
+QSqlDatabase openConnection(const QString &name, const Opening &opening, const QString &shortlistPath)
 {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setDatabaseName(opening.databaseName);
     db.setConnectOptions(opening.options);
+    db.driver()->setProperty(kShortlistPathProperty, shortlistPath);
     db.open();
     return db;
 }
@@ -374,6 +408,11 @@ Shortlist::~Shortlist()
 void Shortlist::open()
 {
     const QString failure = QStringLiteral("Cannot open the shortlist \"%1\"").arg(QDir::toNativeSeparators(m_path));
+    m_readOnly = !mayWrite(m_path);
+    if (m_readOnly) {
+        openReadOnly(failure);
+        return;
+    }
     if (const QFileInfo file(m_path); file.isFile() && file.size() > 0)
         refuseNewerVersion(failure);
     openWritable(failure);
@@ -390,7 +429,7 @@ void Shortlist::refuseNewerVersion(const QString &failure) const
     const QString look = m_connection + QStringLiteral("-look");
     std::optional<int> version;
     {
-        const QSqlDatabase db = openConnection(look, *opening);
+        const QSqlDatabase db = openConnection(look, *opening, m_path);
         if (db.isOpen())
             version = schemaVersion(db);
     }
@@ -401,8 +440,8 @@ void Shortlist::refuseNewerVersion(const QString &failure) const
 
 void Shortlist::openWritable(const QString &failure)
 {
-    QSqlDatabase db
-        = openConnection(m_connection, { m_path, QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs) });
+    QSqlDatabase db = openConnection(
+        m_connection, { m_path, QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs) }, m_path);
     if (!db.isOpen()) {
         const int code = primaryCode(db.lastError());
         if (code == Corrupt || code == NotADatabase)
@@ -427,6 +466,62 @@ void Shortlist::openWritable(const QString &failure)
             migrate(db, current);
         });
     });
+}
+
+// A database that may not be written is read as it stands, through a copy when its journal holds changes.
+void Shortlist::openReadOnly(const QString &failure)
+{
+    if (!QFileInfo::exists(m_path))
+        throw ShortlistError(failure + QStringLiteral(": there is none yet, and its folder is read-only."));
+    const QString where = QDir::toNativeSeparators(m_path);
+    const std::optional<Opening> opening = asItStands(m_path, m_copy);
+    if (!opening)
+        throw ShortlistError(
+            failure + QStringLiteral(": it is read-only, and no copy can be made to read it through."));
+
+    Salvage salvage;
+    {
+        const QSqlDatabase db = openConnection(m_connection, *opening, m_path);
+        if (!db.isOpen())
+            throw ShortlistError(failure + QStringLiteral(": ") + db.lastError().text() + u'.');
+        const bool whole = retrying(failure, [&] {
+            const std::optional<int> version = schemaVersion(db);
+            if (version && *version > migrations().size())
+                throw newerVersion(failure, *version);
+            if (!version || !isWhole(db))
+                return false;
+            if (*version < migrations().size())
+                throw ShortlistError(failure
+                    + QStringLiteral(": it is read-only, and this version of Namorel would have to update it first."));
+            run(db, "PRAGMA query_only = ON");
+            return true;
+        });
+        if (whole) {
+            m_notice = QStringLiteral("The shortlist \"%1\" is read-only: its ratings are shown and can be exported, "
+                                      "but not changed.")
+                           .arg(where);
+            return;
+        }
+        salvage = ReadDamagedShortlist(db);
+    }
+
+    // Damaged, and it may not be mended: what can be read of it is shown from memory, where nothing can be
+    // changed either.
+    closeConnection(m_connection);
+    m_copy.reset();
+    const QSqlDatabase memory = openConnection(m_connection, { QStringLiteral(":memory:"), QString() }, m_path);
+    retrying(failure, [&] {
+        run(memory, "PRAGMA foreign_keys = ON");
+        migrate(memory, 0);
+    });
+    const qint64 stored = storeSalvage(memory, salvage, failure);
+    retrying(failure, [&] { run(memory, "PRAGMA query_only = ON"); });
+    m_notice = stored == 0
+        ? QStringLiteral("The shortlist \"%1\" is damaged and read-only, and none of its ratings could be read.")
+              .arg(where)
+        : QStringLiteral("The shortlist \"%1\" is damaged and read-only: %2. The ratings read are shown, but "
+                         "nothing can be changed.")
+              .arg(where, salvageCount(stored, salvage));
 }
 
 // The damaged file goes aside, with its journal, and a fresh database takes its place with every rating that
@@ -456,7 +551,7 @@ void Shortlist::startAfresh()
         const QString look = m_connection + QStringLiteral("-damaged");
         if (const std::optional<Opening> opening = asItStands(aside, copy)) {
             {
-                const QSqlDatabase db = openConnection(look, *opening);
+                const QSqlDatabase db = openConnection(look, *opening, m_path);
                 if (db.isOpen())
                     salvage = ReadDamagedShortlist(db);
                 else

@@ -1,3 +1,4 @@
+#include "readonlydisk.h"
 #include "shortlist.h"
 #include "shortlistview.h"
 #include "testfiles.h"
@@ -13,6 +14,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -27,6 +29,12 @@
 #include <functional>
 #include <memory>
 #include <optional>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace namorel;
 using namespace namorel::testing;
@@ -189,6 +197,26 @@ QMap<QString, QByteArray> filesIn(const QString &folder)
     return files;
 }
 
+// Marks the file immutable (chattr +i) or takes the mark away. False when the file system or the test's rights
+// do not allow it.
+bool setImmutable(const QString &path, bool immutable)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = immutable ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
+}
+
+// How a shortlist is made read-only: on a read-only disk, or as a file of its own.
+enum class Sealed { Disk, File };
+
 // ---- Copies of the program that rate, run as child processes ----
 
 constexpr char kChildRole[] = "NAMOREL_TEST_CHILD";
@@ -259,6 +287,7 @@ void startChild(QProcess &child, const char *role, const QString &dbPath, const 
 } // namespace
 
 Q_DECLARE_METATYPE(namorel::Rating)
+Q_DECLARE_METATYPE(Sealed)
 
 class TestShortlist : public QObject
 {
@@ -290,6 +319,8 @@ private slots:
     void damagedDatabase();
     void newerSchemaIsLeftAlone_data();
     void newerSchemaIsLeftAlone();
+    void readOnlyShortlist_data();
+    void readOnlyShortlist();
 
     void twoCopiesRateAtOnce();
     void killedWhileRating();
@@ -896,6 +927,126 @@ void TestShortlist::newerSchemaIsLeftAlone()
         S(u"Cannot open the shortlist \"") + QDir::toNativeSeparators(scratch.dbPath())
             + S(u"\": it was written by a newer version of Namorel (schema 99; this version reads up to 1)."));
     const QMap<QString, QByteArray> after = filesIn(scratch.path(S(u".")));
+    QCOMPARE(after.keys(), before.keys());
+    for (const QString &name : before.keys())
+        QVERIFY2(after.value(name) == before.value(name), qPrintable(name + S(u" was changed")));
+}
+
+void TestShortlist::readOnlyShortlist_data()
+{
+    QTest::addColumn<Sealed>("sealed");
+    QTest::addColumn<QStringList>("beside"); // files a killed copy left beside the database, with its last changes
+    QTest::addColumn<bool>("damaged"); // the page of my ratings overwritten
+    QTest::newRow("on a read-only disk") << Sealed::Disk << QStringList() << false;
+    QTest::newRow("on a read-only disk, with the journal and index of a killed copy")
+        << Sealed::Disk << QStringList { S(u"-wal"), S(u"-shm") } << false;
+    QTest::newRow("on a read-only disk, with a journal but no index")
+        << Sealed::Disk << QStringList { S(u"-wal") } << false;
+    QTest::newRow("a read-only file in a folder that may be written") << Sealed::File << QStringList() << false;
+    // What can be read of it is shown, though it cannot be mended.
+    QTest::newRow("damaged, on a read-only disk") << Sealed::Disk << QStringList() << true;
+}
+
+void TestShortlist::readOnlyShortlist()
+{
+    // A shortlist that may not be written opens for reading: it shows every rating, also those still in a killed
+    // copy's journal, and exports them; each change fails saying why, and nothing is written beside it.
+    QFETCH(Sealed, sealed);
+    QFETCH(QStringList, beside);
+    QFETCH(bool, damaged);
+    Scratch scratch;
+    // A name that must be escaped where SQLite is given the file as an address.
+    const QString folder = scratch.path(S(u"disk #1, 100% read-only?"));
+    QVERIFY(QDir().mkpath(folder));
+    ReadOnlyDisk disk;
+    if (sealed == Sealed::Disk && !disk.mount(folder))
+        QSKIP("no disk can be mounted here to make read-only (only root may, and not in every container)");
+    const QString dbPath = folder + S(u"/shortlist.sqlite");
+    const QString made = scratch.path(S(u"made/shortlist.sqlite"));
+    const QList<Rating> mine { rating(S(u"Anna"), 0, 5, false, S(u"first"), at("2024-05-01T10:00:00.000Z")),
+        rating(S(u"Bo"), 1, 4, false, {}, at("2024-05-02T10:00:00.000Z")),
+        rating(S(u"Cy"), 0, 1, true, S(u"no"), at("2024-05-03T10:00:00.000Z")) };
+    const QList<Rating> theirs { rating(S(u"Anna"), 0, 4, false, S(u"yes"), at("2024-05-04T10:00:00.000Z")),
+        rating(S(u"Bo"), 1, 3, false, {}, at("2024-05-05T10:00:00.000Z")) };
+    const QString partnersFile = scratch.write(S(u"sam.namorel"), json(exchangeJson(S(u"Sam"), theirs)));
+    {
+        // While another connection is open, the journal and its index stay, with the changes in them.
+        std::optional<RawDatabase> holder;
+        {
+            Shortlist shortlist(made);
+            if (!beside.isEmpty()) {
+                holder.emplace(made);
+                QVERIFY(holder->run(QStringLiteral("SELECT count(*) FROM my_ratings")));
+            }
+            for (const Rating &r : mine)
+                shortlist.rate(r);
+            QCOMPARE(shortlist.importRatings(partnersFile), 2);
+            shortlist.setOwnerName(S(u"Alex"));
+        }
+        for (const QString &suffix : QStringList { QString() } + beside)
+            QVERIFY(QFile::copy(made + suffix, dbPath + suffix));
+    }
+    if (damaged) {
+        qint64 page = 0;
+        {
+            RawDatabase db(made);
+            page = db.run(QStringLiteral("SELECT rootpage FROM sqlite_schema WHERE name = 'my_ratings'"))
+                       ->at(0)
+                       .at(0)
+                       .toLongLong();
+        }
+        QFile file(dbPath);
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.seek((page - 1) * 4096));
+        QCOMPARE(file.write(QByteArray(4096, '\xA5')), 4096);
+    }
+    if (sealed == Sealed::Disk) {
+        QVERIFY(disk.seal());
+    } else if (::geteuid() != 0) {
+        QVERIFY(QFile::setPermissions(dbPath, QFile::ReadOwner));
+    } else if (!setImmutable(dbPath, true)) {
+        QSKIP("the file cannot be marked immutable here, and root may write it whatever its permissions");
+    }
+    const auto unseal = qScopeGuard([&] {
+        if (sealed == Sealed::File && ::geteuid() == 0)
+            setImmutable(dbPath, false);
+    });
+    const QMap<QString, QByteArray> before = filesIn(folder);
+
+    {
+        Shortlist shortlist(dbPath);
+        QVERIFY(shortlist.readOnly());
+        QCOMPARE(shortlist.notice(),
+            S(u"The shortlist \"") + QDir::toNativeSeparators(dbPath)
+                + (damaged ? S(u"\" is damaged and read-only: 2 ratings could be read, and others could not. The "
+                               u"ratings read are shown, but nothing can be changed.")
+                           : S(u"\" is read-only: its ratings are shown and can be exported, but not changed.")));
+        const QList<Rating> shown = damaged ? QList<Rating>() : mine;
+        QCOMPARE(describe(shortlist.mine()), describe(shown));
+        QCOMPARE(describe(shortlist.partners()), describe(theirs));
+        QCOMPARE(shortlist.partnerName(), S(u"Sam"));
+        QCOMPARE(shortlist.ownerName(), S(u"Alex"));
+        QCOMPARE(shortlist.bothLike(0), damaged ? QStringList() : QStringList { S(u"Anna") });
+        QCOMPARE(shortlist.bothLike(1), damaged ? QStringList() : QStringList { S(u"Bo") });
+
+        const QString exported = scratch.path(S(u"Alex.namorel"));
+        shortlist.exportRatings(exported, S(u"Alex"));
+        Shortlist partner(scratch.path(S(u"partner.sqlite")));
+        QCOMPARE(partner.importRatings(exported), shown.size());
+        QCOMPARE(describe(partner.partners()), describe(shown));
+
+        const QString readOnly = S(u": the shortlist \"") + QDir::toNativeSeparators(dbPath) + S(u"\" is read-only.");
+        QCOMPARE(errorOf<ShortlistError>([&] { shortlist.rate(rating(S(u"Dee"), 0, 3)); }),
+            S(u"Cannot rate \"Dee\"") + readOnly);
+        QCOMPARE(errorOf<ShortlistError>([&] { shortlist.remove(S(u"Anna"), 0); }),
+            S(u"Cannot delete the rating of \"Anna\"") + readOnly);
+        QCOMPARE(errorOf<ShortlistError>([&] { shortlist.importRatings(partnersFile); }),
+            S(u"Cannot import \"sam.namorel\"") + readOnly);
+        QCOMPARE(errorOf<ShortlistError>([&] { shortlist.setOwnerName(S(u"Kim")); }),
+            S(u"Cannot save your name") + readOnly);
+        QCOMPARE(describe(shortlist.mine()), describe(shown));
+        QCOMPARE(shortlist.ownerName(), S(u"Alex"));
+    }
+    const QMap<QString, QByteArray> after = filesIn(folder);
     QCOMPARE(after.keys(), before.keys());
     for (const QString &name : before.keys())
         QVERIFY2(after.value(name) == before.value(name), qPrintable(name + S(u" was changed")));
