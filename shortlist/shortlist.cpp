@@ -9,13 +9,20 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QThread>
+#include <QUrl>
 #include <QVariant>
 
 #include <algorithm>
+#include <cerrno>
+#include <memory>
+
+#include <unistd.h>
 
 namespace namorel {
 
@@ -65,7 +72,10 @@ const QList<QList<const char *>> &migrations()
 constexpr auto kCurrentPartner = "(SELECT id FROM partners ORDER BY imported DESC, id DESC LIMIT 1)";
 
 // SQLite's primary result codes, as QSqlError::nativeErrorCode() gives them (possibly extended).
-enum SqliteCode { Busy = 5, Locked = 6, Corrupt = 11, NotADatabase = 26 };
+enum SqliteCode { Busy = 5, Locked = 6, ReadOnly = 8, Corrupt = 11, Constraint = 19, NotADatabase = 26 };
+
+// The property of a connection's driver that holds the path of the shortlist it reads, for messages about it.
+constexpr char kShortlistPathProperty[] = "namorelShortlistPath";
 
 int primaryCode(const QSqlError &error)
 {
@@ -81,6 +91,12 @@ struct DatabaseFailure
 // The database file is damaged beyond use.
 struct Damaged
 {
+};
+
+// A change refused because the shortlist at the path may only be read.
+struct ReadOnlyFailure
+{
+    QString path;
 };
 
 // A text as a bound value: an empty QString may be null, which SQL would take for no value at all.
@@ -111,12 +127,19 @@ QSqlQuery run(const QSqlDatabase &db, const char *sql, const QVariantList &value
 // try to write.
 template<typename Work> void inTransaction(const QSqlDatabase &db, Work &&work)
 {
-    run(db, "BEGIN IMMEDIATE");
     try {
-        work();
-        run(db, "COMMIT");
-    } catch (...) {
-        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        run(db, "BEGIN IMMEDIATE");
+        try {
+            work();
+            run(db, "COMMIT");
+        } catch (...) {
+            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+            throw;
+        }
+    } catch (const DatabaseFailure &failed) {
+        // A read-only database takes the transaction, and refuses its first write.
+        if (primaryCode(failed.error) == ReadOnly)
+            throw ReadOnlyFailure { db.driver()->property(kShortlistPathProperty).toString() };
         throw;
     }
 }
@@ -129,6 +152,9 @@ template<typename Operation> auto retrying(const QString &failure, Operation &&o
     for (int attempt = 0;; ++attempt) {
         try {
             return operation();
+        } catch (const ReadOnlyFailure &refused) {
+            throw ShortlistError(failure
+                + QStringLiteral(": the shortlist \"%1\" is read-only.").arg(QDir::toNativeSeparators(refused.path)));
         } catch (const DatabaseFailure &failed) {
             const int code = primaryCode(failed.error);
             if ((code == Busy || code == Locked) && !deadline.hasExpired()) {
@@ -186,6 +212,160 @@ QString damagedFilePath(const QString &path)
     return candidate;
 }
 
+// Whether this process may change the database at \a path and add its journal beside it. Asked of the system,
+// which also answers for root, to whom only read-only disks and files marked immutable are closed.
+bool mayWrite(const QString &path)
+{
+    const QFileInfo info(path);
+    if (::access(QFile::encodeName(info.absolutePath()).constData(), W_OK | X_OK) != 0)
+        return false;
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0 || errno == ENOENT;
+}
+
+// How a connection opens a database.
+struct Opening
+{
+    QString databaseName;
+    QString options;
+};
+
+// How to open the database at \a path as it stands, changing neither it nor the files beside it. SQLite reads a
+// database in WAL mode through its journal and a shared-memory index, making both where they are missing, even
+// on a read-only connection, and updating the index; an "immutable" database it reads alone. That is all of it
+// unless its journal holds changes not yet written into it: then the database and its journal are copied into
+// \a copy, and the copy is read. Nothing when the copy cannot be made.
+std::optional<Opening> asItStands(const QString &path, std::unique_ptr<QTemporaryDir> &copy)
+{
+    const QString journal = path + QStringLiteral("-wal");
+    if (QFileInfo(journal).size() == 0) {
+        return Opening { QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded)
+                + QStringLiteral("?immutable=1"),
+            QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI") };
+    }
+    copy = std::make_unique<QTemporaryDir>();
+    const QString copied = copy->filePath(QStringLiteral("shortlist.sqlite"));
+    const QFileDevice::Permissions readWrite = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    if (!copy->isValid() || !QFile::copy(path, copied) || !QFile::copy(journal, copied + QStringLiteral("-wal"))
+        || !QFile::setPermissions(copied, readWrite)
+        || !QFile::setPermissions(copied + QStringLiteral("-wal"), readWrite)) {
+        copy.reset();
+        return std::nullopt;
+    }
+    return Opening { copied, QString() };
+}
+
+// Opens a connection of the name to a database, telling its driver the path of the shortlist it reads.
+QSqlDatabase openConnection(const QString &name, const Opening &opening, const QString &shortlistPath)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.setDatabaseName(opening.databaseName);
+    db.setConnectOptions(opening.options);
+    db.driver()->setProperty(kShortlistPathProperty, shortlistPath);
+    db.open();
+    return db;
+}
+
+void closeConnection(const QString &name)
+{
+    QSqlDatabase::database(name, false).close();
+    QSqlDatabase::removeDatabase(name);
+}
+
+// The schema version of the database; nothing when it cannot be read.
+std::optional<int> schemaVersion(const QSqlDatabase &db)
+{
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
+        return std::nullopt;
+    return query.value(0).toInt();
+}
+
+ShortlistError newerVersion(const QString &failure, int version)
+{
+    return ShortlistError(failure
+        + QStringLiteral(": it was written by a newer version of Namorel (schema %1; this version reads up to %2).")
+              .arg(QString::number(version), QString::number(migrations().size())));
+}
+
+// Whether the database's pages are whole, as far as a quick check tells. A file that is not a database, or whose
+// pages are damaged, shows here before anything is written. Throws DatabaseFailure for failures of another kind.
+bool isWhole(const QSqlDatabase &db)
+{
+    try {
+        QSqlQuery check = run(db, "PRAGMA quick_check");
+        return check.next() && check.value(0).toString() == QLatin1StringView("ok");
+    } catch (const DatabaseFailure &failed) {
+        const int code = primaryCode(failed.error);
+        if (code == Corrupt || code == NotADatabase)
+            return false;
+        throw;
+    }
+}
+
+// Brings the schema from \a current to the latest version.
+void migrate(const QSqlDatabase &db, int current)
+{
+    const int latest = int(migrations().size());
+    for (int step = current; step < latest; ++step) {
+        for (const char *statement : migrations().at(step))
+            run(db, statement);
+    }
+    if (current != latest)
+        run(db, QStringLiteral("PRAGMA user_version = %1").arg(latest));
+}
+
+// Stores what was read of a damaged shortlist in a fresh one, in one transaction. Returns the number of ratings
+// stored; those the schema refuses are counted with the lost.
+qint64 storeSalvage(const QSqlDatabase &db, Salvage &salvage, const QString &failure)
+{
+    qint64 stored = 0;
+    qint64 refused = 0;
+    retrying(failure, [&] {
+        stored = 0;
+        refused = 0;
+        inTransaction(db, [&] {
+            const auto insert = [&](const char *sql, const QList<QVariantList> &rows, bool ratings) {
+                for (QVariantList row : rows) {
+                    for (QVariant &value : row) {
+                        if (value.typeId() == QMetaType::QString)
+                            value = textValue(value.toString());
+                    }
+                    try {
+                        run(db, sql, row);
+                        stored += ratings;
+                    } catch (const DatabaseFailure &failed) {
+                        if (primaryCode(failed.error) != Constraint)
+                            throw;
+                        refused += ratings;
+                    }
+                }
+            };
+            insert("INSERT INTO partners (id, name, imported, exported) VALUES (?, ?, ?, ?)", salvage.Partners, false);
+            insert("INSERT INTO settings (key, value) VALUES (?, ?)", salvage.Settings, false);
+            insert("INSERT INTO my_ratings (name, gender, stars, veto, note, updated) VALUES (?, ?, ?, ?, ?, ?)",
+                salvage.MyRatings, true);
+            insert("INSERT INTO partner_ratings (partner, name, gender, stars, veto, note, updated)"
+                   " VALUES (?, ?, ?, ?, ?, ?, ?)",
+                salvage.PartnerRatings, true);
+        });
+    });
+    salvage.LostRatings += refused;
+    return stored;
+}
+
+// How many ratings of a damaged shortlist could be read, and how many not.
+QString salvageCount(qint64 stored, const Salvage &salvage)
+{
+    const QString read = stored == 1 ? QStringLiteral("1 rating") : QStringLiteral("%1 ratings").arg(stored);
+    if (salvage.LostUnknown)
+        return QStringLiteral("%1 could be read, and others could not").arg(read);
+    if (salvage.LostRatings > 0)
+        return QStringLiteral("%1 could be read, and about %2 could not")
+            .arg(read, QString::number(salvage.LostRatings));
+    return stored == 1 ? QStringLiteral("its only rating could be read")
+                       : QStringLiteral("all %1 could be read").arg(read);
+}
+
 QAtomicInteger<quint64> g_connectionCount;
 
 } // namespace
@@ -208,64 +388,69 @@ Shortlist::Shortlist(const QString &databasePath)
         throw ShortlistError(QStringLiteral("Cannot open the shortlist: the folder \"%1\" cannot be created.")
                                  .arg(QDir::toNativeSeparators(folder)));
     try {
-        open(false);
-    } catch (const Damaged &) {
         try {
-            open(true);
+            open();
         } catch (const Damaged &) {
-            throw ShortlistError(QStringLiteral("Cannot open the shortlist \"%1\": a new one cannot be started.")
-                                     .arg(QDir::toNativeSeparators(m_path)));
+            startAfresh();
         }
+    } catch (const ShortlistError &) {
+        closeConnection(m_connection);
+        throw;
     }
 }
 
 Shortlist::~Shortlist()
 {
-    QSqlDatabase::database(m_connection, false).close();
-    QSqlDatabase::removeDatabase(m_connection);
+    closeConnection(m_connection);
 }
 
-void Shortlist::open(bool fresh)
+void Shortlist::open()
 {
     const QString failure = QStringLiteral("Cannot open the shortlist \"%1\"").arg(QDir::toNativeSeparators(m_path));
-    if (fresh) {
-        // The old file goes aside, with its journal; the shared-memory index is rebuilt from them.
-        QSqlDatabase::database(m_connection, false).close();
-        QSqlDatabase::removeDatabase(m_connection);
-        const QString aside = damagedFilePath(m_path);
-        if (!QFile::rename(m_path, aside))
-            throw ShortlistError(failure + QStringLiteral(": it is damaged and cannot be moved aside."));
-        const QString wal = m_path + QStringLiteral("-wal");
-        if (QFileInfo::exists(wal))
-            QFile::rename(wal, aside + QStringLiteral("-wal"));
-        QFile::remove(m_path + QStringLiteral("-shm"));
-        m_notice = QStringLiteral("The shortlist was damaged and could not be read. It was moved to \"%1\", and a "
-                                  "new, empty shortlist was started.")
-                       .arg(QDir::toNativeSeparators(aside));
+    m_readOnly = !mayWrite(m_path);
+    if (m_readOnly) {
+        openReadOnly(failure);
+        return;
     }
+    if (const QFileInfo file(m_path); file.isFile() && file.size() > 0)
+        refuseNewerVersion(failure);
+    openWritable(failure);
+}
 
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-    db.setDatabaseName(m_path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
-    if (!db.open()) {
+// Opening a database writes to it (its journal mode, and the journal's files beside it) before its version can
+// be read there; a first look, which writes nothing, refuses a newer version's database untouched.
+void Shortlist::refuseNewerVersion(const QString &failure) const
+{
+    std::unique_ptr<QTemporaryDir> copy;
+    const std::optional<Opening> opening = asItStands(m_path, copy);
+    if (!opening)
+        return; // The version is read again before anything is written.
+    const QString look = m_connection + QStringLiteral("-look");
+    std::optional<int> version;
+    {
+        const QSqlDatabase db = openConnection(look, *opening, m_path);
+        if (db.isOpen())
+            version = schemaVersion(db);
+    }
+    closeConnection(look);
+    if (version && *version > migrations().size())
+        throw newerVersion(failure, *version);
+}
+
+void Shortlist::openWritable(const QString &failure)
+{
+    QSqlDatabase db = openConnection(
+        m_connection, { m_path, QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs) }, m_path);
+    if (!db.isOpen()) {
         const int code = primaryCode(db.lastError());
-        if (!fresh && (code == Corrupt || code == NotADatabase))
+        if (code == Corrupt || code == NotADatabase)
             throw Damaged {};
         throw ShortlistError(failure + QStringLiteral(": ") + db.lastError().text() + u'.');
     }
 
     retrying(failure, [&] {
-        try {
-            // A file that is not a database, or whose pages are damaged, shows here before anything is written.
-            QSqlQuery check = run(db, "PRAGMA quick_check");
-            if (!check.next() || check.value(0).toString() != QLatin1StringView("ok"))
-                throw Damaged {};
-        } catch (const DatabaseFailure &failed) {
-            const int code = primaryCode(failed.error);
-            if (code == Corrupt || code == NotADatabase)
-                throw Damaged {};
-            throw;
-        }
+        if (!isWhole(db))
+            throw Damaged {};
         // Readers never wait for a writer, and a writer waits for another instead of failing.
         run(db, "PRAGMA journal_mode = WAL");
         run(db, "PRAGMA foreign_keys = ON");
@@ -274,21 +459,117 @@ void Shortlist::open(bool fresh)
             QSqlQuery version = run(db, "PRAGMA user_version");
             const int current = version.next() ? version.value(0).toInt() : 0;
             version.finish();
-            const int latest = int(migrations().size());
-            if (current > latest)
-                throw ShortlistError(failure
-                    + QStringLiteral(": it was written by a newer version of Namorel (schema %1; this version "
-                                     "reads up to %2).")
-                          .arg(current)
-                          .arg(latest));
-            for (int step = current; step < latest; ++step) {
-                for (const char *statement : migrations().at(step))
-                    run(db, statement);
-            }
-            if (current != latest)
-                run(db, QStringLiteral("PRAGMA user_version = %1").arg(latest));
+            // Another copy may have brought the database to a newer version since the first look.
+            if (current > migrations().size())
+                throw newerVersion(failure, current);
+            migrate(db, current);
         });
     });
+}
+
+// A database that may not be written is read as it stands, through a copy when its journal holds changes.
+void Shortlist::openReadOnly(const QString &failure)
+{
+    if (!QFileInfo::exists(m_path))
+        throw ShortlistError(failure + QStringLiteral(": there is none yet, and its folder is read-only."));
+    const QString where = QDir::toNativeSeparators(m_path);
+    const std::optional<Opening> opening = asItStands(m_path, m_copy);
+    if (!opening)
+        throw ShortlistError(
+            failure + QStringLiteral(": it is read-only, and no copy can be made to read it through."));
+
+    Salvage salvage;
+    {
+        const QSqlDatabase db = openConnection(m_connection, *opening, m_path);
+        if (!db.isOpen())
+            throw ShortlistError(failure + QStringLiteral(": ") + db.lastError().text() + u'.');
+        const bool whole = retrying(failure, [&] {
+            const std::optional<int> version = schemaVersion(db);
+            if (version && *version > migrations().size())
+                throw newerVersion(failure, *version);
+            if (!version || !isWhole(db))
+                return false;
+            if (*version < migrations().size())
+                throw ShortlistError(failure
+                    + QStringLiteral(": it is read-only, and this version of Namorel would have to update it first."));
+            run(db, "PRAGMA query_only = ON");
+            return true;
+        });
+        if (whole) {
+            m_notice = QStringLiteral("The shortlist \"%1\" is read-only: its ratings are shown and can be exported, "
+                                      "but not changed.")
+                           .arg(where);
+            return;
+        }
+        salvage = ReadDamagedShortlist(db);
+    }
+
+    // Damaged, and it may not be mended: what can be read of it is shown from memory, where nothing can be
+    // changed either.
+    closeConnection(m_connection);
+    m_copy.reset();
+    const QSqlDatabase memory = openConnection(m_connection, { QStringLiteral(":memory:"), QString() }, m_path);
+    retrying(failure, [&] {
+        run(memory, "PRAGMA foreign_keys = ON");
+        migrate(memory, 0);
+    });
+    const qint64 stored = storeSalvage(memory, salvage, failure);
+    retrying(failure, [&] { run(memory, "PRAGMA query_only = ON"); });
+    m_notice = stored == 0
+        ? QStringLiteral("The shortlist \"%1\" is damaged and read-only, and none of its ratings could be read.")
+              .arg(where)
+        : QStringLiteral("The shortlist \"%1\" is damaged and read-only: %2. The ratings read are shown, but "
+                         "nothing can be changed.")
+              .arg(where, salvageCount(stored, salvage));
+}
+
+// The damaged file goes aside, with its journal, and a fresh database takes its place with every rating that
+// can still be read from it.
+void Shortlist::startAfresh()
+{
+    const QString failure = QStringLiteral("Cannot open the shortlist \"%1\"").arg(QDir::toNativeSeparators(m_path));
+    closeConnection(m_connection);
+    const QString aside = damagedFilePath(m_path);
+    if (!QFile::rename(m_path, aside))
+        throw ShortlistError(failure + QStringLiteral(": it is damaged and cannot be moved aside."));
+    const QString wal = m_path + QStringLiteral("-wal");
+    if (QFileInfo::exists(wal))
+        QFile::rename(wal, aside + QStringLiteral("-wal"));
+    // The shared-memory index is rebuilt from the two.
+    QFile::remove(m_path + QStringLiteral("-shm"));
+    try {
+        openWritable(failure);
+    } catch (const Damaged &) {
+        throw ShortlistError(QStringLiteral("Cannot open the shortlist \"%1\": a new one cannot be started.")
+                                 .arg(QDir::toNativeSeparators(m_path)));
+    }
+
+    Salvage salvage;
+    {
+        std::unique_ptr<QTemporaryDir> copy;
+        const QString look = m_connection + QStringLiteral("-damaged");
+        if (const std::optional<Opening> opening = asItStands(aside, copy)) {
+            {
+                const QSqlDatabase db = openConnection(look, *opening, m_path);
+                if (db.isOpen())
+                    salvage = ReadDamagedShortlist(db);
+                else
+                    salvage.LostUnknown = true;
+            }
+            closeConnection(look);
+        } else {
+            salvage.LostUnknown = true;
+        }
+    }
+    const qint64 stored = storeSalvage(QSqlDatabase::database(m_connection, false), salvage, failure);
+    const QString shownAside = QDir::toNativeSeparators(aside);
+    m_notice = stored == 0
+        ? QStringLiteral("The shortlist was damaged and could not be read. It was moved to \"%1\", and a new, empty "
+                         "shortlist was started.")
+              .arg(shownAside)
+        : QStringLiteral("The shortlist was damaged: %1. The ratings read were saved in a new shortlist, and the "
+                         "damaged file was moved to \"%2\".")
+              .arg(salvageCount(stored, salvage), shownAside);
 }
 
 void Shortlist::rate(const Rating &rating)

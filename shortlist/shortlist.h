@@ -7,8 +7,11 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include <memory>
 #include <optional>
 #include <stdexcept>
+
+class QTemporaryDir;
 
 namespace namorel {
 
@@ -44,13 +47,15 @@ void ReplaceFile(const QString &filePath, const QByteArray &bytes, const QString
 /// Every change is one transaction, so a crash or a kill loses at most the change in flight. Several copies
 /// of the program may use one database at once; each waits for the others' changes instead of failing.
 /// A database file that turns out to be damaged when it is opened is moved aside, and a fresh one is
-/// started; notice() then says so and where the old file is.
+/// started with every rating that could still be read from it; notice() then says how many were saved and
+/// lost, and where the old file is. A database that may not be written (a read-only file, folder or disk)
+/// is opened for reading only: everything that reads works, every change throws ShortlistError.
 class Shortlist
 {
 public:
     /// Opens or creates the database at \a databasePath, creating its folder when needed. Throws
     /// ShortlistError when it can neither be opened nor started afresh, or when it was written by a newer
-    /// version of the program.
+    /// version of the program; such a database and the files beside it are left exactly as they were.
     explicit Shortlist(const QString &databasePath);
     ~Shortlist();
 
@@ -63,9 +68,13 @@ public:
     /// The path the database was opened at.
     QString databasePath() const { return m_path; }
 
-    /// What the user should be told about the opening: that a damaged database was moved aside, and where
-    /// to. Empty when there was nothing to tell.
+    /// What the user should be told about the opening: that the shortlist can only be read, or that a
+    /// damaged database was moved aside, where to and how many of its ratings were saved. Empty when there
+    /// was nothing to tell.
     QString notice() const { return m_notice; }
+
+    /// Whether the shortlist was opened for reading only, as its file, folder or disk may not be written.
+    bool readOnly() const { return m_readOnly; }
 
     /// Stores my rating of the name and gender, replacing any earlier one. An invalid Updated is taken as
     /// now. Throws ShortlistError for a blank name, a gender other than 0 or 1, stars outside 0..5 or an
@@ -108,12 +117,19 @@ public:
     void setOwnerName(const QString &name);
 
 private:
-    void open(bool fresh);
+    void open();
+    void openWritable(const QString &failure);
+    void openReadOnly(const QString &failure);
+    void startAfresh();
+    void refuseNewerVersion(const QString &failure) const;
     std::optional<Rating> findRating(const char *table, const QString &name, qint32 genderIndex) const;
 
     QString m_path;
     QString m_connection;
     QString m_notice;
+    bool m_readOnly = false;
+    // The copy a read-only database is read through, when its journal holds changes not yet in it.
+    std::unique_ptr<QTemporaryDir> m_copy;
 };
 
 } // namespace namorel

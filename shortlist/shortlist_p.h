@@ -6,6 +6,9 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QVariant>
+
+class QSqlDatabase;
 
 namespace namorel {
 
@@ -46,5 +49,23 @@ QByteArray ExchangeFileBytes(const ExchangeFile &file);
 
 // Reads and checks a whole exchange file. Throws ShortlistError saying what is wrong and where.
 ExchangeFile ReadExchangeFile(const QString &filePath);
+
+// What could be read of a damaged shortlist: the rows of its tables, each with the table's columns in the order
+// of its definition, that hold values the schema allows.
+struct Salvage
+{
+    QList<QVariantList> MyRatings;
+    QList<QVariantList> Partners;
+    QList<QVariantList> PartnerRatings;
+    QList<QVariantList> Settings;
+    // The ratings lost: those read but not kept, and, for pages that could not be read, an estimate.
+    qint64 LostRatings = 0;
+    // Some ratings could not be read, and there is no telling how many.
+    bool LostUnknown = false;
+};
+
+// Reads every row that can still be read of the shortlist's tables in a damaged database: row by row, in the
+// order of each table's key, skipping what fails to read. Never writes.
+Salvage ReadDamagedShortlist(const QSqlDatabase &db);
 
 } // namespace namorel

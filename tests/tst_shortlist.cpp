@@ -1,3 +1,4 @@
+#include "readonlydisk.h"
 #include "shortlist.h"
 #include "shortlistview.h"
 #include "testfiles.h"
@@ -9,12 +10,16 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
+#include <QMap>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QScopeGuard>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,6 +40,9 @@
 #include <unistd.h>
 #endif
 #ifdef Q_OS_LINUX
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/sysmacros.h>
 #endif
@@ -149,6 +157,82 @@ QString integrityOf(const QString &dbPath)
     return result;
 }
 
+// A connection of the test's own to a database, below the program's interface.
+class RawDatabase
+{
+public:
+    explicit RawDatabase(const QString &path)
+        : m_name(QStringLiteral("raw-%1").arg(++s_connections))
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        db.setDatabaseName(path);
+        if (!db.open())
+            qFatal("cannot open %s: %s", qPrintable(path), qPrintable(db.lastError().text()));
+    }
+    RawDatabase(const RawDatabase &) = delete;
+    RawDatabase &operator=(const RawDatabase &) = delete;
+    ~RawDatabase()
+    {
+        QSqlDatabase::database(m_name, false).close();
+        QSqlDatabase::removeDatabase(m_name);
+    }
+
+    // Runs one statement. Returns its rows, or nothing when it fails.
+    std::optional<QList<QVariantList>> run(const QString &sql, const QVariantList &values = {}) const
+    {
+        QSqlQuery query(QSqlDatabase::database(m_name, false));
+        if (!query.prepare(sql))
+            return std::nullopt;
+        for (const QVariant &value : values)
+            query.addBindValue(value);
+        if (!query.exec())
+            return std::nullopt;
+        QList<QVariantList> rows;
+        while (query.next()) {
+            QVariantList row;
+            for (int i = 0; i < query.record().count(); ++i)
+                row.append(query.value(i));
+            rows.append(row);
+        }
+        if (query.lastError().isValid())
+            return std::nullopt;
+        return rows;
+    }
+
+private:
+    static inline int s_connections = 0;
+    QString m_name;
+};
+
+// Every file in the folder, with its bytes.
+QMap<QString, QByteArray> filesIn(const QString &folder)
+{
+    QMap<QString, QByteArray> files;
+    for (const QString &name : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
+        files.insert(name, readFile(QDir(folder).filePath(name)));
+    return files;
+}
+
+// Marks the file immutable (chattr +i) or takes the mark away. False when the file system or the test's rights
+// do not allow it.
+bool setImmutable(const QString &path, bool immutable)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = immutable ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
+}
+
+// How a shortlist is made read-only: on a read-only disk, or as a file of its own.
+enum class Sealed { Disk, File };
+
 // ---- Copies of the program that rate, run as child processes ----
 
 constexpr char kChildRole[] = "NAMOREL_TEST_CHILD";
@@ -223,6 +307,7 @@ enum class ExportPlace { Pipe, Device, Socket, Folder, LinkToPipe, LinkToFile, F
 
 Q_DECLARE_METATYPE(namorel::Rating)
 Q_DECLARE_METATYPE(ExportPlace)
+Q_DECLARE_METATYPE(Sealed)
 
 class TestShortlist : public QObject
 {
@@ -256,7 +341,10 @@ private slots:
 
     void damagedDatabase_data();
     void damagedDatabase();
+    void newerSchemaIsLeftAlone_data();
     void newerSchemaIsLeftAlone();
+    void readOnlyShortlist_data();
+    void readOnlyShortlist();
 
     void twoCopiesRateAtOnce();
     void killedWhileRating();
@@ -897,32 +985,93 @@ void TestShortlist::csvQuoting()
 void TestShortlist::damagedDatabase_data()
 {
     QTest::addColumn<QString>("damage");
-    QTest::newRow("a text file") << S(u"text");
-    QTest::newRow("pages overwritten") << S(u"pages");
-    QTest::newRow("cut in half") << S(u"cut");
+    QTest::addColumn<QString>("table"); // whose leaf pages are overwritten
+    QTest::addColumn<QList<int>>("at"); // which of them, in per cent of the way through its keys
+    QTest::newRow("a text file") << S(u"text") << QString() << QList<int>();
+    QTest::newRow("pages overwritten") << S(u"pages") << QString() << QList<int>();
+    QTest::newRow("cut in half") << S(u"cut") << QString() << QList<int>();
+    QTest::newRow("one page of my ratings overwritten") << S(u"leaves") << S(u"my_ratings") << QList<int> { 50 };
+    QTest::newRow("two pages of my ratings overwritten, far apart")
+        << S(u"leaves") << S(u"my_ratings") << QList<int> { 25, 75 };
+    QTest::newRow("one page of the partner's ratings overwritten")
+        << S(u"leaves") << S(u"partner_ratings") << QList<int> { 50 };
 }
 
 void TestShortlist::damagedDatabase()
 {
+    // A damaged database is moved aside as it is, and a fresh one takes its place with every rating that can
+    // still be read from it, and nothing else; the notice says how many were saved, about how many lost, and
+    // where the old file went.
     QFETCH(QString, damage);
+    QFETCH(QString, table);
+    QFETCH(QList<int>, at);
+    constexpr int kMine = 2000;
+    constexpr int kTheirs = 300;
+    const QDateTime updated = ::at("2024-05-01T10:00:00.000Z");
     Scratch scratch;
+    QStringList originals;
+    qint64 overwritten = 0; // the ratings on the pages overwritten
     if (damage == S(u"text")) {
         scratch.write(S(u"shortlist.sqlite"), "These are not the names you are looking for.\n");
     } else {
+        QList<Rating> theirs;
+        for (int i = 0; i < kTheirs; ++i) {
+            Rating theirRating = numbered(S(u"P"), i);
+            theirRating.Updated = updated;
+            theirs.append(theirRating);
+            originals.append(describe(theirRating));
+        }
         {
             Shortlist shortlist(scratch.dbPath());
-            for (int i = 0; i < 300; ++i)
-                shortlist.rate(numbered(S(u"D"), i));
+            shortlist.setOwnerName(S(u"Alex"));
+            shortlist.importRatings(scratch.write(S(u"sam.namorel"), json(exchangeJson(S(u"Sam"), theirs))));
         }
+        int pageSize = 0;
+        std::optional<QList<QVariantList>> leaves;
+        {
+            RawDatabase db(scratch.dbPath());
+            // Mine in one transaction: two thousand of their own would take a while.
+            QVERIFY(db.run(QStringLiteral("BEGIN")));
+            for (int i = 0; i < kMine; ++i) {
+                Rating mine = numbered(S(u"D"), i);
+                mine.Updated = updated;
+                QVERIFY(db.run(QStringLiteral("INSERT INTO my_ratings VALUES (?, ?, ?, ?, ?, ?)"),
+                    { mine.Name, mine.GenderIndex, mine.Stars, mine.Veto ? 1 : 0, mine.Note,
+                        QStringLiteral("2024-05-01T10:00:00.000Z") }));
+                originals.append(describe(mine));
+            }
+            QVERIFY(db.run(QStringLiteral("COMMIT")));
+            pageSize = db.run(QStringLiteral("PRAGMA page_size"))->at(0).at(0).toInt();
+            // The table's leaves in the order of its keys.
+            leaves = db.run(
+                QStringLiteral("SELECT pageno, ncell FROM dbstat WHERE name = ? AND pagetype = 'leaf' ORDER BY path"),
+                { table });
+            if (!leaves && damage == S(u"leaves"))
+                QSKIP("this SQLite cannot tell the pages of a table (it is built without its page statistics)");
+        }
+
         QFile file(scratch.dbPath());
         QVERIFY(file.open(QIODevice::ReadWrite));
+        QCOMPARE(QFileInfo::exists(scratch.dbPath() + S(u"-wal")), false);
         const qint64 size = file.size();
         QVERIFY(size > 8 * 4096);
         if (damage == S(u"pages")) {
             file.seek(size / 2);
             file.write(QByteArray(3 * 4096, '\xAA'));
-        } else {
+        } else if (damage == S(u"cut")) {
             file.resize(size / 2);
+        } else {
+            QVERIFY(leaves->size() >= 4);
+            for (const int percent : at) {
+                const QVariantList &leaf = leaves->at(leaves->size() * percent / 100);
+                QRandomGenerator garbage(leaf.at(0).toUInt());
+                QByteArray bytes(pageSize, '\0');
+                for (char &byte : bytes)
+                    byte = char(garbage.bounded(256));
+                file.seek((leaf.at(0).toLongLong() - 1) * pageSize);
+                file.write(bytes);
+                overwritten += leaf.at(1).toLongLong();
+            }
         }
     }
     const QByteArray damaged = readFile(scratch.dbPath());
@@ -930,13 +1079,37 @@ void TestShortlist::damagedDatabase()
         = scratch.path(S(u"shortlist-damaged-") + QDate::currentDate().toString(Qt::ISODate) + S(u".sqlite"));
     {
         Shortlist shortlist(scratch.dbPath());
-        QCOMPARE(shortlist.notice(),
-            S(u"The shortlist was damaged and could not be read. It was moved to \"") + QDir::toNativeSeparators(aside)
-                + S(u"\", and a new, empty shortlist was started."));
+        const QString notice = shortlist.notice();
         QCOMPARE(readFile(aside), damaged);
-        QVERIFY(shortlist.mine().isEmpty());
+        const QStringList saved = describe(shortlist.mine()) + describe(shortlist.partners());
+        for (const QString &rating : saved)
+            QVERIFY2(originals.contains(rating), qPrintable(S(u"invented: ") + rating));
+        QCOMPARE(QSet<QString>(saved.begin(), saved.end()).size(), saved.size());
+        static const QRegularExpression told(QStringLiteral(
+            "^The shortlist was damaged: (\\d+) ratings could be read, and (about (\\d+)|others) could not\\. "
+            "The ratings read were saved in a new shortlist, and the damaged file was moved to \"(.*)\"\\.$"));
+        const QRegularExpressionMatch match = told.match(notice);
+        if (damage == S(u"text")) {
+            QCOMPARE(notice,
+                S(u"The shortlist was damaged and could not be read. It was moved to \"")
+                    + QDir::toNativeSeparators(aside) + S(u"\", and a new, empty shortlist was started."));
+        } else {
+            QVERIFY2(match.hasMatch(), qPrintable(notice));
+            QCOMPARE(match.captured(1).toInt(), saved.size());
+            QCOMPARE(match.captured(4), QDir::toNativeSeparators(aside));
+        }
+        if (damage == S(u"leaves")) {
+            // Every rating but those on the pages overwritten, and the rest of the shortlist with them. The lost
+            // are counted from the readable pages: about as many as the pages overwritten held.
+            QCOMPARE(saved.size(), originals.size() - overwritten);
+            QCOMPARE(shortlist.ownerName(), S(u"Alex"));
+            QCOMPARE(shortlist.partnerName(), S(u"Sam"));
+            const qint64 estimate = match.captured(3).toLongLong();
+            QVERIFY2(estimate >= overwritten / 2 && estimate <= overwritten * 2,
+                qPrintable(QStringLiteral("%1 overwritten: %2").arg(QString::number(overwritten), notice)));
+        }
         shortlist.rate(rating(S(u"Anna"), 0, 5));
-        QCOMPARE(names(shortlist.mine()), QStringList { S(u"Anna") });
+        QVERIFY(names(shortlist.mine()).contains(S(u"Anna")));
     }
     QCOMPARE(Shortlist(scratch.dbPath()).notice(), QString());
 
@@ -948,28 +1121,164 @@ void TestShortlist::damagedDatabase()
     QCOMPARE(readFile(aside), damaged);
 }
 
+void TestShortlist::newerSchemaIsLeftAlone_data()
+{
+    QTest::addColumn<bool>("journal");
+    QTest::newRow("a database on its own") << false;
+    QTest::newRow("a database with the journal and index a killed copy left") << true;
+}
+
 void TestShortlist::newerSchemaIsLeftAlone()
 {
-    // A database of a later version is not damaged: it is neither changed nor moved.
+    // A database of a later version is not damaged: neither it nor the files beside it are changed or moved.
+    QFETCH(bool, journal);
     Scratch scratch;
+    Scratch elsewhere;
     {
-        Shortlist shortlist(scratch.dbPath());
-        shortlist.rate(rating(S(u"Anna"), 0, 5));
+        // Written as a later version might: in a journal mode of its own, or in WAL mode with its changes still
+        // in the journal.
+        RawDatabase later(journal ? elsewhere.dbPath() : scratch.dbPath());
+        if (journal)
+            QVERIFY(later.run(QStringLiteral("PRAGMA journal_mode = WAL")));
+        QVERIFY(later.run(QStringLiteral("CREATE TABLE my_ratings (name TEXT, stars INTEGER)")));
+        QVERIFY(later.run(QStringLiteral("INSERT INTO my_ratings VALUES ('Anna', 5)")));
+        QVERIFY(later.run(QStringLiteral("PRAGMA user_version = 99")));
+        if (journal) {
+            for (const QString &suffix : { QString(), S(u"-wal"), S(u"-shm") })
+                QVERIFY(QFile::copy(elsewhere.dbPath() + suffix, scratch.dbPath() + suffix));
+        }
     }
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("future"));
-        db.setDatabaseName(scratch.dbPath());
-        QVERIFY(db.open());
-        QSqlQuery(db).exec(QStringLiteral("PRAGMA user_version = 99"));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("future"));
+    const QMap<QString, QByteArray> before = filesIn(scratch.path(S(u".")));
+    QCOMPARE(before.size(), journal ? 3 : 1);
 
     const QString error = errorOf<ShortlistError>([&] { Shortlist shortlist(scratch.dbPath()); });
     QCOMPARE(error,
         S(u"Cannot open the shortlist \"") + QDir::toNativeSeparators(scratch.dbPath())
             + S(u"\": it was written by a newer version of Namorel (schema 99; this version reads up to 1)."));
-    QCOMPARE(QDir(scratch.path(S(u"."))).entryList({ S(u"*damaged*") }, QDir::Files), QStringList());
+    const QMap<QString, QByteArray> after = filesIn(scratch.path(S(u".")));
+    QCOMPARE(after.keys(), before.keys());
+    for (const QString &name : before.keys())
+        QVERIFY2(after.value(name) == before.value(name), qPrintable(name + S(u" was changed")));
+}
+
+void TestShortlist::readOnlyShortlist_data()
+{
+    QTest::addColumn<Sealed>("sealed");
+    QTest::addColumn<QStringList>("beside"); // files a killed copy left beside the database, with its last changes
+    QTest::addColumn<bool>("damaged"); // the page of my ratings overwritten
+    QTest::newRow("on a read-only disk") << Sealed::Disk << QStringList() << false;
+    QTest::newRow("on a read-only disk, with the journal and index of a killed copy")
+        << Sealed::Disk << QStringList { S(u"-wal"), S(u"-shm") } << false;
+    QTest::newRow("on a read-only disk, with a journal but no index")
+        << Sealed::Disk << QStringList { S(u"-wal") } << false;
+    QTest::newRow("a read-only file in a folder that may be written") << Sealed::File << QStringList() << false;
+    // What can be read of it is shown, though it cannot be mended.
+    QTest::newRow("damaged, on a read-only disk") << Sealed::Disk << QStringList() << true;
+}
+
+void TestShortlist::readOnlyShortlist()
+{
+    // A shortlist that may not be written opens for reading: it shows every rating, also those still in a killed
+    // copy's journal, and exports them; each change fails saying why, and nothing is written beside it.
+    QFETCH(Sealed, sealed);
+    QFETCH(QStringList, beside);
+    QFETCH(bool, damaged);
+    Scratch scratch;
+    // A name that must be escaped where SQLite is given the file as an address.
+    const QString folder = scratch.path(S(u"disk #1, 100% read-only?"));
+    QVERIFY(QDir().mkpath(folder));
+    ReadOnlyDisk disk;
+    if (sealed == Sealed::Disk && !disk.mount(folder))
+        QSKIP("no disk can be mounted here to make read-only (only root may, and not in every container)");
+    const QString dbPath = folder + S(u"/shortlist.sqlite");
+    const QString made = scratch.path(S(u"made/shortlist.sqlite"));
+    const QList<Rating> mine { rating(S(u"Anna"), 0, 5, false, S(u"first"), at("2024-05-01T10:00:00.000Z")),
+        rating(S(u"Bo"), 1, 4, false, {}, at("2024-05-02T10:00:00.000Z")),
+        rating(S(u"Cy"), 0, 1, true, S(u"no"), at("2024-05-03T10:00:00.000Z")) };
+    const QList<Rating> theirs { rating(S(u"Anna"), 0, 4, false, S(u"yes"), at("2024-05-04T10:00:00.000Z")),
+        rating(S(u"Bo"), 1, 3, false, {}, at("2024-05-05T10:00:00.000Z")) };
+    const QString partnersFile = scratch.write(S(u"sam.namorel"), json(exchangeJson(S(u"Sam"), theirs)));
+    {
+        // While another connection is open, the journal and its index stay, with the changes in them.
+        std::optional<RawDatabase> holder;
+        {
+            Shortlist shortlist(made);
+            if (!beside.isEmpty()) {
+                holder.emplace(made);
+                QVERIFY(holder->run(QStringLiteral("SELECT count(*) FROM my_ratings")));
+            }
+            for (const Rating &r : mine)
+                shortlist.rate(r);
+            QCOMPARE(shortlist.importRatings(partnersFile), 2);
+            shortlist.setOwnerName(S(u"Alex"));
+        }
+        for (const QString &suffix : QStringList { QString() } + beside)
+            QVERIFY(QFile::copy(made + suffix, dbPath + suffix));
+    }
+    if (damaged) {
+        qint64 page = 0;
+        {
+            RawDatabase db(made);
+            page = db.run(QStringLiteral("SELECT rootpage FROM sqlite_schema WHERE name = 'my_ratings'"))
+                       ->at(0)
+                       .at(0)
+                       .toLongLong();
+        }
+        QFile file(dbPath);
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.seek((page - 1) * 4096));
+        QCOMPARE(file.write(QByteArray(4096, '\xA5')), 4096);
+    }
+    if (sealed == Sealed::Disk) {
+        QVERIFY(disk.seal());
+    } else if (::geteuid() != 0) {
+        QVERIFY(QFile::setPermissions(dbPath, QFile::ReadOwner));
+    } else if (!setImmutable(dbPath, true)) {
+        QSKIP("the file cannot be marked immutable here, and root may write it whatever its permissions");
+    }
+    const auto unseal = qScopeGuard([&] {
+        if (sealed == Sealed::File && ::geteuid() == 0)
+            setImmutable(dbPath, false);
+    });
+    const QMap<QString, QByteArray> before = filesIn(folder);
+
+    {
+        Shortlist shortlist(dbPath);
+        QVERIFY(shortlist.readOnly());
+        QCOMPARE(shortlist.notice(),
+            S(u"The shortlist \"") + QDir::toNativeSeparators(dbPath)
+                + (damaged ? S(u"\" is damaged and read-only: 2 ratings could be read, and others could not. The "
+                               u"ratings read are shown, but nothing can be changed.")
+                           : S(u"\" is read-only: its ratings are shown and can be exported, but not changed.")));
+        const QList<Rating> shown = damaged ? QList<Rating>() : mine;
+        QCOMPARE(describe(shortlist.mine()), describe(shown));
+        QCOMPARE(describe(shortlist.partners()), describe(theirs));
+        QCOMPARE(shortlist.partnerName(), S(u"Sam"));
+        QCOMPARE(shortlist.ownerName(), S(u"Alex"));
+        QCOMPARE(shortlist.bothLike(0), damaged ? QStringList() : QStringList { S(u"Anna") });
+        QCOMPARE(shortlist.bothLike(1), damaged ? QStringList() : QStringList { S(u"Bo") });
+
+        const QString exported = scratch.path(S(u"Alex.namorel"));
+        shortlist.exportRatings(exported, S(u"Alex"));
+        Shortlist partner(scratch.path(S(u"partner.sqlite")));
+        QCOMPARE(partner.importRatings(exported), shown.size());
+        QCOMPARE(describe(partner.partners()), describe(shown));
+
+        const QString readOnly = S(u": the shortlist \"") + QDir::toNativeSeparators(dbPath) + S(u"\" is read-only.");
+        QCOMPARE(errorOf<ShortlistError>([&] { shortlist.rate(rating(S(u"Dee"), 0, 3)); }),
+            S(u"Cannot rate \"Dee\"") + readOnly);
+        QCOMPARE(errorOf<ShortlistError>([&] { shortlist.remove(S(u"Anna"), 0); }),
+            S(u"Cannot delete the rating of \"Anna\"") + readOnly);
+        QCOMPARE(errorOf<ShortlistError>([&] { shortlist.importRatings(partnersFile); }),
+            S(u"Cannot import \"sam.namorel\"") + readOnly);
+        QCOMPARE(errorOf<ShortlistError>([&] { shortlist.setOwnerName(S(u"Kim")); }),
+            S(u"Cannot save your name") + readOnly);
+        QCOMPARE(describe(shortlist.mine()), describe(shown));
+        QCOMPARE(shortlist.ownerName(), S(u"Alex"));
+    }
+    const QMap<QString, QByteArray> after = filesIn(folder);
+    QCOMPARE(after.keys(), before.keys());
+    for (const QString &name : before.keys())
+        QVERIFY2(after.value(name) == before.value(name), qPrintable(name + S(u" was changed")));
 }
 
 void TestShortlist::twoCopiesRateAtOnce()

@@ -4,6 +4,7 @@
 #include "namecard.h"
 #include "namecardopener.h"
 #include "ratingpanel.h"
+#include "readonlydisk.h"
 #include "shortlistsession.h"
 #include "shortlisttab.h"
 #include "testfiles.h"
@@ -159,6 +160,7 @@ private slots:
     void deleteAsksFirst_data();
     void deleteAsksFirst();
     void enterAndDoubleClickOpenTheCard();
+    void exchangeThroughTheTab_data();
     void exchangeThroughTheTab();
     void csvOfTheViewShown();
     void printing();
@@ -441,17 +443,43 @@ void TestShortlistTab::enterAndDoubleClickOpenTheCard()
     QCOMPARE(opened.takeFirst(), QVariantList({ S(u"Zoë"), 0 }));
 }
 
+void TestShortlistTab::exchangeThroughTheTab_data()
+{
+    QTest::addColumn<bool>("readOnly");
+    QTest::newRow("a shortlist that may be written") << false;
+    // One that may only be read exports all the same; it only cannot keep the name for the next time.
+    QTest::newRow("a shortlist on a read-only disk") << true;
+}
+
 void TestShortlistTab::exchangeThroughTheTab()
 {
-    ShortlistTab &tab = openTab();
+    QFETCH(bool, readOnly);
+    const QString folder = path(S(u"disk"));
+    QVERIFY(QDir().mkpath(folder));
+    ReadOnlyDisk disk;
+    if (readOnly && !disk.mount(folder))
+        QSKIP("no disk can be mounted here to make read-only (only root may, and not in every container)");
+    ShortlistTab *tab = &openTab(folder + S(u"/shortlist.sqlite"));
     rateSome();
+    if (readOnly) {
+        m_tab.reset();
+        m_session.reset();
+        QVERIFY(disk.seal());
+        tab = &openTab(folder + S(u"/shortlist.sqlite"));
+    }
     const QString file = path(S(u"Alex ratings.namorel"));
-    QList<ShownBox> shown = answeringMessageBoxes([&] { tab.exportMyRatingsTo(file, S(u"Alex")); });
-    QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.first().text,
-        S(u"Your 4 ratings were written to \"") + QDir::toNativeSeparators(file)
-            + S(u"\". Send the file to your partner, who reads it with \"Import partner's ratings...\"."));
-    QCOMPARE(m_session->shortlist().ownerName(), S(u"Alex"));
+    QList<ShownBox> shown = answeringMessageBoxes([&] { tab->exportMyRatingsTo(file, S(u"Alex")); });
+    const QString written = S(u"Your 4 ratings were written to \"") + QDir::toNativeSeparators(file)
+        + S(u"\". Send the file to your partner, who reads it with \"Import partner's ratings...\".");
+    if (readOnly) {
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown.first().icon, QMessageBox::Warning);
+        QVERIFY2(shown.first().text.contains(S(u"is read-only")), qPrintable(shown.first().text));
+    } else {
+        QCOMPARE(shown.size(), 1);
+    }
+    QCOMPARE(shown.last().text, written);
+    QCOMPARE(m_session->shortlist().ownerName(), readOnly ? QString() : S(u"Alex"));
 
     // The partner's copy.
     ShortlistSession partnerSession(path(S(u"partner.sqlite")));

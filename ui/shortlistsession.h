@@ -23,9 +23,9 @@ public:
 
     QString databasePath() const { return m_path; }
 
-    /// The shortlist, opened on first use. When a damaged database had to be moved aside, the user is told
-    /// where it went, once. Throws ShortlistError when the database cannot be opened; the next call tries
-    /// again.
+    /// The shortlist, opened on first use. When a damaged database had to be moved aside, or the shortlist
+    /// can only be read, the user is told so, once. Throws ShortlistError when the database cannot be opened;
+    /// the next call tries again.
     Shortlist &shortlist();
 
     /// Stores my rating and announces the change. Throws ShortlistError.

@@ -436,7 +436,9 @@ void ShortlistTab::exportMyRatingsTo(const QString &filePath, const QString &myN
 {
     Shortlist &shortlist = m_session->shortlist();
     shortlist.exportRatings(filePath, myName);
-    shortlist.setOwnerName(myName);
+    // A read-only shortlist exports all the same; it only cannot keep the name for the next time.
+    if (!shortlist.readOnly())
+        shortlist.setOwnerName(myName);
     const qsizetype count = shortlist.mine().size();
     MessageWindow done(QMessageBox::Information,
         QStringLiteral("%1 written to \"%2\". Send the file to your partner, who reads it with \"Import partner's "
