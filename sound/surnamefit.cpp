@@ -36,14 +36,11 @@ FitNote rhythmNote(
     if (const qint32 run = LongestUnstressedRun(phones, surnamePhones); run > kMaxUnstressedRun) {
         return { kind,
             QStringLiteral("%1 %2 has %3 unstressed syllables in a row, more than %4.")
-                .arg(name, surname)
-                .arg(run)
-                .arg(kMaxUnstressedRun) };
+                .arg(name, surname, QString::number(run), QString::number(kMaxUnstressedRun)) };
     }
     return { kind,
         QStringLiteral("%1 %2 flows: no stress clash, at most %3 unstressed syllables in a row.")
-            .arg(name, surname)
-            .arg(kMaxUnstressedRun) };
+            .arg(name, surname, QString::number(kMaxUnstressedRun)) };
 }
 
 FitNote balanceNote(const QString &name, const QStringList &phones, const QString &middleName,
@@ -58,14 +55,12 @@ FitNote balanceNote(const QString &name, const QStringList &phones, const QStrin
     if (middlePhones && count == SyllableCount(*middlePhones)) {
         return { kind,
             QStringLiteral("none: %1 has as many syllables as the middle name %2 (%3).")
-                .arg(name, middleName.trimmed())
-                .arg(count) };
+                .arg(name, middleName.trimmed(), QString::number(count)) };
     }
     if (count + surnameCount > kMaxBalancedSyllables) {
         return { kind,
             QStringLiteral("too long: %1 %2 has %3 together, more than %4.")
-                .arg(name, surname, syllables(count + surnameCount))
-                .arg(kMaxBalancedSyllables) };
+                .arg(name, surname, syllables(count + surnameCount), QString::number(kMaxBalancedSyllables)) };
     }
     return { kind,
         QStringLiteral("%1 (%2) balances %3 (%4).").arg(name, syllables(count), surname, syllables(surnameCount)) };
