@@ -114,6 +114,19 @@ void TestSurnameFit::verdicts_data()
     QTest::newRow("Eve Evans: vowels spelt alike") << u"Eve"_s << QString() << u"Evans"_s << true << false << true;
     QTest::newRow("a name and surname the data do not know are guessed")
         << u"Zorbulon"_s << QString() << u"Quaxley"_s << true << true << false;
+    QTest::newRow("Maria Müller: accents as before") << u"Maria"_s << QString() << u"Müller"_s << true << true << true;
+    QTest::newRow("Nina Ñúñez: accents as before") << u"Nina"_s << QString() << u"Ñúñez"_s << false << true << true;
+    // Surnames and middle names in other scripts are judged as they read in Latin letters.
+    QTest::newRow("Ivy Иванов: Ivanov") << u"Ivy"_s << QString() << u"Иванов"_s << true << true << true;
+    QTest::newRow("Jack Иванов") << u"Jack"_s << QString() << u"Иванов"_s << true << false << false;
+    QTest::newRow("Yakov Яковлев: Yakovlev, as said")
+        << u"Yakov"_s << QString() << u"Яковлев"_s << true << true << true;
+    QTest::newRow("Paul Παπαδόπουλος") << u"Paul"_s << QString() << u"Παπαδόπουλος"_s << true << true << true;
+    QTest::newRow("Tim 田中: tian zhong") << u"Tim"_s << QString() << u"田中"_s << true << false << true;
+    QTest::newRow("Sam Smith-Иванов: scripts mixed")
+        << u"Sam"_s << QString() << u"Smith-Иванов"_s << true << false << true;
+    QTest::newRow("Emma Анна Smith: a middle name in Cyrillic")
+        << u"Emma"_s << u"Анна"_s << u"Smith"_s << false << true << false;
 }
 
 void TestSurnameFit::verdicts()
@@ -184,6 +197,28 @@ void TestSurnameFit::notes_data()
     QTest::newRow("a surname with %L1 in a note on too many syllables")
         << u"Maximilian"_s << QString() << u"Montgomery%L1"_s << verdicts << u"balance"_s
         << u"too long: Maximilian Montgomery%L1 has 9 syllables together, more than 7."_s << false;
+
+    // A surname in another script is judged as it reads in Latin letters, and the notes say so; one whose
+    // spelling does not tell how it is said is not judged at all.
+    const QStringList reading { u"reading"_s };
+    QTest::newRow("a surname in Cyrillic is read in Latin letters")
+        << u"Ivy"_s << QString() << u"Иванов"_s << reading + verdicts << u"reading"_s
+        << u"Иванов is judged as it reads in Latin letters: Ivanov."_s << false;
+    QTest::newRow("a surname in Cyrillic has its syllables")
+        << u"Jack"_s << QString() << u"Иванов"_s << reading + verdicts << u"balance"_s
+        << u"Jack (1 syllable) balances Иванов (3 syllables)."_s << false;
+    QTest::newRow("a middle name in Cyrillic has its syllables")
+        << u"Emma"_s << u"Анна"_s << u"Smith"_s << verdicts << u"balance"_s
+        << u"none: Emma has as many syllables as the middle name Анна (2)."_s << false;
+    const QString cannotJudge = u" cannot be judged: its spelling does not tell how it is said."_s;
+    QTest::newRow("a surname in Hebrew without its vowels")
+        << u"Jack"_s << QString() << u"כהן"_s << reading << u"reading"_s << u"כהן"_s + cannotJudge << false;
+    QTest::newRow("a surname in Arabic without its vowels")
+        << u"Omar"_s << QString() << u"محمد"_s << reading << u"reading"_s << u"محمد"_s + cannotJudge << false;
+    QTest::newRow("a surname of digits") << u"Jack"_s << QString() << u" 123 "_s << reading << u"reading"_s
+                                         << u"123"_s + cannotJudge << false;
+    QTest::newRow("a surname of an emoji")
+        << u"Anna"_s << u"Susan"_s << u"😀"_s << reading << u"reading"_s << u"😀"_s + cannotJudge << false;
 }
 
 void TestSurnameFit::notes()
