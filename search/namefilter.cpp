@@ -1,5 +1,6 @@
 #include "namefilter.h"
 
+#include "latinreading.h"
 #include "pronouncing.h"
 #include "soundrules.h"
 #include "spelling.h"
@@ -93,17 +94,21 @@ NameFilter::NameFilter(const NameQuery &query)
     , m_rhythm(query.RhythmFilter)
     , m_alliteration(query.Alliteration)
 {
-    m_soundFilters = (m_balance || m_rhythm || m_alliteration) && CanJudgeSoundWith(query.Surname);
+    if (!m_balance && !m_rhythm && !m_alliteration)
+        return;
+    // The surname and middle name are read once for the whole search, in Latin letters whatever their script.
+    m_surname = LatinReading(query.Surname).trimmed();
+    m_soundFilters = !FoldLetters(m_surname).isEmpty();
     if (!m_soundFilters)
         return;
-    m_surname = query.Surname.trimmed();
-    m_hasMiddleName = CanJudgeSoundWith(query.MiddleName);
+    const QString middleName = LatinReading(query.MiddleName);
+    m_hasMiddleName = !FoldLetters(middleName).isEmpty();
     try {
         m_names = SharedPronunciationTable(query.ProgramFolder);
         const auto dictionary = SharedPronouncingDictionary(query.ProgramFolder);
         m_surnameShape = ShapeOf(PronounceWord(*dictionary, m_surname));
         if (m_hasMiddleName)
-            m_middleNameShape = ShapeOf(PronounceWord(*dictionary, query.MiddleName));
+            m_middleNameShape = ShapeOf(PronounceWord(*dictionary, middleName));
     } catch (const SoundDataError &error) {
         // The pronouncing data travels with the name files; it fails the search as a name file would.
         throw SearchError(QString::fromUtf8(error.what()));

@@ -21,7 +21,8 @@ class PronunciationTable;
 /// - Exclude: a name fails when it holds any letter of the field.
 /// - Include: a name fails unless it holds every letter of the field.
 /// - Balance, rhythm and alliteration: a name fails the rule of the same name (IsBalanced, HasGoodRhythm,
-///   Alliterates) with the surname. These three need a surname with a letter in it; without one they are off.
+///   Alliterates) with the surname. These three need a surname they can judge (CanJudgeSoundWith); without
+///   one they are off. A surname or middle name in another script is read in Latin letters (LatinReading).
 ///
 /// A field without letters is off. Safe to use from several threads at once.
 class NameFilter

@@ -1,4 +1,5 @@
 #include "soundrules.h"
+#include "latinreading.h"
 #include "spelling.h"
 
 #include <algorithm>
@@ -119,7 +120,7 @@ bool RunsTogether(const QStringList &name, const QStringList &surname)
 
 bool CanJudgeSoundWith(QStringView surname)
 {
-    return !FoldLetters(surname).isEmpty();
+    return !FoldLetters(LatinReading(surname)).isEmpty();
 }
 
 QString InitialsWord(QStringView name, QStringView middleName, QStringView surname)

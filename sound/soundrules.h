@@ -53,7 +53,8 @@ bool Rhymes(const QStringList &name, const QStringList &surname);
 /// (Ellis Smith). A vowel's stress does not change its sound here.
 bool RunsTogether(const QStringList &name, const QStringList &surname);
 
-/// Whether the sound rules can judge names with \a surname: it holds a letter.
+/// Whether the sound rules can judge names with \a surname, or with a middle name: its LatinReading holds a
+/// letter. The rules then read that spelling, not the text as typed.
 bool CanJudgeSoundWith(QStringView surname);
 
 /// What the initials spell: the first letter (after folding) of the name, the middle name and the surname,

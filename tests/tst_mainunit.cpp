@@ -534,6 +534,24 @@ void TestMainUnit::filtersByKeyboard()
     ui().leSurname->setText(QStringLiteral("Lee"));
     QVERIFY(ui().cbRhythmFilter->isEnabled());
     QCOMPARE(ui().cbBalanceFilter->toolTip(), balanceHint);
+
+    // A surname in another script is read in Latin letters; one whose spelling does not tell how it is said
+    // greys the sound filters with its own reason.
+    const QString needsSurnameHint = [this] {
+        ui().leSurname->clear();
+        return ui().cbBalanceFilter->toolTip();
+    }();
+    ui().leSurname->setText(QStringLiteral("Иванов"));
+    QVERIFY(ui().cbAlliteration->isEnabled());
+    QCOMPARE(ui().cbBalanceFilter->toolTip(), balanceHint);
+    for (const QString &surname : { QStringLiteral("כהן"), QStringLiteral("123") }) {
+        ui().leSurname->setText(surname);
+        for (QCheckBox *box : { ui().cbBalanceFilter, ui().cbRhythmFilter, ui().cbAlliteration }) {
+            QVERIFY2(!box->isEnabled(), qPrintable(surname));
+            QVERIFY2(box->toolTip().contains(QStringLiteral("how the surname is said")), qPrintable(surname));
+        }
+        QVERIFY(ui().cbBalanceFilter->toolTip() != needsSurnameHint);
+    }
 }
 
 void TestMainUnit::failedSearchKeepsTheNamesReadBefore()

@@ -136,7 +136,7 @@ void TestNameFilter::filtersOffGiveTheSameResultsOverTheWholeDatabase_data()
     QTest::addColumn<NameQuery>("query");
 
     // Each query has its filters off in another way: untouched, ticked without a surname, fields without
-    // letters.
+    // letters, ticked with a surname the sound filters cannot read.
     NameQuery query;
     query.Origins = OriginTable();
     query.ProgramFolder = shippedProgramFolder();
@@ -154,6 +154,9 @@ void TestNameFilter::filtersOffGiveTheSameResultsOverTheWholeDatabase_data()
     query.ExcludeLetters = QStringLiteral(" - ");
     query.IncludeLetters = QStringLiteral("1.");
     QTest::newRow("no gender, fields without letters, a surname without letters") << query;
+    query.Surname = QStringLiteral("כהן");
+    query.MiddleName = QStringLiteral("Иван");
+    QTest::newRow("sound filters with a surname whose spelling does not tell how it is said") << query;
 }
 
 void TestNameFilter::filtersOffGiveTheSameResultsOverTheWholeDatabase()

@@ -1,3 +1,4 @@
+#include "latinreading.h"
 #include "soundrules.h"
 #include "spelling.h"
 
@@ -26,6 +27,8 @@ private slots:
     void foldLetters();
     void estimate_data();
     void estimate();
+    void latinReading_data();
+    void latinReading();
 
     void balance_data();
     void balance();
@@ -101,6 +104,40 @@ void TestSoundRules::estimate()
     QCOMPARE(EstimatePronunciation(word).join(u' '), phones);
     // The search takes the shape of the guess without making its phones; it must be the same.
     QVERIFY(EstimateShape(word) == ShapeOf(EstimatePronunciation(word)));
+}
+
+void TestSoundRules::latinReading_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("reading");
+    QTest::addColumn<bool>("judged");
+
+    QTest::newRow("Latin letters are read as typed") << u"Smith"_s << u"Smith"_s << true;
+    QTest::newRow("accents too: the dictionary and the guess fold them")
+        << u"Ñúñez Müller Þór"_s << u"Ñúñez Müller Þór"_s << true;
+    QTest::newRow("Cyrillic") << u"Иванов"_s << u"Ivanov"_s << true;
+    QTest::newRow("Cyrillic letters as they sound") << u"Хрущёв Яковлев"_s << u"Khrushchev Yakovlev"_s << true;
+    QTest::newRow("Greek as it is said today") << u"Βασιλείου"_s << u"Vasileiou"_s << true;
+    QTest::newRow("Han in its Mandarin reading") << u"田中"_s << u"tian zhong"_s << true;
+    QTest::newRow("kana") << u"やまだ"_s << u"yamada"_s << true;
+    QTest::newRow("Hangul") << u"김"_s << u"gim"_s << true;
+    QTest::newRow("scripts mixed") << u"Smith-Иванов"_s << u"Smith-Ivanov"_s << true;
+    QTest::newRow("Hebrew without its vowel points") << u"כהן"_s << QString() << false;
+    QTest::newRow("Arabic without its vowel marks") << u"محمد"_s << QString() << false;
+    QTest::newRow("Arabic with its vowel marks") << u"مُحَمَّد"_s << u"muhamad"_s << true;
+    QTest::newRow("Latin mixed with a script without its vowels") << u"Smith כהן"_s << QString() << false;
+    QTest::newRow("digits") << u"123"_s << u"123"_s << false;
+    QTest::newRow("an emoji") << u"😀"_s << u"😀"_s << false;
+    QTest::newRow("a script with no Latin reading") << u"𓀀"_s << QString() << false;
+}
+
+void TestSoundRules::latinReading()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, reading);
+    QFETCH(bool, judged);
+    QCOMPARE(LatinReading(text), reading);
+    QCOMPARE(CanJudgeSoundWith(text), judged);
 }
 
 void TestSoundRules::balance_data()

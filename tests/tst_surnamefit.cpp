@@ -114,6 +114,19 @@ void TestSurnameFit::verdicts_data()
     QTest::newRow("Eve Evans: vowels spelt alike") << u"Eve"_s << QString() << u"Evans"_s << true << false << true;
     QTest::newRow("a name and surname the data do not know are guessed")
         << u"Zorbulon"_s << QString() << u"Quaxley"_s << true << true << false;
+    QTest::newRow("Maria Müller: accents as before") << u"Maria"_s << QString() << u"Müller"_s << true << true << true;
+    QTest::newRow("Nina Ñúñez: accents as before") << u"Nina"_s << QString() << u"Ñúñez"_s << false << true << true;
+    // Surnames and middle names in other scripts are judged as they read in Latin letters.
+    QTest::newRow("Ivy Иванов: Ivanov") << u"Ivy"_s << QString() << u"Иванов"_s << true << true << true;
+    QTest::newRow("Jack Иванов") << u"Jack"_s << QString() << u"Иванов"_s << true << false << false;
+    QTest::newRow("Yakov Яковлев: Yakovlev, as said")
+        << u"Yakov"_s << QString() << u"Яковлев"_s << true << true << true;
+    QTest::newRow("Paul Παπαδόπουλος") << u"Paul"_s << QString() << u"Παπαδόπουλος"_s << true << true << true;
+    QTest::newRow("Tim 田中: tian zhong") << u"Tim"_s << QString() << u"田中"_s << true << false << true;
+    QTest::newRow("Sam Smith-Иванов: scripts mixed")
+        << u"Sam"_s << QString() << u"Smith-Иванов"_s << true << false << true;
+    QTest::newRow("Emma Анна Smith: a middle name in Cyrillic")
+        << u"Emma"_s << u"Анна"_s << u"Smith"_s << false << true << false;
 }
 
 void TestSurnameFit::verdicts()
@@ -142,32 +155,70 @@ void TestSurnameFit::notes_data()
     QTest::addColumn<QString>("middleName");
     QTest::addColumn<QString>("surname");
     QTest::addColumn<QStringList>("kinds");
-    QTest::addColumn<QString>("initials"); // the initials note, if any
+    QTest::addColumn<QString>("kind"); // of the note whose text is checked
+    QTest::addColumn<QString>("text"); // that note's text; empty when there is no such note
     QTest::addColumn<bool>("warning");
 
     const QStringList verdicts = { u"alliteration"_s, u"rhythm"_s, u"balance"_s };
     QTest::newRow("Hank Banks rhyme") << u"Hank"_s << QString() << u"Banks"_s << QStringList { u"rhyme"_s } + verdicts
-                                      << QString() << false;
+                                      << u"initials"_s << QString() << false;
     QTest::newRow("Ellis Smith run together")
-        << u"Ellis"_s << QString() << u"Smith"_s << QStringList { u"run-together"_s } + verdicts << QString() << false;
+        << u"Ellis"_s << QString() << u"Smith"_s << QStringList { u"run-together"_s } + verdicts << u"initials"_s
+        << QString() << false;
     QTest::newRow("Anna Susan Smith is warned")
-        << u"Anna"_s << u"Susan"_s << u"Smith"_s << verdicts + QStringList { u"initials"_s }
+        << u"Anna"_s << u"Susan"_s << u"Smith"_s << verdicts + QStringList { u"initials"_s } << u"initials"_s
         << u"The initials A.S.S. spell an offensive word."_s << true;
     QTest::newRow("initials that spell an ordinary word")
-        << u"Bea"_s << u"Eve"_s << u"Dunn"_s << verdicts + QStringList { u"initials"_s }
+        << u"Bea"_s << u"Eve"_s << u"Dunn"_s << verdicts + QStringList { u"initials"_s } << u"initials"_s
         << u"The initials B.E.D. spell the word \"bed\"."_s << false;
     QTest::newRow("initials that spell nothing")
-        << u"Oliver"_s << QString() << u"Smith"_s << verdicts << QString() << false;
+        << u"Oliver"_s << QString() << u"Smith"_s << verdicts << u"initials"_s << QString() << false;
     QTest::newRow("accented initials are folded")
-        << u"Ábel"_s << u"Ste"_s << u"Ström"_s << verdicts + QStringList { u"initials"_s }
+        << u"Ábel"_s << u"Ste"_s << u"Ström"_s << verdicts + QStringList { u"initials"_s } << u"initials"_s
         << u"The initials A.S.S. spell an offensive word."_s << true;
     QTest::newRow("without a surname only the initials")
-        << u"Xena"_s << u"Xavier"_s << u"  "_s << QStringList { u"initials"_s }
+        << u"Xena"_s << u"Xavier"_s << u"  "_s << QStringList { u"initials"_s } << u"initials"_s
         << u"The initials X.X. spell an offensive word."_s << true;
     QTest::newRow("two-letter initials spell no ordinary word")
-        << u"Anna"_s << QString() << u"Smith"_s << verdicts << QString() << false;
+        << u"Anna"_s << QString() << u"Smith"_s << verdicts << u"initials"_s << QString() << false;
     QTest::newRow("without a name nothing")
-        << QString() << u"Susan"_s << u"Smith"_s << QStringList() << QString() << false;
+        << QString() << u"Susan"_s << u"Smith"_s << QStringList() << u"initials"_s << QString() << false;
+
+    // Names as typed are text, never placeholders of the note they appear in, whatever number follows them.
+    QTest::newRow("a surname with %1 in a note that flows")
+        << u"Oliver"_s << QString() << u"Smith%1"_s << verdicts << u"rhythm"_s
+        << u"Oliver Smith%1 flows: no stress clash, at most 3 unstressed syllables in a row."_s << false;
+    QTest::newRow("a surname with %4 in a note on a long unstressed run")
+        << u"Maximilian"_s << QString() << u"Montgomery%4"_s << verdicts << u"rhythm"_s
+        << u"Maximilian Montgomery%4 has 4 unstressed syllables in a row, more than 3."_s << false;
+    QTest::newRow("a middle name with %2 in a note on its syllables")
+        << u"Emma"_s << u"Kelly%2"_s << u"Smith"_s << verdicts << u"balance"_s
+        << u"none: Emma has as many syllables as the middle name Kelly%2 (2)."_s << false;
+    QTest::newRow("a surname with %L1 in a note on too many syllables")
+        << u"Maximilian"_s << QString() << u"Montgomery%L1"_s << verdicts << u"balance"_s
+        << u"too long: Maximilian Montgomery%L1 has 9 syllables together, more than 7."_s << false;
+
+    // A surname in another script is judged as it reads in Latin letters, and the notes say so; one whose
+    // spelling does not tell how it is said is not judged at all.
+    const QStringList reading { u"reading"_s };
+    QTest::newRow("a surname in Cyrillic is read in Latin letters")
+        << u"Ivy"_s << QString() << u"Иванов"_s << reading + verdicts << u"reading"_s
+        << u"Иванов is judged as it reads in Latin letters: Ivanov."_s << false;
+    QTest::newRow("a surname in Cyrillic has its syllables")
+        << u"Jack"_s << QString() << u"Иванов"_s << reading + verdicts << u"balance"_s
+        << u"Jack (1 syllable) balances Иванов (3 syllables)."_s << false;
+    QTest::newRow("a middle name in Cyrillic has its syllables")
+        << u"Emma"_s << u"Анна"_s << u"Smith"_s << verdicts << u"balance"_s
+        << u"none: Emma has as many syllables as the middle name Анна (2)."_s << false;
+    const QString cannotJudge = u" cannot be judged: its spelling does not tell how it is said."_s;
+    QTest::newRow("a surname in Hebrew without its vowels")
+        << u"Jack"_s << QString() << u"כהן"_s << reading << u"reading"_s << u"כהן"_s + cannotJudge << false;
+    QTest::newRow("a surname in Arabic without its vowels")
+        << u"Omar"_s << QString() << u"محمد"_s << reading << u"reading"_s << u"محمد"_s + cannotJudge << false;
+    QTest::newRow("a surname of digits") << u"Jack"_s << QString() << u" 123 "_s << reading << u"reading"_s
+                                         << u"123"_s + cannotJudge << false;
+    QTest::newRow("a surname of an emoji")
+        << u"Anna"_s << u"Susan"_s << u"😀"_s << reading << u"reading"_s << u"😀"_s + cannotJudge << false;
 }
 
 void TestSurnameFit::notes()
@@ -176,13 +227,13 @@ void TestSurnameFit::notes()
     QFETCH(QString, middleName);
     QFETCH(QString, surname);
     QFETCH(QStringList, kinds);
-    QFETCH(QString, initials);
+    QFETCH(QString, kind);
+    QFETCH(QString, text);
     QFETCH(bool, warning);
 
     const QList<FitNote> notes = SurnameFit(shipped(), name, middleName, surname);
     QCOMPARE(kindsOf(notes), kinds);
-    const FitNote note = noteOf(notes, u"initials"_s);
-    QCOMPARE(note.Text, initials);
+    QCOMPARE(noteOf(notes, kind).Text, text);
     for (const FitNote &each : notes)
         QCOMPARE(each.Warning, each.Kind == u"initials" && warning);
 }

@@ -150,6 +150,8 @@ constexpr auto kRhythmHint = u"Leave out names whose stressed last syllable meet
 constexpr auto kAlliterationHint
     = u"Keep only names that start with the same sound as the surname, such as Philip Fisher or Cara Kelly.";
 constexpr auto kNeedsSurnameHint = u"Needs a surname: fill in \"Your Surname\" on the first tab.";
+constexpr auto kUnreadableSurnameHint
+    = u"Cannot tell from its spelling how the surname is said: write it in Latin letters on the first tab.";
 
 // Runs one step that must not stop the steps after it.
 template<typename Step> void ignoringFailure(Step &&step) noexcept
@@ -353,13 +355,16 @@ void TMainForm::updateSoundFilters()
 {
     if (!m_tabsBuilt)
         return;
-    // The sound filters judge names with the surname; without one there is nothing to judge by.
-    const bool haveSurname = CanJudgeSoundWith(m_ui->leSurname->text());
+    // The sound filters judge names with the surname; without one, or with one whose spelling does not tell
+    // how it is said, there is nothing to judge by.
+    const QString surname = m_ui->leSurname->text();
+    const bool canJudge = CanJudgeSoundWith(surname);
+    const QString reason = QString::fromUtf16(surname.trimmed().isEmpty() ? kNeedsSurnameHint : kUnreadableSurnameHint);
     for (const auto &[box, hint] : { std::pair { m_ui->cbBalanceFilter, kBalanceHint },
              std::pair { m_ui->cbRhythmFilter, kRhythmHint }, std::pair { m_ui->cbAlliteration, kAlliterationHint } }) {
-        box->setEnabled(haveSurname);
+        box->setEnabled(canJudge);
         const QString text = QString::fromUtf16(hint);
-        box->setToolTip(haveSurname ? text : text + QStringLiteral("\n\n") + QString::fromUtf16(kNeedsSurnameHint));
+        box->setToolTip(canJudge ? text : text + QStringLiteral("\n\n") + reason);
     }
 }
 
