@@ -15,7 +15,7 @@ sys.path.insert(0, str(HERE))
 
 STATISTICS = HERE / "statistics"
 SOURCES = HERE / "sources.txt"
-# The US births by sex of the names in the files, for the checks of tests/tst_database.cpp.
+# The US births by sex of the names in the files, for the checks of verify.py.
 COUNTS = HERE / "us-counts.txt"
 
 import checks  # noqa: E402

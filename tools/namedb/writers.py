@@ -64,7 +64,7 @@ def counts_bytes(files: Dict[str, List[str]], usage) -> bytes:
     spellings = sorted({name for names in files.values() for name in names
                         if name.isascii() and name.isalpha()}, key=str.casefold)
     lines = ["# The US Social Security births of each plain name of database/, as a girl and as a boy,",
-             "# written by tools/namedb/generate.py for tests/tst_database.cpp: name TAB girls TAB boys."]
+             "# written by tools/namedb/generate.py for tools/namedb/verify.py: name TAB girls TAB boys."]
     seen = set()
     for name in spellings:
         key = name.casefold()
