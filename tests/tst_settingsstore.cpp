@@ -1,4 +1,5 @@
 #include "settingsstore.h"
+#include "testfiles.h"
 #include "typedconf_p.h"
 
 #include <QDateTime>
@@ -13,7 +14,6 @@
 #include <QTest>
 
 #include <algorithm>
-#include <chrono>
 #include <climits>
 #include <cstdio>
 
@@ -134,10 +134,8 @@ private:
 
 // ---- Copies of the program that save, run as child processes ----
 
-constexpr char kChildRole[] = "NAMOREL_TEST_CHILD";
-constexpr char kChildStore[] = "NAMOREL_TEST_STORE";
-constexpr char kChildTag[] = "NAMOREL_TEST_TAG";
-constexpr char kChildCount[] = "NAMOREL_TEST_COUNT";
+using testing::reportedTimes;
+using testing::startChild;
 
 // Save number i of a copy. Every value depends on the number and the surname's length varies with it, so a file
 // that mixed two saves, or held part of one, would show.
@@ -161,25 +159,6 @@ int completeSave(const QByteArray &text, const QString &tag)
     const bool complete = holds(u"Setup/surname", expected.Surname) && holds(u"Setup/middlename", expected.MiddleName)
         && holds(u"Setup/min", expected.MinLength) && holds(u"Setup/max", expected.MaxLength);
     return complete ? gender.toInt() : -1;
-}
-
-// A clock that all processes share.
-long long steadyNanoseconds()
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-// When the saves that a child reported began and ended.
-QList<std::pair<long long, long long>> reportedSaveTimes(const QByteArray &output)
-{
-    QList<std::pair<long long, long long>> times;
-    for (const QByteArray &line : output.split('\n')) {
-        const QByteArrayList fields = line.split(' ');
-        if (fields.size() == 4 && fields[0] == "saved")
-            times.append({ fields[2].toLongLong(), fields[3].toLongLong() });
-    }
-    return times;
 }
 
 QString stopPath(const QString &storePath)
@@ -213,33 +192,25 @@ int watchFile(const QString &path, const QStringList &tags)
 // The child's side: "loop" saves numbered entries until it is killed, "once" saves number 0, "burst" waits for a
 // line on its input and then saves the given count; each save is reported by a line on the output. "watch"
 // runs watchFile.
-int runChild()
+int runChild(const testing::ChildTask &task)
 {
-    const QByteArray role = qgetenv(kChildRole);
-    if (role == "watch")
-        return watchFile(qEnvironmentVariable(kChildStore), qEnvironmentVariable(kChildTag).split(u','));
-    const SettingsStore store(qEnvironmentVariable(kChildStore));
-    const QString tag = qEnvironmentVariable(kChildTag);
-    const auto save = [&](int i) {
-        const long long start = steadyNanoseconds();
-        store.save(numbered(tag, i));
-        std::printf("saved %d %lld %lld\n", i, start, steadyNanoseconds());
-        std::fflush(stdout);
-    };
+    if (task.Role == "watch")
+        return watchFile(task.Path, task.Tag.split(u','));
+    const SettingsStore store(task.Path);
+    const auto save = [&](int i) { testing::reportStep("saved", i, [&] { store.save(numbered(task.Tag, i)); }); };
     try {
-        if (role == "loop") {
+        if (task.Role == "loop") {
             for (int i = 0;; ++i)
                 save(i);
-        } else if (role == "once") {
+        } else if (task.Role == "once") {
             save(0);
-        } else if (role == "burst") {
+        } else if (task.Role == "burst") {
             std::printf("ready\n");
             std::fflush(stdout);
             char line[16];
             if (!std::fgets(line, sizeof line, stdin))
                 return 2;
-            const int count = qEnvironmentVariableIntValue(kChildCount);
-            for (int i = 0; i < count; ++i)
+            for (int i = 0; i < task.Count; ++i)
                 save(i);
         } else {
             return 2;
@@ -249,19 +220,6 @@ int runChild()
         return 1;
     }
     return 0;
-}
-
-void startChild(QProcess &child, const char *role, const QString &storePath, const QString &tag, int count = 0)
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QString::fromLatin1(kChildRole), QString::fromLatin1(role));
-    environment.insert(QString::fromLatin1(kChildStore), storePath);
-    environment.insert(QString::fromLatin1(kChildTag), tag);
-    environment.insert(QString::fromLatin1(kChildCount), QString::number(count));
-    child.setProcessEnvironment(environment);
-    child.setProcessChannelMode(QProcess::SeparateChannels);
-    child.start(QCoreApplication::applicationFilePath(), {});
-    QVERIFY2(child.waitForStarted(), qPrintable(child.errorString()));
 }
 
 } // namespace
@@ -995,8 +953,8 @@ void TestSettingsStore::concurrentSaves()
         QVERIFY2(
             completeSave(text, tags[0]) == kSaves - 1 || completeSave(text, tags[1]) == kSaves - 1, text.constData());
 
-        const auto timesA = reportedSaveTimes(output[0]);
-        const auto timesB = reportedSaveTimes(output[1]);
+        const auto timesA = reportedTimes(output[0], "saved");
+        const auto timesB = reportedTimes(output[1], "saved");
         QCOMPARE(timesA.size(), kSaves);
         QCOMPARE(timesB.size(), kSaves);
         for (const auto &[startA, endA] : timesA) {
@@ -1012,8 +970,8 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     // The crash and concurrency tests start this program again as the copy that saves.
-    if (qEnvironmentVariableIsSet(kChildRole))
-        return runChild();
+    if (const testing::ChildTask task = testing::childTask(); !task.Role.isEmpty())
+        return runChild(task);
     TestSettingsStore test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);

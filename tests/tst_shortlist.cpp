@@ -24,7 +24,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -235,11 +234,6 @@ enum class Sealed { Disk, File };
 
 // ---- Copies of the program that rate, run as child processes ----
 
-constexpr char kChildRole[] = "NAMOREL_TEST_CHILD";
-constexpr char kChildDb[] = "NAMOREL_TEST_DB";
-constexpr char kChildTag[] = "NAMOREL_TEST_TAG";
-constexpr char kChildCount[] = "NAMOREL_TEST_COUNT";
-
 // Rating number i of a copy: its stars and note follow from the number, so a row written in part would show.
 Rating numbered(const QString &tag, int i)
 {
@@ -249,34 +243,23 @@ Rating numbered(const QString &tag, int i)
 
 // "loop" rates until killed; "burst" waits for a line on its input, then rates its count and rates the name
 // "Shared" after each. Each rating is reported by a line once stored.
-int runChild()
+int runChild(const ChildTask &task)
 {
-    const QByteArray role = qgetenv(kChildRole);
-    const QString tag = qEnvironmentVariable(kChildTag);
     try {
-        Shortlist shortlist(qEnvironmentVariable(kChildDb));
+        Shortlist shortlist(task.Path);
         std::printf("ready\n");
         std::fflush(stdout);
-        const auto now = [] {
-            return static_cast<long long>(
-                std::chrono::nanoseconds(std::chrono::steady_clock::now().time_since_epoch()).count());
-        };
-        const auto rate = [&](int i) {
-            const long long start = now();
-            shortlist.rate(numbered(tag, i));
-            std::printf("rated %d %lld %lld\n", i, start, now());
-            std::fflush(stdout);
-        };
-        if (role == "loop") {
+        const auto rate = [&](int i) { reportStep("rated", i, [&] { shortlist.rate(numbered(task.Tag, i)); }); };
+        if (task.Role == "loop") {
             for (int i = 0;; ++i)
                 rate(i);
-        } else if (role == "burst") {
+        } else if (task.Role == "burst") {
             char line[16];
             if (!std::fgets(line, sizeof line, stdin))
                 return 2;
-            for (int i = 0; i < qEnvironmentVariableIntValue(kChildCount); ++i) {
+            for (int i = 0; i < task.Count; ++i) {
                 rate(i);
-                shortlist.rate(rating(QStringLiteral("Shared"), 0, i % 6, false, tag));
+                shortlist.rate(rating(QStringLiteral("Shared"), 0, i % 6, false, task.Tag));
             }
         } else {
             return 2;
@@ -286,18 +269,6 @@ int runChild()
         return 1;
     }
     return 0;
-}
-
-void startChild(QProcess &child, const char *role, const QString &dbPath, const QString &tag, int count = 0)
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QString::fromLatin1(kChildRole), QString::fromLatin1(role));
-    environment.insert(QString::fromLatin1(kChildDb), dbPath);
-    environment.insert(QString::fromLatin1(kChildTag), tag);
-    environment.insert(QString::fromLatin1(kChildCount), QString::number(count));
-    child.setProcessEnvironment(environment);
-    child.start(QCoreApplication::applicationFilePath(), {});
-    QVERIFY2(child.waitForStarted(), qPrintable(child.errorString()));
 }
 
 // Where an export is written.
@@ -1329,14 +1300,10 @@ void TestShortlist::twoCopiesRateAtOnce()
         // When each rating of each copy began and was stored. A rating of one copy that began before the other
         // stored its last and was stored after the other began its first was made while the other was rating:
         // stored between two of the other's, or kept waiting by them.
-        QList<std::pair<qint64, qint64>> spans[2];
-        for (int i = 0; i < 2; ++i) {
-            for (const QByteArray &line : output[i].split('\n')) {
-                if (const QList<QByteArray> fields = line.split(' '); fields.size() == 4 && fields.at(0) == "rated")
-                    spans[i].append({ fields.at(2).toLongLong(), fields.at(3).toLongLong() });
-            }
+        const QList<std::pair<long long, long long>> spans[2]
+            = { reportedTimes(output[0], "rated"), reportedTimes(output[1], "rated") };
+        for (int i = 0; i < 2; ++i)
             QCOMPARE(spans[i].size(), kRatings);
-        }
         for (const auto &[start, end] : spans[1])
             overlapping += start < spans[0].last().second && end > spans[0].first().first;
     }
@@ -1394,8 +1361,8 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     // The concurrency and crash tests start this program again as the copy that rates.
-    if (qEnvironmentVariableIsSet(kChildRole))
-        return runChild();
+    if (const ChildTask task = childTask(); !task.Role.isEmpty())
+        return runChild(task);
     TestShortlist test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
