@@ -1,5 +1,5 @@
 #include "factsdatabase.h"
-#include "namefile_p.h"
+#include "datafile.h"
 #include "namesearch.h"
 #include "phones.h"
 #include "pronouncing.h"
@@ -30,33 +30,20 @@ constexpr qint32 kLastRecordsYear = 9999;
 
 const QByteArray kAllNames = QByteArrayLiteral("*");
 
-QString meaningsPath(const QString &programFolder)
-{
-    return programFolder + QStringLiteral("database/meanings.txt");
-}
-
-QString birthsPath(const QString &programFolder)
-{
-    return programFolder + QStringLiteral("database/usbirths.txt");
-}
-
 SearchError damaged(const QString &path)
 {
     return SearchError(QStringLiteral("Cannot open file %1").arg(path));
 }
 
-// The search's message for a data file the sound library could not read.
-SearchError asSearchError(const SoundDataError &error)
-{
-    if (error.kind() == SoundDataError::Kind::TooLarge)
-        return SearchError(QStringLiteral("Text exceeds memo capacity"));
-    return damaged(error.path());
-}
-
-// Reads a facts file with the search's bounded reader, within the limits of the memory a search may take.
+// Reads a facts file within the memory a search may take, with the search's messages.
 QByteArray readFactsFile(const QString &path)
 {
-    QByteArray data = ReadNameFile(path, qMin(kMaxFactsFileBytes, CurrentScanLimits().MaxFileBytes));
+    QByteArray data;
+    try {
+        data = ReadDataFile(path, qMin(kMaxFactsFileBytes, MaxNameFileBytes()));
+    } catch (const DataFileError &error) {
+        throw SearchError(error);
+    }
     // Every line ends with LF; a file that does not was cut short.
     if (!data.isEmpty() && !data.endsWith('\n'))
         throw damaged(path);
@@ -171,24 +158,21 @@ std::shared_ptr<const FactsDatabase> FactsDatabase::load(const QString &programF
     try {
         facts->m_pronunciations = SharedPronunciationTable(programFolder);
     } catch (const SoundDataError &error) {
-        throw asSearchError(error);
+        throw SearchError(error);
     }
-    facts->loadMeanings(meaningsPath(programFolder));
-    facts->loadBirths(birthsPath(programFolder));
+    facts->loadMeanings(DatabaseFilePath(programFolder, u"meanings.txt"));
+    facts->loadBirths(DatabaseFilePath(programFolder, u"usbirths.txt"));
     return facts;
 }
 
 void FactsDatabase::loadOrigins(const QString &programFolder)
 {
-    const ScanLimits limits = CurrentScanLimits();
     const QStringList &origins = OriginTable();
     for (int sex = 0; sex < 2; ++sex) {
         for (qsizetype origin = 0; origin < origins.size(); ++origin) {
-            const QString path = NameFilePath(programFolder, origins[origin], sex);
-            const QString text = DecodeNameText(ReadNameFile(path, limits.MaxFileBytes));
-            for (const NameLine &line : SplitNameLines(text, limits.MaxLineLength)) {
-                if (!line.Text.isEmpty())
-                    m_origins[sex][line.Text] |= quint64(1) << origin;
+            for (const QString &name : ReadNameFileLines(NameFilePath(programFolder, origins[origin], sex))) {
+                if (!name.isEmpty())
+                    m_origins[sex][name] |= quint64(1) << origin;
             }
         }
     }

@@ -1,8 +1,7 @@
+#include "datafile.h"
 #include "namefile_p.h"
 #include "namesearch.h"
-#include "regularfile.h"
 
-#include <QFile>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -11,7 +10,6 @@
 #include <cstring>
 #include <limits>
 #include <memory>
-#include <new>
 
 #include <unicode/ubrk.h>
 
@@ -76,16 +74,6 @@ ScanLimits &limitsInForce()
 {
     static ScanLimits limits = ScanLimits::ForMemoryBudget(SearchMemoryBudget());
     return limits;
-}
-
-SearchError cannotOpen(const QString &path)
-{
-    return SearchError(QStringLiteral("Cannot open file %1").arg(path));
-}
-
-SearchError exceedsCapacity()
-{
-    return SearchError(QStringLiteral("Text exceeds memo capacity"));
 }
 
 // Code points of the bytes 0x80 to 0x9F in Windows-1252; the five bytes the code page leaves undefined
@@ -231,38 +219,28 @@ ScopedScanLimits::~ScopedScanLimits()
 
 QByteArray ReadNameFile(const QString &path, qint64 maxBytes)
 {
-    QFile file;
-    const qint64 size = OpenRegularFile(file, path);
-    if (size < 0)
-        throw cannotOpen(path);
-    if (size > maxBytes)
-        throw exceedsCapacity();
-
-    // The file may grow while it is read, so the reading stops one byte past the limit at the latest.
-    QByteArray data;
-    qint64 total = 0;
     try {
-        data.resize(qsizetype(size) + 1);
-        for (;;) {
-            if (total == data.size()) {
-                if (total > maxBytes)
-                    throw exceedsCapacity();
-                data.resize(qsizetype(qMin(total * 2, maxBytes + 1)));
-            }
-            const qint64 got = file.read(data.data() + total, data.size() - total);
-            if (got < 0)
-                throw cannotOpen(path);
-            if (got == 0)
-                break;
-            total += got;
-        }
-    } catch (const std::bad_alloc &) {
-        throw exceedsCapacity();
+        return ReadDataFile(path, maxBytes);
+    } catch (const DataFileError &error) {
+        throw SearchError(error);
     }
-    if (total > maxBytes)
-        throw exceedsCapacity();
-    data.truncate(qsizetype(total));
-    return data;
+}
+
+qint64 MaxNameFileBytes()
+{
+    return limitsInForce().MaxFileBytes;
+}
+
+QStringList ReadNameFileLines(const QString &path)
+{
+    const ScanLimits limits = CurrentScanLimits();
+    std::vector<NameLine> lines
+        = SplitNameLines(DecodeNameText(ReadNameFile(path, limits.MaxFileBytes)), limits.MaxLineLength);
+    QStringList texts;
+    texts.reserve(qsizetype(lines.size()));
+    for (NameLine &line : lines)
+        texts.append(std::move(line.Text));
+    return texts;
 }
 
 QString DecodeNameText(QByteArrayView bytes)

@@ -1,13 +1,12 @@
 #include "namefilter.h"
 
 #include "latinreading.h"
+#include "parallel.h"
 #include "pronouncing.h"
 #include "soundrules.h"
 #include "spelling.h"
 
 #include <algorithm>
-#include <exception>
-#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -24,36 +23,17 @@ constexpr quint32 asciiBit(char32_t letter)
 constexpr qsizetype kMinNamesPerWorker = 4096;
 constexpr unsigned kMaxWorkers = 8;
 
-// Calls judge(i) for every i in [0, count), shared out among the processor's cores. A share whose thread
-// cannot be started is judged on the calling thread; the first exception a share throws is rethrown.
+// Calls judge(i) for every i in [0, count), shared out among the processor's cores in ranges of consecutive
+// names. A share whose thread cannot be started is judged on the calling thread; the first exception a share
+// throws is rethrown.
 template<typename Judge> void judgeAll(qsizetype count, const Judge &judge)
 {
     const unsigned cores = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxWorkers);
     const int workers = int(std::clamp<qsizetype>(count / kMinNamesPerWorker, 1, cores));
-    std::vector<std::exception_ptr> errors(static_cast<size_t>(workers));
-    const auto share = [&](int worker) {
-        try {
-            for (qsizetype i = count * worker / workers; i < count * (worker + 1) / workers; ++i)
-                judge(i);
-        } catch (...) {
-            errors[size_t(worker)] = std::current_exception();
-        }
-    };
-    std::vector<std::thread> threads;
-    for (int worker = 1; worker < workers; ++worker) {
-        try {
-            threads.emplace_back(share, worker);
-        } catch (const std::system_error &) {
-            share(worker);
-        }
-    }
-    share(0);
-    for (std::thread &thread : threads)
-        thread.join();
-    for (const std::exception_ptr &error : errors) {
-        if (error)
-            std::rethrow_exception(error);
-    }
+    RunParallel(workers, [&](int worker) {
+        for (qsizetype i = count * worker / workers; i < count * (worker + 1) / workers; ++i)
+            judge(i);
+    });
 }
 
 bool isAscii(QStringView text)

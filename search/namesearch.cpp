@@ -1,4 +1,5 @@
 #include "namesearch.h"
+#include "datafile.h"
 #include "namefile_p.h"
 #include "namefilter.h"
 
@@ -73,6 +74,12 @@ SearchError::SearchError(const QString &message)
     , m_message(message)
 { }
 
+SearchError::SearchError(const DataFileError &error)
+    : SearchError(error.kind() == DataFileError::Kind::TooLarge
+            ? QStringLiteral("Text exceeds memo capacity")
+            : QStringLiteral("Cannot open file %1").arg(error.path()))
+{ }
+
 const QStringList &OriginTable()
 {
     static const QStringList table = {
@@ -123,16 +130,13 @@ const QStringList &OriginTable()
 
 QString NameFilePath(const QString &programFolder, const QString &origin, qint32 genderIndex)
 {
-    const QChar genderLetter = genderIndex == 0 ? u'g' : u'b';
-    QString path = programFolder;
-    path.reserve(programFolder.size() + 32);
     // The program folder keeps its letter case: on a file system that tells case apart, lowering it could
     // name a folder that does not exist. The database folder and the file names are lower case.
-    path.append(QStringLiteral("database/"));
-    appendAsciiLowerCase(path, QStringView(origin).first(LeadingGraphemes(origin, kOriginCodeLength).End));
-    path.append(genderLetter);
-    path.append(QStringLiteral(".nam"));
-    return path;
+    QString fileName;
+    appendAsciiLowerCase(fileName, QStringView(origin).first(LeadingGraphemes(origin, kOriginCodeLength).End));
+    fileName.append(genderIndex == 0 ? u'g' : u'b');
+    fileName.append(u".nam");
+    return DatabaseFilePath(programFolder, fileName);
 }
 
 QStringList BuildFileList(const QStringList &origins, qint32 genderIndex, const QString &programFolder)

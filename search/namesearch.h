@@ -33,6 +33,7 @@ struct SearchResult
     qint32 FilteredCount = 0; ///< names within the length window that a filter moved to NotRecommended
 };
 
+class DataFileError;
 class NameFilter;
 
 /// A search that cannot go on: a name file that cannot be opened or held, or a result list that is full.
@@ -41,6 +42,10 @@ class SearchError : public std::runtime_error
 {
 public:
     explicit SearchError(const QString &message);
+
+    /// The search's message for a file of the database that cannot be used: "Cannot open file <path>", also
+    /// for a damaged file, or "Text exceeds memo capacity" for one larger than the search holds.
+    explicit SearchError(const DataFileError &error);
 
     /// The message as the user sees it.
     QString message() const { return m_message; }
@@ -57,6 +62,14 @@ const QStringList &OriginTable();
 /// "b" for any other gender, and ".nam", all after the program folder in lower case (A-Z only).
 /// Does not look at the disk.
 QString NameFilePath(const QString &programFolder, const QString &origin, qint32 genderIndex);
+
+/// The largest name file a search reads, set by the memory a search may take. Files that go with the name
+/// files (the name facts) are held within it as well.
+qint64 MaxNameFileBytes();
+
+/// The lines of a name file as a search reads them: decoded, each cut to the longest line a search keeps, empty
+/// lines included. Throws SearchError as ScanFiles does when the file cannot be opened, read or held.
+QStringList ReadNameFileLines(const QString &path);
 
 /// The name files of a search: one path per origin of the table that appears in \a origins, in table order.
 /// Names that are not in the table are ignored.

@@ -1,5 +1,6 @@
 #include "namefile_p.h"
 #include "namesearch.h"
+#include "parallel.h"
 
 #include <unicode/ucol.h>
 
@@ -9,11 +10,9 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
-#include <exception>
 #include <limits>
 #include <memory>
 #include <new>
-#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -184,37 +183,6 @@ int workerCount(qsizetype names)
     return int(std::min({ cores, chunks, qsizetype(kMaxWorkers) }));
 }
 
-// Runs job(0) to job(count - 1), each on a thread of its own except job(0), which runs on the calling
-// thread; returns when all have ended and rethrows the first exception one of them threw. A job whose
-// thread cannot be started runs on the calling thread instead.
-template<typename Job> void runParallel(int count, const Job &job)
-{
-    std::vector<std::exception_ptr> errors(static_cast<size_t>(count));
-    const auto guarded = [&](int i) {
-        try {
-            job(i);
-        } catch (...) {
-            errors[size_t(i)] = std::current_exception();
-        }
-    };
-    std::vector<std::thread> threads;
-    threads.reserve(size_t(count));
-    for (int i = 1; i < count; ++i) {
-        try {
-            threads.emplace_back(guarded, i);
-        } catch (const std::system_error &) {
-            guarded(i);
-        }
-    }
-    guarded(0);
-    for (std::thread &thread : threads)
-        thread.join();
-    for (const std::exception_ptr &error : errors) {
-        if (error)
-            std::rethrow_exception(error);
-    }
-}
-
 // The records of all names, sorted. The keys are made on the processor's cores; the sort, a small part of
 // the work once the keys are made, runs on one.
 std::unique_ptr<KeyRecord[]> sortedRecords(const QStringList &names)
@@ -228,7 +196,7 @@ std::unique_ptr<KeyRecord[]> sortedRecords(const QStringList &names)
     std::vector<ByteBuffer> rest(static_cast<size_t>(workers));
     std::vector<int> madeBy(chunks);
     std::atomic<size_t> nextChunk { 0 };
-    runParallel(workers, [&](int worker) {
+    RunParallel(workers, [&](int worker) {
         // A collator keeps working state, so each worker has its own.
         const WorkerCollators collators = openCollators(localeName);
         for (size_t chunk = nextChunk++; chunk < chunks; chunk = nextChunk++) {

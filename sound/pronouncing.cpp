@@ -1,4 +1,5 @@
 #include "pronouncing.h"
+#include "datafile.h"
 #include "phones.h"
 #include "spelling.h"
 
@@ -71,7 +72,7 @@ std::shared_ptr<const Data> shared(const QString &path, const std::function<Data
 
 QString PronouncingDictionary::filePath(const QString &programFolder)
 {
-    return programFolder + QStringLiteral("database/cmudict.txt");
+    return DatabaseFilePath(programFolder, u"cmudict.txt");
 }
 
 PronouncingDictionary PronouncingDictionary::load(const QString &path)
@@ -141,12 +142,12 @@ QStringList PronouncingDictionary::find(QStringView word) const
 
 QString WordList::offensiveFilePath(const QString &programFolder)
 {
-    return programFolder + QStringLiteral("database/words-offensive.txt");
+    return DatabaseFilePath(programFolder, u"words-offensive.txt");
 }
 
 QString WordList::ordinaryFilePath(const QString &programFolder)
 {
-    return programFolder + QStringLiteral("database/words-english.txt");
+    return DatabaseFilePath(programFolder, u"words-english.txt");
 }
 
 WordList WordList::load(const QString &path)

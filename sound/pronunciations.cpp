@@ -1,8 +1,7 @@
 #include "pronunciations.h"
+#include "datafile.h"
 #include "phones.h"
-#include "regularfile.h"
 
-#include <QFile>
 #include <QStringDecoder>
 
 #include <array>
@@ -18,35 +17,9 @@ SoundDataError cannotOpen(const QString &path)
 
 } // namespace
 
-SoundDataError::SoundDataError(Kind kind, const QString &path)
-    : std::runtime_error(
-        (kind == Kind::TooLarge ? QStringLiteral("%1 is too large") : QStringLiteral("Cannot open file %1"))
-            .arg(path)
-            .toStdString())
-    , m_kind(kind)
-    , m_path(path)
-{ }
-
-QByteArray ReadDataFile(const QString &path, qint64 maxBytes)
-{
-    QFile file;
-    const qint64 size = OpenRegularFile(file, path);
-    if (size < 0)
-        throw cannotOpen(path);
-    if (size > maxBytes)
-        throw SoundDataError(SoundDataError::Kind::TooLarge, path);
-    // Read one byte past the limit at most, in case the file grows while it is read.
-    QByteArray data = file.read(maxBytes + 1);
-    if (file.error() != QFileDevice::NoError)
-        throw cannotOpen(path);
-    if (data.size() > maxBytes)
-        throw SoundDataError(SoundDataError::Kind::TooLarge, path);
-    return data;
-}
-
 QString PronunciationTable::filePath(const QString &programFolder)
 {
-    return programFolder + QStringLiteral("database/pronunciations.txt");
+    return DatabaseFilePath(programFolder, u"pronunciations.txt");
 }
 
 PronunciationTable PronunciationTable::load(const QString &path)

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "datafile.h"
+
 #include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
-#include <stdexcept>
 #include <vector>
 
 namespace namorel {
@@ -22,28 +23,9 @@ struct NamePronunciation
     bool estimated() const { return Source != QLatin1String("cmudict"); }
 };
 
-/// A data file of the sound library that cannot be used.
-class SoundDataError : public std::runtime_error
-{
-public:
-    enum class Kind {
-        CannotOpen, ///< missing, unreadable, not a regular file, or damaged
-        TooLarge, ///< larger than the program is willing to hold
-    };
-
-    SoundDataError(Kind kind, const QString &path);
-
-    Kind kind() const { return m_kind; }
-    QString path() const { return m_path; }
-
-private:
-    Kind m_kind;
-    QString m_path;
-};
-
-/// Reads a whole data file. Throws SoundDataError when \a path is not a regular file that can be read, or
-/// when it holds more than \a maxBytes bytes. Never blocks on a pipe or a device.
-QByteArray ReadDataFile(const QString &path, qint64 maxBytes);
+/// A data file of the sound library that cannot be used: the database's own error (datafile.h), under the name
+/// the sound library's callers know it by. The library reads its files with ReadDataFile().
+using SoundDataError = DataFileError;
 
 /// The pronunciations of the names of the database, from database/pronunciations.txt: one name a line,
 /// "name<TAB>IPA<TAB>phones<TAB>source", lines starting with "#" ignored. Names are looked up by their
