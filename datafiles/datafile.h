@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringView>
 
+#include <array>
+#include <cstddef>
+#include <optional>
 #include <stdexcept>
 
 namespace namorel {
@@ -36,5 +39,21 @@ QByteArray ReadDataFile(const QString &path, qint64 maxBytes);
 /// The path of \a fileName in the database of \a programFolder: the folder, kept as it is and ending in '/',
 /// then "database/" and the name. Does not look at the disk.
 QString DatabaseFilePath(const QString &programFolder, QStringView fileName);
+
+/// The \a Count tab-separated fields of one line of a data file, empty fields included; nothing when the line has
+/// more or fewer.
+template<std::size_t Count> std::optional<std::array<QStringView, Count>> TabFields(QStringView line)
+{
+    std::array<QStringView, Count> fields;
+    std::size_t count = 0;
+    for (const QStringView field : line.tokenize(u'\t')) {
+        if (count == Count)
+            return std::nullopt;
+        fields[count++] = field;
+    }
+    if (count != Count)
+        return std::nullopt;
+    return fields;
+}
 
 } // namespace namorel

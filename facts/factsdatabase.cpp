@@ -191,15 +191,11 @@ void FactsDatabase::loadMeanings(const QString &path)
             continue;
         // "<name>\t<f or m>\t<meaning>", one line per name and sex. The text is shown as it is, so a control
         // character (a carriage return left by a Windows editor, say) marks the file as damaged.
-        std::array<QStringView, 3> fields;
-        qsizetype count = 0;
-        for (const QStringView field : line.tokenize(u'\t')) {
-            if (count == qsizetype(fields.size()))
-                throw damaged(path);
-            fields[count++] = field;
-        }
-        const auto &[name, sex, meaning] = fields;
-        if (count != 3 || name.isEmpty() || (sex != u"f" && sex != u"m") || meaning.isEmpty()
+        const std::optional<std::array<QStringView, 3>> fields = TabFields<3>(line);
+        if (!fields)
+            throw damaged(path);
+        const auto &[name, sex, meaning] = *fields;
+        if (name.isEmpty() || (sex != u"f" && sex != u"m") || meaning.isEmpty()
             || std::any_of(line.begin(), line.end(), [&](QChar c) { return c != u'\t' && isControl(c); }))
             throw damaged(path);
         QHash<QStringView, QStringView> &meanings = m_meanings[sex == u"f" ? 0 : 1];

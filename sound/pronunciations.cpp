@@ -42,16 +42,13 @@ PronunciationTable PronunciationTable::parse(const QByteArray &data, const QStri
     for (const QStringView line : text.tokenize(u'\n', Qt::SkipEmptyParts)) {
         if (line.startsWith(u'#'))
             continue;
-        std::array<QStringView, 4> fields;
-        qsizetype count = 0;
-        for (const QStringView field : line.tokenize(u'\t')) {
-            if (count == qsizetype(fields.size()))
-                throw cannotOpen(path);
-            fields[count++] = field;
-        }
+        const std::optional<std::array<QStringView, 4>> read = TabFields<4>(line);
+        if (!read)
+            throw cannotOpen(path);
+        const std::array<QStringView, 4> &fields = *read;
         const QStringView ipa = fields[1];
-        if (count != 4 || fields[0].isEmpty() || ipa.size() < 3 || !ipa.startsWith(u'/') || !ipa.endsWith(u'/')
-            || fields[3].isEmpty() || !IsArpabetWord(fields[2]) || table.m_entries.contains(fields[0]))
+        if (fields[0].isEmpty() || ipa.size() < 3 || !ipa.startsWith(u'/') || !ipa.endsWith(u'/') || fields[3].isEmpty()
+            || !IsArpabetWord(fields[2]) || table.m_entries.contains(fields[0]))
             throw cannotOpen(path);
         table.m_entries.insert(fields[0], Entry { ipa, fields[2], fields[3] });
     }
