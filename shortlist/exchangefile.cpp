@@ -1,3 +1,4 @@
+#include "datafile.h"
 #include "shortlist_p.h"
 
 #include <QFile>
@@ -156,24 +157,13 @@ public:
             fail(QStringLiteral("it is not a file."));
         if (info.size() > kMaxExchangeFileBytes)
             fail(QStringLiteral("the file is larger than 10 MB."));
-        QFile file(filePath);
-        if (!file.open(QIODevice::ReadOnly))
-            fail(file.errorString() + u'.');
-        // Up to a byte past the limit, as the file may have grown since it was looked at; into a buffer of the
-        // file's size, grown as needed, not one of the limit's for every import.
-        QByteArray bytes(std::min(info.size(), kMaxExchangeFileBytes) + 1, Qt::Uninitialized);
-        qint64 filled = 0;
-        for (qint64 got = 0; (got = file.read(bytes.data() + filled, bytes.size() - filled)) > 0;) {
-            filled += got;
-            if (filled == bytes.size() && filled <= kMaxExchangeFileBytes)
-                bytes.resize(std::min(2 * bytes.size(), kMaxExchangeFileBytes + 1));
+        // The file may have grown since it was looked at: the reader holds no more than the limit.
+        try {
+            return ReadDataFile(filePath, kMaxExchangeFileBytes);
+        } catch (const DataFileError &error) {
+            fail(error.kind() == DataFileError::Kind::TooLarge ? QStringLiteral("the file is larger than 10 MB.")
+                                                               : QStringLiteral("it cannot be read."));
         }
-        if (file.error() != QFileDevice::NoError)
-            fail(file.errorString() + u'.');
-        bytes.truncate(filled);
-        if (bytes.size() > kMaxExchangeFileBytes)
-            fail(QStringLiteral("the file is larger than 10 MB."));
-        return bytes;
     }
 
     QJsonObject parse(const QByteArray &bytes) const
