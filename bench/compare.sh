@@ -15,7 +15,9 @@
 # 3. "Generate Namorel" in the real window against RunSearch alone (namorel_windowbench, offscreen).
 # 4. First paint of namorel against a minimal window with a menu bar and a label, on a virtual X display
 #    (namorel_firstpaint, paired runs, three times as many rounds as the others since each is short; it also
-#    reports the processor time each had used by then, which other work on the machine disturbs less).
+#    reports the processor time each had used by then, which other work on the machine disturbs less). Then
+#    the same for namorel_linkedcards, the program with the module of the name card and the shortlist linked in
+#    rather than loaded when first needed.
 #
 #   bash bench/compare.sh [rounds]     (default 9)
 #
@@ -39,7 +41,7 @@ done
 
 cmake --preset release -S "$root" >/dev/null
 cmake --build --preset release --target namorel namorel_searchrun namorel_plainsearch namorel_windowbench \
-    namorel_minimalwindow namorel_firstpaint >/dev/null
+    namorel_minimalwindow namorel_firstpaint namorel_linkedcards >/dev/null
 bin=$root/build/release/bin
 
 work=$(mktemp -d)
@@ -154,3 +156,8 @@ chmod 700 "$work/runtime"
 XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime \
     xvfb-run -a -s "-screen 0 1280x1024x24" "$bin/namorel_firstpaint" $((3 * rounds)) "$bin/namorel" \
     "$bin/namorel_minimalwindow" | sed 's/^ratio=/ratio_first_paint=/'
+
+echo "== first paint: namorel with the card module linked in, against the same minimal window"
+XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime \
+    xvfb-run -a -s "-screen 0 1280x1024x24" "$bin/namorel_firstpaint" $((3 * rounds)) "$bin/namorel_linkedcards" \
+    "$bin/namorel_minimalwindow" | sed 's/^ratio=/ratio_first_paint_linked=/'

@@ -374,6 +374,12 @@ ShortlistError::ShortlistError(const QString &message)
     : std::runtime_error(message.toStdString())
 { }
 
+QString Shortlist::userDatabasePath()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    return folder.isEmpty() ? QString() : folder + QStringLiteral("/shortlist.sqlite");
+}
+
 Shortlist::Shortlist(const QString &databasePath)
     : m_path(databasePath)
     , m_connection(QStringLiteral("namorel-shortlist-%1").arg(g_connectionCount.fetchAndAddRelaxed(1)))

@@ -1,11 +1,10 @@
 #pragma once
 
-#include "shortlistview.h"
-
-#include <QList>
 #include <QtPlugin>
 
-class QModelIndex;
+#include <functional>
+
+class QObject;
 class QString;
 class QWidget;
 
@@ -20,14 +19,16 @@ class ShortlistTab;
 /// The name card with its panels, as the window holds it.
 struct NameCardWidgets
 {
+    QWidget *Window = nullptr; // the card, as the window shows, raises and closes it
     NameCard *Card = nullptr;
     FitPanel *Fit = nullptr;
     RatingPanel *Rating = nullptr;
 };
 
-/// What the main window asks of the name card and of the shortlist tab's contents. They live in a module of
-/// their own, beside the program, with the charts, SQL and printing libraries they need: the window starts
-/// without them, and the module is loaded the first time a card opens or the shortlist tab is shown.
+/// What the main window asks of the name card and of the shortlist. They live in a module of their own, beside
+/// the program, with the charts, SQL and printing libraries they need: the window starts without them, and the
+/// module is loaded the first time a card opens or the shortlist tab is shown. The window knows their types by
+/// name only.
 class CardModule
 {
 public:
@@ -37,14 +38,16 @@ public:
     /// std::runtime_error when it cannot be loaded.
     static CardModule &instance();
 
-    /// Builds the controls of \a tab.
-    virtual void buildShortlistTab(ShortlistTab &tab) = 0;
-    /// Reads the shortlist again into \a tab. Throws ShortlistError.
-    virtual void refreshShortlistTab(ShortlistTab &tab) = 0;
-    /// Asks for the card of the name in the row at \a index of \a tab.
-    virtual void openCardOfRow(ShortlistTab &tab, const QModelIndex &index) = 0;
-    /// The rows \a tab shows.
-    virtual QList<ShortlistRow> shortlistRows(const ShortlistTab &tab) = 0;
+    /// A session on the user's shortlist, owned by \a owner; its database is opened when first needed.
+    virtual ShortlistSession *createShortlistSession(QObject *owner) = 0;
+    /// Has every view of \a session store what is still being typed into it, quietly, and closes its database.
+    virtual void closeShortlistSession(ShortlistSession &session) = 0;
+
+    /// The shortlist tab's contents, made into \a page and filling it, showing the ratings of \a session. A
+    /// name the user opens from it is handed to \a openCard with its gender.
+    virtual ShortlistTab *createShortlistTab(QWidget *page, ShortlistSession *session,
+        std::function<void(const QString &name, qint32 genderIndex)> openCard)
+        = 0;
 
     /// A new, hidden name card on \a parent, its rating panel rating into \a session.
     virtual NameCardWidgets createNameCard(QWidget *parent, ShortlistSession *session) = 0;
@@ -56,5 +59,5 @@ public:
 
 } // namespace namorel
 
-#define NamorelCardModule_iid "com.namorel.CardModule/1.0"
+#define NamorelCardModule_iid "com.namorel.CardModule/2.0"
 Q_DECLARE_INTERFACE(namorel::CardModule, NamorelCardModule_iid)

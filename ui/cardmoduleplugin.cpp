@@ -2,6 +2,7 @@
 #include "fitpanel.h"
 #include "namecard.h"
 #include "ratingpanel.h"
+#include "shortlistsession.h"
 #include "shortlisttab.h"
 
 #include <QGroupBox>
@@ -9,30 +10,34 @@
 
 namespace namorel {
 
-void CardModulePlugin::buildShortlistTab(ShortlistTab &tab)
+ShortlistSession *CardModulePlugin::createShortlistSession(QObject *owner)
 {
-    tab.build();
+    return new ShortlistSession(Shortlist::userDatabasePath(), owner);
 }
 
-void CardModulePlugin::refreshShortlistTab(ShortlistTab &tab)
+void CardModulePlugin::closeShortlistSession(ShortlistSession &session)
 {
-    tab.refresh();
+    session.close();
 }
 
-void CardModulePlugin::openCardOfRow(ShortlistTab &tab, const QModelIndex &index)
+ShortlistTab *CardModulePlugin::createShortlistTab(QWidget *page, ShortlistSession *session,
+    std::function<void(const QString &name, qint32 genderIndex)> openCard)
 {
-    tab.openCard(index);
-}
-
-QList<ShortlistRow> CardModulePlugin::shortlistRows(const ShortlistTab &tab)
-{
-    return tab.shownRows();
+    auto *tab = new ShortlistTab(session, page);
+    QObject::connect(tab, &ShortlistTab::openCardRequested, tab, std::move(openCard));
+    auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(tab);
+    // Shown with the page, or at once when the page is already on screen.
+    tab->show();
+    return tab;
 }
 
 NameCardWidgets CardModulePlugin::createNameCard(QWidget *parent, ShortlistSession *session)
 {
     NameCardWidgets widgets;
     widgets.Card = new NameCard(parent);
+    widgets.Window = widgets.Card;
     widgets.Fit = new FitPanel(widgets.Card);
     widgets.Card->extraPanels()->addWidget(widgets.Fit);
     auto *shortlist = new QGroupBox(QStringLiteral("Shortlist"), widgets.Card);

@@ -6,7 +6,7 @@
 
 namespace namorel {
 
-/// The module of the name card and the shortlist tab's contents, as a plug-in that the window loads.
+/// The module of the name card and the shortlist, as a plug-in that the window loads.
 class CardModulePlugin : public QObject, public CardModule
 {
     Q_OBJECT
@@ -14,10 +14,10 @@ class CardModulePlugin : public QObject, public CardModule
     Q_INTERFACES(namorel::CardModule)
 
 public:
-    void buildShortlistTab(ShortlistTab &tab) override;
-    void refreshShortlistTab(ShortlistTab &tab) override;
-    void openCardOfRow(ShortlistTab &tab, const QModelIndex &index) override;
-    QList<ShortlistRow> shortlistRows(const ShortlistTab &tab) override;
+    ShortlistSession *createShortlistSession(QObject *owner) override;
+    void closeShortlistSession(ShortlistSession &session) override;
+    ShortlistTab *createShortlistTab(QWidget *page, ShortlistSession *session,
+        std::function<void(const QString &name, qint32 genderIndex)> openCard) override;
     NameCardWidgets createNameCard(QWidget *parent, ShortlistSession *session) override;
     void showOnNameCard(const NameCardWidgets &widgets, const QString &programFolder, const QString &name,
         qint32 genderIndex, const QString &middleName, const QString &surname) override;

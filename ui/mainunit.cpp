@@ -1,4 +1,5 @@
 #include "mainunit.h"
+#include "cardmodule.h"
 #include "errorreport.h"
 #include "firstpaint.h"
 #include "fonts.h"
@@ -8,14 +9,13 @@
 #include "namefilter.h"
 #include "picturelabel.h"
 #include "shellopen.h"
-#include "shortlistsession.h"
-#include "shortlisttab.h"
 #include "windowaccessibility.h"
 
 #include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
+#include <QFrame>
 #include <QGuiApplication>
 #include <QLayout>
 #include <QMenu>
@@ -203,10 +203,14 @@ TMainForm::TMainForm(QWidget *parent)
     placePanel(m_ui->Panel1);
     connect(m_ui->leSurname, &QLineEdit::textChanged, this, &TMainForm::updateSoundFilters);
 
-    // The shortlist comes after the three steps; its database is opened when it is first needed.
-    m_shortlistSession = new ShortlistSession(Shortlist::userDatabasePath(), this);
-    m_shortlistTab = new ShortlistTab(m_shortlistSession, m_ui->PageControl1);
-    m_ui->PageControl1->addTab(m_shortlistTab, QStringLiteral("4. Shortlist"));
+    // The shortlist comes after the three steps. Its contents come with the name card's module, the first time
+    // the tab shows; should the module be missing, the error is reported and the tab shows empty.
+    m_shortlistPage = new QFrame(m_ui->PageControl1);
+    m_shortlistPage->setObjectName(QStringLiteral("Panel4"));
+    m_shortlistPage->setFrameShape(QFrame::Panel);
+    m_shortlistPage->setFrameShadow(QFrame::Sunken);
+    m_shortlistPage->installEventFilter(this);
+    m_ui->PageControl1->addTab(m_shortlistPage, QStringLiteral("4. Shortlist"));
 
     m_popupMenu = new QMenu(this);
     m_popupMenu->setObjectName(QStringLiteral("PopupMenu1"));
@@ -307,7 +311,7 @@ void TMainForm::buildTabs()
         m_ui->lbRecommend->selectionModel(), &QItemSelectionModel::selectionChanged, &TMainForm::lbRecommendClick);
     handleGuarded(m_ui->lbRecommend, &QAbstractItemView::clicked, &TMainForm::lbRecommendClick);
     // The name card opens from both result lists.
-    new NameCardOpener(this);
+    m_cardOpener = new NameCardOpener(this);
 
     // What the window's creation gives these tabs: the stored entries and the first look of the results.
     RunGuarded([this] {
@@ -565,9 +569,42 @@ void TMainForm::closeEvent(QCloseEvent *event)
     event->setAccepted(RunGuarded([this] { FormClose(); }));
 }
 
+bool TMainForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_shortlistPage && event->type() == QEvent::Show)
+        RunGuarded([this] { shortlistTab(); });
+    return QMainWindow::eventFilter(watched, event);
+}
+
+ShortlistSession *TMainForm::shortlistSession()
+{
+    if (!m_shortlistSession)
+        m_shortlistSession = CardModule::instance().createShortlistSession(this);
+    return m_shortlistSession;
+}
+
+ShortlistTab *TMainForm::shortlistTab()
+{
+    if (!m_shortlistTab) {
+        m_shortlistTab = CardModule::instance().createShortlistTab(m_shortlistPage, shortlistSession(),
+            [this](const QString &name, qint32 genderIndex) {
+                controls();
+                m_cardOpener->openName(name, genderIndex);
+            });
+    }
+    return m_shortlistTab;
+}
+
+void TMainForm::closeShortlistSession() noexcept
+{
+    // A session exists only once the module that made it is loaded.
+    if (m_shortlistSession)
+        CardModule::instance().closeShortlistSession(*m_shortlistSession);
+}
+
 bool TMainForm::saveQuietly() noexcept
 {
-    m_shortlistSession->close();
+    closeShortlistSession();
     try {
         FormClose();
         return true;
@@ -580,7 +617,7 @@ void TMainForm::saveOnSessionEnd(QSessionManager &manager)
 {
     // The desktop session ends without closing the window; the entries, and a note still being typed on a name
     // card, are saved all the same.
-    m_shortlistSession->close();
+    closeShortlistSession();
     try {
         FormClose();
     } catch (const std::exception &error) {

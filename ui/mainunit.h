@@ -10,6 +10,7 @@
 #include <memory>
 
 class QCloseEvent;
+class QFrame;
 class QMenu;
 class QModelIndex;
 class QSessionManager;
@@ -21,6 +22,7 @@ class TMainForm;
 
 namespace namorel {
 
+class NameCardOpener;
 class ShortlistSession;
 class ShortlistTab;
 class TInfoForm;
@@ -52,9 +54,12 @@ public:
     /// tabs not made yet are made first.
     Ui::TMainForm &controls();
     QMenu *PopupMenu1() const { return m_popupMenu; }
-    /// The fourth tab, "4. Shortlist", and the shortlist it shows, which the name cards rate into.
-    ShortlistTab *shortlistTab() const { return m_shortlistTab; }
-    ShortlistSession *shortlistSession() const { return m_shortlistSession; }
+    /// The contents of the fourth tab, "4. Shortlist", made the first time the tab shows or they are asked for.
+    /// Throws std::runtime_error when the module of the name card and the shortlist cannot be loaded.
+    ShortlistTab *shortlistTab();
+    /// The shortlist that the tab shows and the name cards rate into, made on first use; its database is opened
+    /// when first needed. Throws as shortlistTab().
+    ShortlistSession *shortlistSession();
 
     /// The search's query from the window's controls.
     NameQuery currentQuery();
@@ -81,12 +86,14 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void setOriginTicks(const std::function<bool(bool)> &tick);
     void showResults(const SearchResult &result);
     void updateSoundFilters();
     void saveOnSessionEnd(QSessionManager &manager);
+    void closeShortlistSession() noexcept;
     UserEntries currentEntries();
     // Makes the controls of the second and third tabs, once.
     void buildTabs();
@@ -99,7 +106,11 @@ private:
     QMenu *m_popupMenu = nullptr;
     QStringListModel *m_recommended = nullptr;
     QStringListModel *m_notRecommended = nullptr;
+    NameCardOpener *m_cardOpener = nullptr; // made with the second and third tabs
+    // The shortlist's session and the fourth tab's contents are made by the module of the name card and the
+    // shortlist when they are first needed; the tab's page is the window's own.
     ShortlistSession *m_shortlistSession = nullptr;
+    QFrame *m_shortlistPage = nullptr;
     ShortlistTab *m_shortlistTab = nullptr;
     // Once a search has sorted the lists, they keep themselves sorted, also when a later search fails.
     bool m_listsSorted = false;

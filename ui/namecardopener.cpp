@@ -3,8 +3,6 @@
 #include "errorreport.h"
 #include "mainunit.h"
 #include "mainunitcontrols.h"
-#include "namecard.h"
-#include "shortlisttab.h"
 
 #include <QKeyEvent>
 #include <QListView>
@@ -26,7 +24,6 @@ NameCardOpener::NameCardOpener(TMainForm *form)
         connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this, list] { follow(list); });
         list->installEventFilter(this);
     }
-    connect(form->shortlistTab(), &ShortlistTab::openCardRequested, this, &NameCardOpener::openName);
 }
 
 NameCardOpener::~NameCardOpener() = default;
@@ -112,7 +109,7 @@ void NameCardOpener::show(const QString &name, qint32 genderIndex)
         CardModule &cards = CardModule::instance();
         if (!m_card) {
             m_widgets = cards.createNameCard(m_form, m_form->shortlistSession());
-            m_card = m_widgets.Card;
+            m_card = m_widgets.Window;
         }
         cards.showOnNameCard(
             m_widgets, ProgramFolder, name, genderIndex, ui.leMiddlename->text(), ui.leSurname->text());

@@ -50,8 +50,7 @@ private:
     QString m_path;
     // While closing, changes are stored but not announced: the views are being taken down.
     bool m_closing = false;
-    // Opened and closed by the module of the name card and the shortlist tab, where the shortlist's code lives.
-    std::unique_ptr<Shortlist, void (*)(Shortlist *)> m_shortlist { nullptr, nullptr };
+    std::unique_ptr<Shortlist> m_shortlist;
 };
 
 } // namespace namorel

@@ -2,7 +2,7 @@
 
 #include "shortlistview.h"
 
-#include <QFrame>
+#include <QWidget>
 
 #include <memory>
 
@@ -20,10 +20,12 @@ namespace namorel {
 class ShortlistSession;
 class ShortlistTableModel;
 
-/// The shortlist tab: the rated names with my stars, my partner's and a mark where both like a name, in
-/// three views ("Mine", "My partner's", "Both like"); the commands that delete my rating, exchange ratings
-/// with my partner, and export or print the view shown.
-class ShortlistTab : public QFrame
+/// The shortlist tab's contents: the rated names with my stars, my partner's and a mark where both like a name,
+/// in three views ("Mine", "My partner's", "Both like"); the commands that delete my rating, exchange ratings
+/// with my partner, and export or print the view shown. The main window puts it into its fourth tab the first
+/// time that tab is shown. The ratings are read when the tab shows, and again whenever the session changes
+/// them while it is shown.
+class ShortlistTab : public QWidget
 {
     Q_OBJECT
 
@@ -36,15 +38,14 @@ public:
     ShortlistView view() const { return m_view; }
     void setView(ShortlistView view);
 
-    // The tab's controls are built when it is first shown or one of them is first asked for.
-    QTableView *table() const;
+    QTableView *table() const { return m_table; }
     QAbstractButton *viewButton(ShortlistView view) const;
-    QPushButton *deleteButton() const;
-    QLabel *partnerLabel() const;
+    QPushButton *deleteButton() const { return m_delete; }
+    QLabel *partnerLabel() const { return m_partner; }
     /// The rows shown, in their order.
     QList<ShortlistRow> rows() const;
 
-    /// Reads the shortlist again, keeping the selected name selected.
+    /// Reads the shortlist again, keeping the selected name selected. Throws ShortlistError.
     void refresh();
 
     /// Asks whether to delete my rating of the selected name, and deletes it when the user agrees.
@@ -70,8 +71,6 @@ public:
     /// Prints the view shown on \a printer.
     void printTo(QPrinter &printer) const;
 
-    void setVisible(bool visible) override;
-
 signals:
     /// The user double-clicked a name, or pressed Enter on it.
     void openCardRequested(const QString &name, qint32 genderIndex);
@@ -81,11 +80,6 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    friend class CardModulePlugin;
-
-    void ensureBuilt() const;
-    void build();
-    QList<ShortlistRow> shownRows() const;
     void openCard(const QModelIndex &index);
     void updateCommands();
     QString partnerTitle() const;
@@ -93,11 +87,11 @@ private:
     ShortlistSession *m_session;
     ShortlistView m_view = ShortlistView::Mine;
     QString m_partnerName;
-    ShortlistTableModel *m_model = nullptr; // made with the controls
-    QButtonGroup *m_viewButtons = nullptr;
-    QTableView *m_table = nullptr;
-    QLabel *m_partner = nullptr;
-    QPushButton *m_delete = nullptr;
+    ShortlistTableModel *m_model;
+    QButtonGroup *m_viewButtons;
+    QTableView *m_table;
+    QLabel *m_partner;
+    QPushButton *m_delete;
 };
 
 } // namespace namorel
