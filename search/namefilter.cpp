@@ -91,7 +91,7 @@ NameFilter::NameFilter(const NameQuery &query)
             m_middleNameShape = ShapeOf(PronounceWord(*dictionary, middleName));
     } catch (const SoundDataError &error) {
         // The pronouncing data travels with the name files; it fails the search as a name file would.
-        throw SearchError(QString::fromUtf8(error.what()));
+        throw SearchError(error);
     }
 }
 

@@ -4,6 +4,7 @@
 #include "infounit.h"
 #include "mainunit.h"
 #include "shortlist.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -21,7 +22,7 @@
 
 namespace {
 
-constexpr char kChildRole[] = "NAMOREL_TEST_CHILD";
+using namespace namorel::testing;
 
 // Whether the process has installed its own handler for a signal, read from /proc.
 bool catchesSignal(qint64 pid, int signal)
@@ -60,14 +61,8 @@ QProcessEnvironment programEnvironment(const QTemporaryDir &config)
     return environment;
 }
 
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // The child's side: the program as main() sets it up, with a modal window open when the test asks it to end.
-int runChild(int &argc, char **argv)
+int runChild(const QByteArray &role, int &argc, char **argv)
 {
     using namespace namorel;
     Application app(argc, argv);
@@ -87,7 +82,6 @@ int runChild(int &argc, char **argv)
         }
     });
     ready.start(10);
-    const QByteArray role = qgetenv(kChildRole);
     QTimer::singleShot(0, &mainForm, [role, &mainForm] {
         if (role == "about")
             mainForm.About1Click();
@@ -159,7 +153,7 @@ void TestApplication::terminationSavesTheSettingsAndEndsNormally()
     QCOMPARE(program.exitCode(), 0);
 
     if (writable) {
-        QCOMPARE(contents(settings),
+        QCOMPARE(readFile(settings),
             QByteArray("[Setup]\nsurname=\"Smith\"\nmiddlename=\"Rose\"\ngender=dword:00000001\n"
                        "min=dword:00000001\nmax=dword:00000014\nexclude=\"\"\ninclude=\"\"\n"
                        "balance=dword:00000000\nrhythm=dword:00000000\nalliteration=dword:00000000\n"));
@@ -285,11 +279,7 @@ void TestApplication::terminationEndsModalWindows()
     QVERIFY(!prepareConfig(config, false, {}).isEmpty());
 
     QProcess program;
-    QProcessEnvironment environment = programEnvironment(config);
-    environment.insert(QString::fromLatin1(kChildRole), QString::fromLatin1(role));
-    program.setProcessEnvironment(environment);
-    program.start(QCoreApplication::applicationFilePath(), {});
-    QVERIFY(program.waitForStarted());
+    QVERIFY(startChild(program, role.constData(), {}, {}, 0, programEnvironment(config)));
     QByteArray output;
     QTRY_VERIFY_WITH_TIMEOUT((output += program.readAllStandardOutput()).contains("ready\n"), 20000);
 
@@ -345,8 +335,8 @@ void TestApplication::terminationStoresTheNoteBeingTyped()
 int main(int argc, char *argv[])
 {
     // The modal-window tests start this program again as the program under test.
-    if (qEnvironmentVariableIsSet(kChildRole))
-        return runChild(argc, argv);
+    if (const ChildTask task = childTask(); !task.Role.isEmpty())
+        return runChild(task.Role, argc, argv);
     QCoreApplication app(argc, argv);
     TestApplication test;
     QTEST_SET_MAIN_SOURCE_PATH

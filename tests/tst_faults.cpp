@@ -5,6 +5,7 @@
 #include "namefile_p.h"
 #include "namesearch.h"
 #include "settingsstore.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,11 +38,10 @@
 #endif
 
 using namespace namorel;
+using namespace namorel::testing;
 
 namespace {
 
-constexpr char kChildStore[] = "NAMOREL_TEST_STORE";
-constexpr char kChildFileLimit[] = "NAMOREL_TEST_FILE_LIMIT";
 const QString kFailedSave = QStringLiteral("Failed to set data for 'surname'");
 
 // What the child saves: long enough that its file does not fit where the tests leave room for a lock file only.
@@ -50,16 +50,17 @@ UserEntries childEntries()
     return { QString(1000, u'W'), QStringLiteral("Mae"), 1, 4, 9 };
 }
 
-// The child's side: load the store, then save it, as the program does between start and close. Exits with 0
-// when saved, with 1 and the message on its error output when the save failed.
-int runChild()
+// The child's side: load the store at the task's path, then save it, as the program does between start and
+// close; with a count, the files it writes may not grow past that many bytes. Exits with 0 when saved, with 1
+// and the message on its error output when the save failed.
+int runChild(const ChildTask &task)
 {
-    const SettingsStore store(qEnvironmentVariable(kChildStore));
+    const SettingsStore store(task.Path);
 #ifdef Q_OS_UNIX
     // A limit on the size of the files this process writes: writes fail past it, as on a full disk.
-    if (qEnvironmentVariableIsSet(kChildFileLimit)) {
+    if (task.Count > 0) {
         std::signal(SIGXFSZ, SIG_IGN);
-        const rlim_t limit = qEnvironmentVariableIntValue(kChildFileLimit);
+        const rlim_t limit = rlim_t(task.Count);
         const rlimit fileSize { limit, limit };
         if (::setrlimit(RLIMIT_FSIZE, &fileSize) != 0)
             return 3;
@@ -162,14 +163,8 @@ void TestFaults::settingsSave()
     const QString lockPath = path + QStringLiteral(".lock");
     QVERIFY(QDir().mkpath(folder));
     const QByteArray before("[Setup]\nsurname=\"Kept\"\n");
-    const auto writeFile = [](const QString &file, const QByteArray &text) {
-        QFile out(file);
-        return out.open(QIODevice::WriteOnly) && out.write(text) == text.size() && out.flush();
-    };
-
     QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QString::fromLatin1(kChildStore), path);
+    int fileSizeLimit = 0;
     std::optional<QScopeGuard<std::function<void()>>> undo;
     QStringList leftBehind;
     QString savedPath = path;
@@ -246,7 +241,7 @@ void TestFaults::settingsSave()
     case Obstacle::FileSizeLimit:
         QVERIFY(writeFile(path, before));
         // Room for the lock file, not for the settings.
-        environment.insert(QString::fromLatin1(kChildFileLimit), QStringLiteral("512"));
+        fileSizeLimit = 512;
         leftBehind = QStringList { QStringLiteral("Nomigraph.conf") };
         break;
     }
@@ -256,10 +251,7 @@ void TestFaults::settingsSave()
     const QByteArray initialText = initial.isFile() && current.open(QIODevice::ReadOnly) ? current.readAll() : "";
     current.close();
 
-    environment.insert(QStringLiteral("NAMOREL_TEST_CHILD"), QStringLiteral("save"));
-    child.setProcessEnvironment(environment);
-    child.start(QCoreApplication::applicationFilePath(), {});
-    QVERIFY(child.waitForStarted());
+    QVERIFY(startChild(child, "save", path, {}, fileSizeLimit));
     QVERIFY2(child.waitForFinished(20000), "the save neither ended nor gave up");
     if (child.exitCode() == 4)
         QSKIP("the test cannot drop its rights to save as another user");
@@ -381,8 +373,8 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     // The settings tests start this program again as the copy that saves.
-    if (qEnvironmentVariableIsSet("NAMOREL_TEST_CHILD"))
-        return runChild();
+    if (const ChildTask task = childTask(); !task.Role.isEmpty())
+        return runChild(task);
     TestFaults test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);

@@ -46,6 +46,8 @@ private slots:
     void letters();
 
     void filteredNamesMoveToNotRecommended();
+    void soundDataThatCannotBeReadFailsTheSearch_data();
+    void soundDataThatCannotBeReadFailsTheSearch();
     void filtersOffGiveTheSameResultsOverTheWholeDatabase_data();
     void filtersOffGiveTheSameResultsOverTheWholeDatabase();
 };
@@ -129,6 +131,49 @@ void TestNameFilter::filteredNamesMoveToNotRecommended()
     QCOMPARE(SummaryText(result, true), SummaryText(result) + u"\r\nMoved by filters: 3"_s);
     result.FilteredCount = 0;
     QCOMPARE(SummaryText(result, true), SummaryText(result) + u"\r\nMoved by filters: 0"_s);
+}
+
+void TestNameFilter::soundDataThatCannotBeReadFailsTheSearch_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<qint64>("size"); // -1: the file is missing
+    QTest::addColumn<QString>("error"); // %1: the file's path
+
+    // The same messages as a name file that cannot be read.
+    QTest::newRow("pronunciations missing") << u"pronunciations.txt"_s << qint64(-1) << u"Cannot open file %1"_s;
+    QTest::newRow("pronouncing dictionary larger than the program holds")
+        << u"cmudict.txt"_s << qint64(64) * 1024 * 1024 + 1 << u"Text exceeds memo capacity"_s;
+}
+
+void TestNameFilter::soundDataThatCannotBeReadFailsTheSearch()
+{
+    QFETCH(QString, fileName);
+    QFETCH(qint64, size);
+    QFETCH(QString, error);
+
+    QTemporaryDir dir;
+    const QString folder = dir.path() + u'/';
+    QVERIFY(QDir().mkpath(folder + u"database"_s));
+    for (const QString &data : { u"pronunciations.txt"_s, u"cmudict.txt"_s }) {
+        if (data != fileName)
+            QVERIFY(QFile::copy(shippedProgramFolder() + u"database/"_s + data, folder + u"database/"_s + data));
+    }
+    const QString path = folder + u"database/"_s + fileName;
+    if (size >= 0) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(size)); // sparse: no disk is spent on it
+    }
+
+    NameQuery query;
+    query.ProgramFolder = folder;
+    query.Surname = u"Sands"_s;
+    query.Alliteration = true;
+    try {
+        NameFilter filter(query);
+        QFAIL("the filter was made without its data");
+    } catch (const SearchError &caught) {
+        QCOMPARE(caught.message(), error.contains(u"%1"_s) ? error.arg(path) : error);
+    }
 }
 
 void TestNameFilter::filtersOffGiveTheSameResultsOverTheWholeDatabase_data()

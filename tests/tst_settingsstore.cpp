@@ -817,7 +817,7 @@ void TestSettingsStore::abandonedLock()
     lock.close();
 
     QProcess child;
-    startChild(child, "once", scratch.path(), S(u"L"));
+    QVERIFY(startChild(child, "once", scratch.path(), S(u"L")));
     // A generous bound that still lies well below the 30 seconds.
     QVERIFY(child.waitForFinished(10000));
     QCOMPARE(child.exitCode(), 0);
@@ -837,7 +837,7 @@ void TestSettingsStore::killedWhileSaving()
     for (int round = 0; round < kRounds; ++round) {
         const QString tag = QStringLiteral("K%1").arg(round);
         QProcess child;
-        startChild(child, "loop", scratch.path(), tag);
+        QVERIFY(startChild(child, "loop", scratch.path(), tag));
         // How many saves to let pass varies; where in a save the kill lands depends on when the wait notices.
         const int wanted = 1 + QRandomGenerator::global()->bounded(3);
         int reported = 0;
@@ -922,8 +922,8 @@ void TestSettingsStore::concurrentSaves()
         QProcess copies[2];
         QProcess watcher;
         for (int i = 0; i < 2; ++i)
-            startChild(copies[i], "burst", scratch.path(), tags[i], kSaves);
-        startChild(watcher, "watch", scratch.path(), tags[0] + u',' + tags[1]);
+            QVERIFY(startChild(copies[i], "burst", scratch.path(), tags[i], kSaves));
+        QVERIFY(startChild(watcher, "watch", scratch.path(), tags[0] + u',' + tags[1]));
         QByteArray output[3];
         QProcess *const children[3] = { &copies[0], &copies[1], &watcher };
         const auto readOutput = [&] {

@@ -78,14 +78,11 @@ QList<ShownBox> answeringMessageBoxes(
     return shown;
 }
 
-// The child's side of outsideTextIsShownAsItIs: a partner's file whose partner, name and note are all the text
-// in NAMOREL_TEST_OUTSIDE_TEXT is imported, and the text is shown everywhere it appears: the shortlist's tool
-// tip and the name card with its signature, initials and rating panel. Prints what was not shown as it is.
-constexpr char kOutsideText[] = "NAMOREL_TEST_OUTSIDE_TEXT";
-
-int showOutsideText(const QString &folder)
+// The child's side of outsideTextIsShownAsItIs: a partner's file whose partner, name and note are all \a text
+// is imported in \a folder, and the text is shown everywhere it appears: the shortlist's tool tip and the name
+// card with its signature, initials and rating panel. Prints what was not shown as it is.
+int showOutsideText(const QString &folder, const QString &text)
 {
-    const QString text = qEnvironmentVariable(kOutsideText);
     const QString file = folder + S(u"/partner.namorel");
     QJsonObject rating { { S(u"name"), text }, { S(u"gender"), 0 }, { S(u"stars"), 4 }, { S(u"veto"), false },
         { S(u"note"), text }, { S(u"updated"), S(u"2024-05-01T10:00:00Z") } };
@@ -616,12 +613,7 @@ void TestShortlistTab::outsideTextIsShownAsItIs()
         text = text.arg(pipe);
     }
     QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QString::fromLatin1(kOutsideText), text);
-    environment.insert(S(u"NAMOREL_TEST_FOLDER"), m_dir->path());
-    child.setProcessEnvironment(environment);
-    child.start(QCoreApplication::applicationFilePath(), {});
-    QVERIFY(child.waitForStarted());
+    QVERIFY(startChild(child, "show", m_dir->path(), text));
     constexpr qint64 kMemoryLimit = 1536LL << 20;
     QDeadlineTimer deadline(60000);
     qint64 peak = 0;
@@ -652,8 +644,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QStandardPaths::setTestModeEnabled(true);
-    if (qEnvironmentVariableIsSet(kOutsideText))
-        return showOutsideText(qEnvironmentVariable("NAMOREL_TEST_FOLDER"));
+    if (const ChildTask task = childTask(); !task.Role.isEmpty())
+        return showOutsideText(task.Path, task.Tag);
     QApplication::setAttribute(Qt::AA_Use96Dpi, true);
     TestShortlistTab test;
     QTEST_SET_MAIN_SOURCE_PATH
