@@ -27,7 +27,7 @@
 
 namespace {
 
-double now_ms()
+double nowMs()
 {
     struct timespec t;
     clock_gettime(CLOCK_MONOTONIC, &t);
@@ -48,7 +48,7 @@ struct Timing
 };
 
 // Starts the program and times it until its first paint.
-Timing time_first_paint(xcb_connection_t *connection, xcb_window_t root, uint8_t damage_event, const char *program)
+Timing timeFirstPaint(xcb_connection_t *connection, xcb_window_t root, uint8_t damageEvent, const char *program)
 {
     constexpr int kMaxWindows = 64;
     xcb_window_t windows[kMaxWindows] = {};
@@ -56,7 +56,7 @@ Timing time_first_paint(xcb_connection_t *connection, xcb_window_t root, uint8_t
     int count = 0;
     double elapsed = -1;
 
-    const double start = now_ms();
+    const double start = nowMs();
     const pid_t child = fork();
     if (child < 0)
         return {};
@@ -84,11 +84,11 @@ Timing time_first_paint(xcb_connection_t *connection, xcb_window_t root, uint8_t
             const auto *map = reinterpret_cast<const xcb_map_notify_event_t *>(event);
             for (int i = 0; i < count; ++i)
                 mapped[i] = mapped[i] || windows[i] == map->window;
-        } else if (type == damage_event + XCB_DAMAGE_NOTIFY) {
+        } else if (type == damageEvent + XCB_DAMAGE_NOTIFY) {
             const auto *damage = reinterpret_cast<const xcb_damage_notify_event_t *>(event);
             for (int i = 0; i < count; ++i) {
                 if (windows[i] == damage->drawable && mapped[i])
-                    elapsed = now_ms() - start;
+                    elapsed = nowMs() - start;
             }
         }
         std::free(event);
@@ -133,7 +133,7 @@ int main(int argc, char *argv[])
 
     const char *programs[2] = { argv[2], argv[3] };
     for (const char *program : programs) {
-        if (time_first_paint(connection, root, extension->first_event, program).Elapsed < 0) {
+        if (timeFirstPaint(connection, root, extension->first_event, program).Elapsed < 0) {
             std::fprintf(stderr, "namorel_firstpaint: %s showed no window\n", program);
             return 1;
         }
@@ -142,7 +142,7 @@ int main(int argc, char *argv[])
     for (int round = 0; round < rounds; ++round) {
         for (int turn = 0; turn < 2; ++turn) {
             const int p = round % 2 ? 1 - turn : turn;
-            timings[p][size_t(round)] = time_first_paint(connection, root, extension->first_event, programs[p]);
+            timings[p][size_t(round)] = timeFirstPaint(connection, root, extension->first_event, programs[p]);
         }
     }
     std::vector<double> elapsed[2];

@@ -70,7 +70,7 @@ public:
                 return label()->caption();
             break;
         case QAccessible::Value:
-            return TURLLabel::LinkAddress(label()->urlType(), label()->caption());
+            return TURLLabel::linkAddress(label()->urlType(), label()->caption());
         default:
             break;
         }

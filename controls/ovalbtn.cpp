@@ -536,10 +536,10 @@ void TOvalButton::paintEvent(QPaintEvent *)
     painter.drawEllipse(EllipseRect(0, 0, width() - 1, height() - 1));
     painter.restore();
 
-    drawContent(painter, ButtonHeld ? m_contentSunken : BevelState == BevelSunken);
+    DrawContent(painter, ButtonHeld ? m_contentSunken : BevelState == BevelSunken);
 }
 
-void TOvalButton::drawBevel(QPainter &painter) const
+void TOvalButton::DrawBevel(QPainter &painter) const
 {
     if (BevelState == BevelNone)
         return;
@@ -578,9 +578,9 @@ void TOvalButton::drawBevel(QPainter &painter) const
     painter.restore();
 }
 
-void TOvalButton::drawContent(QPainter &painter, bool contentSunken) const
+void TOvalButton::DrawContent(QPainter &painter, bool contentSunken) const
 {
-    drawBevel(painter);
+    DrawBevel(painter);
 
     const QFontMetrics metrics(Font);
     const bool hasCaption = !m_caption.isEmpty();
@@ -635,7 +635,7 @@ void TOvalButton::drawContent(QPainter &painter, bool contentSunken) const
         const int drawnWidth = metrics.size(Qt::TextSingleLine | Qt::TextShowMnemonic, m_caption).width();
         painter.fillRect(QRect(box.topLeft(), QSize(std::min(drawnWidth, box.width()), box.height())), face);
     }
-    painter.setPen(resolve(isEnabled() ? m_fontColor : ColorGrayText));
+    painter.setPen(resolve(isEnabled() ? m_fontColor : kColorGrayText));
     // The whole caption is drawn, however long it is.
     painter.drawText(box, Qt::TextSingleLine | Qt::TextShowMnemonic | Qt::AlignLeft | Qt::AlignTop, m_caption);
     painter.restore();

@@ -177,11 +177,11 @@ private:
     void watchWindowForAccelerator();
     void updateFromAction();
     QColor resolve(TColor color) const;
-    void drawBevel(QPainter &painter) const;
-    void drawContent(QPainter &painter, bool contentSunken) const;
+    void DrawBevel(QPainter &painter) const;
+    void DrawContent(QPainter &painter, bool contentSunken) const;
 
     TBevelWidth BevelWidth = 0;
-    TColor Color = ColorButtonFace;
+    TColor Color = kColorButtonFace;
     TColor HighlightColor = 0;
     TColor ShadowColor = 0;
     bool Down = false;
@@ -201,7 +201,7 @@ private:
     bool MouseInside = false;
 
     QString m_caption;
-    TColor m_fontColor = ColorWindowText;
+    TColor m_fontColor = kColorWindowText;
     // While a mouse button is held, crossing the face's edge redraws only the rings: glyph and caption keep
     // the position they had when the content was last drawn in full.
     bool m_contentSunken = false;

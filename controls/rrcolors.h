@@ -23,19 +23,19 @@ class EColorConv : public std::runtime_error
 };
 
 /// Marks a TColor as a reference to a system colour; the low byte is the index.
-constexpr TColor SystemColorFlag = 0x80000000u;
+constexpr TColor kSystemColorFlag = 0x80000000u;
 
 /// The system colours the program refers to, by their classic indices.
-constexpr TColor ColorWindow = SystemColorFlag | 5;
-constexpr TColor ColorWindowText = SystemColorFlag | 8;
-constexpr TColor ColorButtonFace = SystemColorFlag | 15;
-constexpr TColor ColorButtonText = SystemColorFlag | 18;
-constexpr TColor ColorGrayText = SystemColorFlag | 17;
+constexpr TColor kColorWindow = kSystemColorFlag | 5;
+constexpr TColor kColorWindowText = kSystemColorFlag | 8;
+constexpr TColor kColorButtonFace = kSystemColorFlag | 15;
+constexpr TColor kColorButtonText = kSystemColorFlag | 18;
+constexpr TColor kColorGrayText = kSystemColorFlag | 17;
 
 /// True if \a color refers to a system colour rather than holding RGB itself.
 constexpr bool IsSystemColor(TColor color)
 {
-    return (color & SystemColorFlag) != 0;
+    return (color & kSystemColorFlag) != 0;
 }
 
 /// A literal colour from its three channel bytes.

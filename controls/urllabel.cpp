@@ -76,18 +76,18 @@ TURLLabel::TURLLabel(QWidget *parent)
     setCaption(QStringLiteral("http://www.namorel.com/"));
 
     // Every label registers the cursor again, so the table holds one entry however many labels there are.
-    RegisterCursor(LinkCursorId, LinkCursor(qGuiApp ? qGuiApp->devicePixelRatio() : 1.0));
-    setCursorId(LinkCursorId);
+    RegisterCursor(kLinkCursorId, linkCursor(qGuiApp ? qGuiApp->devicePixelRatio() : 1.0));
+    setCursorId(kLinkCursorId);
     InstallControlAccessibility();
 }
 
 TURLLabel::~TURLLabel() = default;
 
-std::optional<QCursor> TURLLabel::LinkCursor(qreal ratio)
+std::optional<QCursor> TURLLabel::linkCursor(qreal ratio)
 {
     if (ratio < 1.5)
-        return loadMonochromeCursor(QString::fromUtf16(LinkCursorResource), kLinkCursorHotSpot);
-    QPixmap sharp(QString::fromUtf16(LinkCursorResource2x));
+        return loadMonochromeCursor(QString::fromUtf16(kLinkCursorResource), kLinkCursorHotSpot);
+    QPixmap sharp(QString::fromUtf16(kLinkCursorResource2x));
     if (sharp.size() != QSize(64, 64))
         return std::nullopt;
     sharp.setDevicePixelRatio(2);
@@ -97,7 +97,7 @@ std::optional<QCursor> TURLLabel::LinkCursor(qreal ratio)
     return QCursor(sharp, kLinkCursorHotSpot.x() * hotSpotScale, kLinkCursorHotSpot.y() * hotSpotScale);
 }
 
-QString TURLLabel::SchemePrefix(TURLType type)
+QString TURLLabel::schemePrefix(TURLType type)
 {
     switch (type) {
     case utHTTP:
@@ -110,9 +110,9 @@ QString TURLLabel::SchemePrefix(TURLType type)
     return QStringLiteral("http://");
 }
 
-QString TURLLabel::LinkAddress(TURLType type, const QString &caption)
+QString TURLLabel::linkAddress(TURLType type, const QString &caption)
 {
-    const QString prefix = SchemePrefix(type);
+    const QString prefix = schemePrefix(type);
     return containsIgnoringAsciiCase(caption, prefix) ? caption : prefix + caption;
 }
 
@@ -227,17 +227,17 @@ void TURLLabel::mouseReleaseEvent(QMouseEvent *event)
     const bool armed = std::exchange(m_clickArmed, false);
     // Disabled widgets receive no mouse events, so a disabled label never gets here.
     if (armed && rect().contains(event->position().toPoint()))
-        Click();
+        click();
 }
 
 void TURLLabel::open()
 {
-    Click();
+    click();
 }
 
-void TURLLabel::Click()
+void TURLLabel::click()
 {
-    ShellOpen(QUrl(LinkAddress(URLType, caption()), QUrl::TolerantMode), ShellShowMode::Normal);
+    ShellOpen(QUrl(linkAddress(URLType, caption()), QUrl::TolerantMode), ShellShowMode::Normal);
 }
 
 } // namespace namorel

@@ -12,12 +12,12 @@ namespace namorel {
 
 /// The number under which the link cursor, a pointing hand, is kept in the application-wide cursor table.
 /// It lies outside the range of the toolkit's own cursor shapes.
-constexpr int LinkCursorId = 512;
+constexpr int kLinkCursorId = 512;
 
 /// The resource that holds the link cursor's picture: 32 x 32, black, white and transparent pixels.
-inline constexpr char16_t LinkCursorResource[] = u":/urlcursor_1.png";
+inline constexpr char16_t kLinkCursorResource[] = u":/urlcursor_1.png";
 /// The same picture at twice the size, for screens with two device pixels to a pixel.
-inline constexpr char16_t LinkCursorResource2x[] = u":/urlcursor_1@2x.png";
+inline constexpr char16_t kLinkCursorResource2x[] = u":/urlcursor_1@2x.png";
 
 /// A label that works as a hyperlink: its caption holds an address, and a click hands the address,
 /// completed with the scheme of URLType, to ShellOpen. The text is underlined; it turns blue while the
@@ -41,22 +41,22 @@ public:
     Q_ENUM(TURLType)
 
     /// A label showing the product's web address, underlined in 8-point "MS Sans Serif", with the link
-    /// cursor. Loads the link cursor from LinkCursorResource and registers it under LinkCursorId; when it
+    /// cursor. Loads the link cursor from kLinkCursorResource and registers it under kLinkCursorId; when it
     /// cannot be loaded, the entry is removed and the label shows the default arrow.
     explicit TURLLabel(QWidget *parent = nullptr);
     ~TURLLabel() override;
 
     /// The scheme prefix of \a type: "http://", "ftp://" or "mailto:".
-    static QString SchemePrefix(TURLType type);
+    static QString schemePrefix(TURLType type);
 
     /// The link cursor for screens of \a ratio device pixels to a pixel: the one-bit 32 x 32 hand, or from 1.5
     /// on the hand drawn at twice the size, so that it is neither small nor blurred. Nothing when the
     /// picture cannot be loaded.
-    static std::optional<QCursor> LinkCursor(qreal ratio);
+    static std::optional<QCursor> linkCursor(qreal ratio);
 
     /// The address a click on a label of \a type with \a caption opens: the caption itself when the prefix
     /// occurs anywhere in it (A-Z compared without case), otherwise the prefix followed by the caption.
-    static QString LinkAddress(TURLType type, const QString &caption);
+    static QString linkAddress(TURLType type, const QString &caption);
 
     bool autoSize() const { return m_autoSize; }
     /// While on, the label keeps the size of its text.
@@ -96,7 +96,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    void Click();
+    void click();
     void setFontColor(TColor color);
     void applyCursor();
     void fitToText();
@@ -104,7 +104,7 @@ private:
     TURLType URLType = utHTTP;
     bool m_autoSize = true;
     int m_cursorId = 0;
-    TColor m_fontColor = ColorWindowText;
+    TColor m_fontColor = kColorWindowText;
     // A left press on the label that a left release over it completes as a click.
     bool m_clickArmed = false;
 };

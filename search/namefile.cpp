@@ -72,7 +72,7 @@ UBreakIterator *characterBreaks()
 
 ScanLimits &limitsInForce()
 {
-    static ScanLimits limits = ScanLimits::ForMemoryBudget(SearchMemoryBudget());
+    static ScanLimits limits = ScanLimits::forMemoryBudget(SearchMemoryBudget());
     return limits;
 }
 
@@ -180,7 +180,7 @@ Graphemes LeadingGraphemes(QStringView text, qsizetype maxCount)
     return result;
 }
 
-ScanLimits ScanLimits::ForMemoryBudget(qint64 memoryBudget)
+ScanLimits ScanLimits::forMemoryBudget(qint64 memoryBudget)
 {
     ScanLimits limits;
     const qint64 budget = qMax<qint64>(memoryBudget, 0);

@@ -15,7 +15,7 @@
 namespace namorel {
 
 /// Limits that keep a scan from exhausting memory or overflowing its counts. Default-constructed, they are the
-/// limits that hold whatever the memory: a search runs with those of its memory budget, ForMemoryBudget().
+/// limits that hold whatever the memory: a search runs with those of its memory budget, forMemoryBudget().
 struct ScanLimits
 {
     /// A name file larger than this is refused before it is read.
@@ -29,7 +29,7 @@ struct ScanLimits
 
     /// The limits of a search that may take \a memoryBudget bytes: its lines and their characters counted at what
     /// they cost once listed and sorted, and a file small enough to be held several times over while it is read.
-    static ScanLimits ForMemoryBudget(qint64 memoryBudget);
+    static ScanLimits forMemoryBudget(qint64 memoryBudget);
 };
 
 /// The memory a search may take: a quarter of the machine's physical memory, at most 4 GiB.

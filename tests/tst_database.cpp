@@ -44,7 +44,7 @@ QStringList allLinesOf(qint32 genderIndex)
 
 } // namespace
 
-class tst_Database : public QObject
+class TestDatabase : public QObject
 {
     Q_OBJECT
 
@@ -56,7 +56,7 @@ private slots:
     void searchOverAllOrigins();
 };
 
-void tst_Database::nameFile_data()
+void TestDatabase::nameFile_data()
 {
     QTest::addColumn<QString>("path");
     for (const QString &origin : OriginTable()) {
@@ -69,7 +69,7 @@ void tst_Database::nameFile_data()
 
 // What the program's reading of a name file relies on. The rules of the names themselves (order, sizes,
 // accents, sexes, sources) are the name tool's: CTest runs tools/namedb/verify.py over these files.
-void tst_Database::nameFile()
+void TestDatabase::nameFile()
 {
     QFETCH(QString, path);
 
@@ -86,7 +86,7 @@ void tst_Database::nameFile()
     QVERIFY2(!bytes.contains("\n\n") && !bytes.startsWith('\n'), "a blank line would be scanned as a name");
 }
 
-void tst_Database::noOtherFiles()
+void TestDatabase::noOtherFiles()
 {
     // A file the program never opens (a misspelt code, a stray copy) is a file whose names are lost.
     QSet<QString> expected;
@@ -100,14 +100,14 @@ void tst_Database::noOtherFiles()
     QCOMPARE(QSet<QString>(present.begin(), present.end()), expected);
 }
 
-void tst_Database::searchOverAllOrigins_data()
+void TestDatabase::searchOverAllOrigins_data()
 {
     QTest::addColumn<qint32>("genderIndex");
     QTest::newRow("every origin, girls") << 0;
     QTest::newRow("every origin, boys") << 1;
 }
 
-void tst_Database::searchOverAllOrigins()
+void TestDatabase::searchOverAllOrigins()
 {
     QFETCH(qint32, genderIndex);
 
@@ -134,6 +134,6 @@ void tst_Database::searchOverAllOrigins()
     QCOMPARE(found, expected);
 }
 
-QTEST_GUILESS_MAIN(tst_Database)
+QTEST_GUILESS_MAIN(TestDatabase)
 
 #include "tst_database.moc"

@@ -175,7 +175,7 @@ void TestInfoUnit::closeEndsWithAbort()
 {
     TInfoForm form;
     const int result = showAndRun(form, [&] { clickOn(form.controls().BitBtn3); });
-    QCOMPARE(result, TInfoForm::mrAbort);
+    QCOMPARE(result, TInfoForm::kAbortResult);
     QCOMPARE(result, 3);
     QVERIFY(!form.isVisible());
 }
@@ -184,7 +184,7 @@ void TestInfoUnit::closeBoxEndsWithCancel()
 {
     TInfoForm form;
     const int result = showAndRun(form, [&] { form.close(); });
-    QCOMPARE(result, TInfoForm::mrCancel);
+    QCOMPARE(result, TInfoForm::kCancelResult);
     QCOMPARE(result, 2);
     QVERIFY(!form.isVisible());
 }
@@ -210,7 +210,7 @@ void TestInfoUnit::enterAndEscapeLeaveItOpen()
         form.BitBtn3Click();
     });
     QVERIFY(stillShown);
-    QCOMPARE(result, TInfoForm::mrAbort);
+    QCOMPARE(result, TInfoForm::kAbortResult);
 }
 
 void TestInfoUnit::sameWindowCentredEachTime()
@@ -237,7 +237,7 @@ void TestInfoUnit::sameWindowCentredEachTime()
             form.move(3, 4); // the user drags it aside before closing it
             form.close();
         });
-        QCOMPARE(result, TInfoForm::mrCancel);
+        QCOMPARE(result, TInfoForm::kCancelResult);
         QVERIFY2(std::abs(offCentre.x()) <= 1 && std::abs(offCentre.y()) <= 1,
             qPrintable(u"showing %1: %2,%3 off centre"_s.arg(showing).arg(offCentre.x()).arg(offCentre.y())));
         QCOMPARE(infoForms(), 1);
@@ -256,7 +256,7 @@ void TestInfoUnit::supportOpensTheCareCentreAndStays()
         form.close();
     });
     QVERIFY(stillShown);
-    QCOMPARE(result, TInfoForm::mrCancel);
+    QCOMPARE(result, TInfoForm::kCancelResult);
     QCOMPARE(m_opened.size(), 2);
     for (const Opened &opened : m_opened) {
         QCOMPARE(opened.url, TInfoForm::customerCareUrl());
@@ -274,7 +274,7 @@ void TestInfoUnit::mailLinkStartsAMessage()
         clickOn(mail);
         form.close();
     });
-    QCOMPARE(result, TInfoForm::mrCancel);
+    QCOMPARE(result, TInfoForm::kCancelResult);
     QCOMPARE(m_opened.size(), 1);
     QCOMPARE(m_opened[0].url, QUrl(u"mailto:"_s + mail->caption()));
     QCOMPARE(m_opened[0].mode, ShellShowMode::Normal);
@@ -322,7 +322,7 @@ void TestInfoUnit::assistiveToolsSeeAndPressButtonsAndLink()
 
     const int result
         = showAndRun(form, [&] { close->actionInterface()->doAction(QAccessibleActionInterface::pressAction()); });
-    QCOMPARE(result, TInfoForm::mrAbort);
+    QCOMPARE(result, TInfoForm::kAbortResult);
     QCOMPARE(ui.BitBtn3->focusPolicy(), Qt::NoFocus);
     QCOMPARE(ui.URLLabel2->focusPolicy(), Qt::NoFocus);
 }

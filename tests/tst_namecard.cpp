@@ -56,7 +56,7 @@ void chooseDetailsWhenShown(bool &found)
 
 } // namespace
 
-class tst_NameCard : public QObject
+class TestNameCard : public QObject
 {
     Q_OBJECT
 
@@ -78,18 +78,18 @@ private:
     std::unique_ptr<TMainForm> m_form;
 };
 
-void tst_NameCard::initTestCase()
+void TestNameCard::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
 }
 
-void tst_NameCard::init()
+void TestNameCard::init()
 {
     QFile::remove(SettingsStore::userFilePath());
     QFile::remove(NameCard::defaultSettingsPath());
 }
 
-void tst_NameCard::cleanup()
+void TestNameCard::cleanup()
 {
     if (m_form)
         m_form->close();
@@ -97,7 +97,7 @@ void tst_NameCard::cleanup()
     MainForm = nullptr;
 }
 
-TMainForm &tst_NameCard::openWindow()
+TMainForm &TestNameCard::openWindow()
 {
     m_form = std::make_unique<TMainForm>();
     MainForm = m_form.get();
@@ -115,7 +115,7 @@ TMainForm &tst_NameCard::openWindow()
     return *m_form;
 }
 
-void tst_NameCard::opensFromTheLists_data()
+void TestNameCard::opensFromTheLists_data()
 {
     QTest::addColumn<bool>("recommended");
     QTest::addColumn<int>("row");
@@ -134,7 +134,7 @@ void tst_NameCard::opensFromTheLists_data()
     QTest::newRow("a single click opens nothing") << true << 0 << "click" << QString();
 }
 
-void tst_NameCard::opensFromTheLists()
+void TestNameCard::opensFromTheLists()
 {
     QFETCH(bool, recommended);
     QFETCH(int, row);
@@ -179,7 +179,7 @@ void tst_NameCard::opensFromTheLists()
     QVERIFY(form.isVisible());
 }
 
-void tst_NameCard::followsTheSelectionWhileOpen()
+void TestNameCard::followsTheSelectionWhileOpen()
 {
     TMainForm &form = openWindow();
     Ui::TMainForm &ui = form.controls();
@@ -204,7 +204,7 @@ void tst_NameCard::followsTheSelectionWhileOpen()
     QCOMPARE(card->windowTitle(), QStringLiteral("Bartholomew - Namorel"));
 }
 
-void tst_NameCard::fitNotesFollowTheName()
+void TestNameCard::fitNotesFollowTheName()
 {
     TMainForm &form = openWindow();
     Ui::TMainForm &ui = form.controls();
@@ -230,7 +230,7 @@ void tst_NameCard::fitNotesFollowTheName()
     QVERIFY(!text->text().contains(QStringLiteral("Warning.")));
 }
 
-void tst_NameCard::showsTheFacts_data()
+void TestNameCard::showsTheFacts_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<qint32>("genderIndex");
@@ -251,7 +251,7 @@ void tst_NameCard::showsTheFacts_data()
         << QStringLiteral("Liam") << 0 << texts({ "Origins", "Not in the name files for girls" }) << true;
 }
 
-void tst_NameCard::showsTheFacts()
+void TestNameCard::showsTheFacts()
 {
     QFETCH(QString, name);
     QFETCH(qint32, genderIndex);
@@ -290,7 +290,7 @@ void tst_NameCard::showsTheFacts()
     }
 }
 
-void tst_NameCard::keepsItsSizeAndPlace()
+void TestNameCard::keepsItsSizeAndPlace()
 {
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
@@ -312,6 +312,6 @@ void tst_NameCard::keepsItsSizeAndPlace()
     QCOMPARE(again.geometry(), placed);
 }
 
-QTEST_MAIN(tst_NameCard)
+QTEST_MAIN(TestNameCard)
 
 #include "tst_namecard.moc"

@@ -40,7 +40,7 @@ bool makeDatabase(const QString &folder)
 
 } // namespace
 
-class tst_NameFacts : public QObject
+class TestNameFacts : public QObject
 {
     Q_OBJECT
 
@@ -61,7 +61,7 @@ private slots:
     void trend();
 };
 
-void tst_NameFacts::publicRecords_data()
+void TestNameFacts::publicRecords_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<qint32>("genderIndex");
@@ -77,7 +77,7 @@ void tst_NameFacts::publicRecords_data()
         << QStringLiteral("Liam") << -1 << 22164 << 1 << QStringLiteral("Irish");
 }
 
-void tst_NameFacts::publicRecords()
+void TestNameFacts::publicRecords()
 {
     QFETCH(QString, name);
     QFETCH(qint32, genderIndex);
@@ -101,7 +101,7 @@ void tst_NameFacts::publicRecords()
     QVERIFY(!facts.Meaning.isEmpty());
 }
 
-void tst_NameFacts::namesWithoutRecords_data()
+void TestNameFacts::namesWithoutRecords_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<qint32>("genderIndex");
@@ -115,7 +115,7 @@ void tst_NameFacts::namesWithoutRecords_data()
     QTest::newRow("an empty name") << QString() << 1 << false;
 }
 
-void tst_NameFacts::namesWithoutRecords()
+void TestNameFacts::namesWithoutRecords()
 {
     QFETCH(QString, name);
     QFETCH(qint32, genderIndex);
@@ -135,7 +135,7 @@ void tst_NameFacts::namesWithoutRecords()
     QCOMPARE(!facts.Meaning.isEmpty(), inDatabase);
 }
 
-void tst_NameFacts::shareOfGirlsIsTheSameForEitherGender()
+void TestNameFacts::shareOfGirlsIsTheSameForEitherGender()
 {
     for (const auto &[name, low, high] :
         { std::tuple { "Liam", 0.0, 0.01 }, std::tuple { "Olivia", 0.99, 1.0 }, std::tuple { "Avery", 0.6, 0.9 } }) {
@@ -146,7 +146,7 @@ void tst_NameFacts::shareOfGirlsIsTheSameForEitherGender()
     }
 }
 
-void tst_NameFacts::smallDatabase()
+void TestNameFacts::smallDatabase()
 {
     QTemporaryDir folder;
     QVERIFY(folder.isValid() && makeDatabase(folder.path() + u'/'));
@@ -183,7 +183,7 @@ void tst_NameFacts::smallDatabase()
     QCOMPARE(PeakYear(rates, 1880), 1881);
 }
 
-void tst_NameFacts::unreadableData_data()
+void TestNameFacts::unreadableData_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QByteArray>("contents"); // a null array removes the file
@@ -248,7 +248,7 @@ void tst_NameFacts::unreadableData_data()
         << "database/usbirths.txt" << QByteArray("/") << cannotOpen;
 }
 
-void tst_NameFacts::unreadableData()
+void TestNameFacts::unreadableData()
 {
     QFETCH(QString, file);
     QFETCH(QByteArray, contents);
@@ -278,7 +278,7 @@ void tst_NameFacts::unreadableData()
     QCOMPARE(LookUpFacts(programFolder, QStringLiteral("Anna"), 0).Births.size(), 2);
 }
 
-void tst_NameFacts::largerThanTheScanLimits_data()
+void TestNameFacts::largerThanTheScanLimits_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QByteArray>("contents");
@@ -289,7 +289,7 @@ void tst_NameFacts::largerThanTheScanLimits_data()
                               << kMeanings + "Astrid\tf\tOld Norse: god and beautiful\nLiam\tm\tIrish: protector\n";
 }
 
-void tst_NameFacts::largerThanTheScanLimits()
+void TestNameFacts::largerThanTheScanLimits()
 {
     QFETCH(QString, file);
     QFETCH(QByteArray, contents);
@@ -313,7 +313,7 @@ void tst_NameFacts::largerThanTheScanLimits()
     QCOMPARE(FactsDatabase::load(programFolder)->lookUp(QStringLiteral("Anna"), 0).Births.size(), 2);
 }
 
-void tst_NameFacts::damagedLineFailsOnlyItsName_data()
+void TestNameFacts::damagedLineFailsOnlyItsName_data()
 {
     QTest::addColumn<QByteArray>("line"); // Liam's, where the boys of 1880 are 1000
 
@@ -335,7 +335,7 @@ void tst_NameFacts::damagedLineFailsOnlyItsName_data()
     QTest::newRow("runs past the latest year") << QByteArray("liam\tm\t1881\t7 7\t90 90");
 }
 
-void tst_NameFacts::damagedLineFailsOnlyItsName()
+void TestNameFacts::damagedLineFailsOnlyItsName()
 {
     QFETCH(QByteArray, line);
 
@@ -354,7 +354,7 @@ void tst_NameFacts::damagedLineFailsOnlyItsName()
     }
 }
 
-void tst_NameFacts::trend_data()
+void TestNameFacts::trend_data()
 {
     QTest::addColumn<double>("before");
     QTest::addColumn<double>("now");
@@ -370,7 +370,7 @@ void tst_NameFacts::trend_data()
     QTest::newRow("neither year") << 0.0 << 0.0 << QStringLiteral("Not given in 2014 or 2024");
 }
 
-void tst_NameFacts::trend()
+void TestNameFacts::trend()
 {
     QFETCH(double, before);
     QFETCH(double, now);
@@ -384,6 +384,6 @@ void tst_NameFacts::trend()
     QCOMPARE(TenYearTrend(rates.mid(2), 2015), QString());
 }
 
-QTEST_GUILESS_MAIN(tst_NameFacts)
+QTEST_GUILESS_MAIN(TestNameFacts)
 
 #include "tst_namefacts.moc"

@@ -28,6 +28,7 @@
 
 using namespace namorel;
 using namespace namorel::testing;
+using namespace Qt::StringLiterals;
 
 // ---- Allocations that fail on purpose ----
 // Every allocation through operator new in this program goes through here. Armed, it fails the allocation after
@@ -135,16 +136,11 @@ void operator delete[](void *memory, const std::nothrow_t &) noexcept
 
 namespace {
 
-QString S(const char16_t *text)
-{
-    return QStringView(text).toString();
-}
-
 QStringList L(std::initializer_list<const char16_t *> items)
 {
     QStringList list;
     for (const char16_t *item : items)
-        list.append(S(item));
+        list.append(QStringView(item).toString());
     return list;
 }
 
@@ -292,13 +288,13 @@ void TestNameSearch::originTableHasFortyOneOriginsInItsOwnOrder()
 {
     const QStringList &table = OriginTable();
     QCOMPARE(table.size(), 41);
-    QCOMPARE(table.first(), S(u"African"));
-    QCOMPARE(table.indexOf(S(u"Arthurian Legand")), 4);
+    QCOMPARE(table.first(), u"African"_s);
+    QCOMPARE(table.indexOf(u"Arthurian Legand"_s), 4);
     // Not alphabetical: "Popular" stands between "Latin" and "Native American".
-    QCOMPARE(table.indexOf(S(u"Latin")), 25);
-    QCOMPARE(table.indexOf(S(u"Popular")), 26);
-    QCOMPARE(table.indexOf(S(u"Native American")), 27);
-    QCOMPARE(table.last(), S(u"Welsh"));
+    QCOMPARE(table.indexOf(u"Latin"_s), 25);
+    QCOMPARE(table.indexOf(u"Popular"_s), 26);
+    QCOMPARE(table.indexOf(u"Native American"_s), 27);
+    QCOMPARE(table.last(), u"Welsh"_s);
     QCOMPARE(&OriginTable(), &table);
 }
 
@@ -320,21 +316,21 @@ void TestNameSearch::nameFilePath_data()
     QTest::addColumn<qint32>("gender");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("female is g") << S(u"/opt/namorel/") << S(u"Celtic") << 0 << S(u"/opt/namorel/database/celtig.nam");
-    QTest::newRow("male is b") << S(u"/opt/namorel/") << S(u"Celtic") << 1 << S(u"/opt/namorel/database/celtib.nam");
-    QTest::newRow("no gender chosen is b") << S(u"/p/") << S(u"Welsh") << -1 << S(u"/p/database/welshb.nam");
-    QTest::newRow("any other gender is b") << S(u"/p/") << S(u"Welsh") << 7 << S(u"/p/database/welshb.nam");
-    QTest::newRow("code cut from a mixed-case name") << S(u"/p/") << S(u"AfroUSA") << 0 << S(u"/p/database/afroug.nam");
-    QTest::newRow("code cut before a space") << S(u"/p/") << S(u"Native American") << 1 << S(u"/p/database/nativb.nam");
-    QTest::newRow("code cut before a hyphen") << S(u"/p/") << S(u"Anglo-Saxon") << 0 << S(u"/p/database/anglog.nam");
+    QTest::newRow("female is g") << u"/opt/namorel/"_s << u"Celtic"_s << 0 << u"/opt/namorel/database/celtig.nam"_s;
+    QTest::newRow("male is b") << u"/opt/namorel/"_s << u"Celtic"_s << 1 << u"/opt/namorel/database/celtib.nam"_s;
+    QTest::newRow("no gender chosen is b") << u"/p/"_s << u"Welsh"_s << -1 << u"/p/database/welshb.nam"_s;
+    QTest::newRow("any other gender is b") << u"/p/"_s << u"Welsh"_s << 7 << u"/p/database/welshb.nam"_s;
+    QTest::newRow("code cut from a mixed-case name") << u"/p/"_s << u"AfroUSA"_s << 0 << u"/p/database/afroug.nam"_s;
+    QTest::newRow("code cut before a space") << u"/p/"_s << u"Native American"_s << 1 << u"/p/database/nativb.nam"_s;
+    QTest::newRow("code cut before a hyphen") << u"/p/"_s << u"Anglo-Saxon"_s << 0 << u"/p/database/anglog.nam"_s;
     QTest::newRow("program folder keeps its case")
-        << S(u"/Home/Ann/Namorel/") << S(u"Greek") << 0 << S(u"/Home/Ann/Namorel/database/greekg.nam");
+        << u"/Home/Ann/Namorel/"_s << u"Greek"_s << 0 << u"/Home/Ann/Namorel/database/greekg.nam"_s;
     QTest::newRow("accented letters are left alone")
-        << S(u"/p/") << S(u"ÉGYPTian") << 0 << S(u"/p/database/Égyptg.nam");
-    QTest::newRow("short display name is its own code") << S(u"/p/") << S(u"Abc") << 0 << S(u"/p/database/abcg.nam");
-    QTest::newRow("empty program folder") << QString() << S(u"Dutch") << 0 << S(u"database/dutchg.nam");
+        << u"/p/"_s << u"ÉGYPTian"_s << 0 << u"/p/database/Égyptg.nam"_s;
+    QTest::newRow("short display name is its own code") << u"/p/"_s << u"Abc"_s << 0 << u"/p/database/abcg.nam"_s;
+    QTest::newRow("empty program folder") << QString() << u"Dutch"_s << 0 << u"database/dutchg.nam"_s;
     QTest::newRow("a character beyond the basic plane is not cut in half")
-        << S(u"/p/") << S(u"Abcd\U0001D49Cef") << 0 << S(u"/p/database/abcd\U0001D49Cg.nam");
+        << u"/p/"_s << u"Abcd\U0001D49Cef"_s << 0 << u"/p/database/abcd\U0001D49Cg.nam"_s;
 }
 
 void TestNameSearch::nameFilePath()
@@ -354,7 +350,7 @@ void TestNameSearch::buildFileList_data()
 
     QStringList allFemale;
     for (const QString &origin : OriginTable())
-        allFemale.append(NameFilePath(S(u"/p/"), origin, 0));
+        allFemale.append(NameFilePath(u"/p/"_s, origin, 0));
 
     QTest::newRow("no origin ticked") << QStringList() << 0 << QStringList();
     QTest::newRow("all origins, female") << OriginTable() << 0 << allFemale;
@@ -372,11 +368,11 @@ void TestNameSearch::buildFileList()
     QFETCH(QStringList, origins);
     QFETCH(qint32, gender);
     QFETCH(QStringList, expected);
-    const QStringList paths = BuildFileList(origins, gender, S(u"/p/"));
+    const QStringList paths = BuildFileList(origins, gender, u"/p/"_s);
     QCOMPARE(paths, expected);
     if (paths.size() == 41) {
-        QCOMPARE(paths.first(), S(u"/p/database/africg.nam"));
-        QCOMPARE(paths.last(), S(u"/p/database/welshg.nam"));
+        QCOMPARE(paths.first(), u"/p/database/africg.nam"_s);
+        QCOMPARE(paths.last(), u"/p/database/welshg.nam"_s);
     }
 }
 
@@ -441,12 +437,12 @@ void TestNameSearch::longLinesAreCut_data()
     QTest::newRow("the 4,097th is cut") << a4096 + u'b' << a4096 << qsizetype(4096);
     QTest::newRow("a very long line") << QString(100000, u'x') << QString(4096, u'x') << qsizetype(4096);
     QTest::newRow("a combining mark stays with its letter")
-        << a4095 + S(u"e\u0301xyz") << a4095 + S(u"e\u0301") << qsizetype(4096);
+        << a4095 + u"e\u0301xyz"_s << a4095 + u"e\u0301"_s << qsizetype(4096);
     QTest::newRow("a pair of surrogates is one character")
-        << a4095 + S(u"\U0001F600\U0001F600") << a4095 + S(u"\U0001F600") << qsizetype(4096);
+        << a4095 + u"\U0001F600\U0001F600"_s << a4095 + u"\U0001F600"_s << qsizetype(4096);
     QTest::newRow("emoji between Indic letters are not cut in half")
-        << S(u"\U0001F600\u0915").repeated(2049) << S(u"\U0001F600\u0915").repeated(2048) << qsizetype(4096);
-    QTest::newRow("short accented lines are not touched") << S(u"Zoe\u0301") << S(u"Zoe\u0301") << qsizetype(3);
+        << u"\U0001F600\u0915"_s.repeated(2049) << u"\U0001F600\u0915"_s.repeated(2048) << qsizetype(4096);
+    QTest::newRow("short accented lines are not touched") << u"Zoe\u0301"_s << u"Zoe\u0301"_s << qsizetype(3);
 }
 
 void TestNameSearch::longLinesAreCut()
@@ -468,19 +464,19 @@ void TestNameSearch::nameLength_data()
     QTest::addColumn<qsizetype>("length");
 
     QTest::newRow("empty") << QString() << qsizetype(0);
-    QTest::newRow("plain letters") << S(u"Anna") << qsizetype(4);
-    QTest::newRow("spaces and tabs count") << S(u" Ann\t") << qsizetype(5);
-    QTest::newRow("a precomposed accent is one character") << S(u"Zoë") << qsizetype(3);
-    QTest::newRow("a combining accent is part of its letter") << S(u"Zoe\u0308") << qsizetype(3);
-    QTest::newRow("two combining marks") << S(u"A\u0301\u0323na") << qsizetype(3);
-    QTest::newRow("a character beyond the basic plane") << S(u"\U0001D49CAnn") << qsizetype(4);
-    QTest::newRow("a joined emoji sequence") << S(u"\U0001F469\u200D\U0001F467") << qsizetype(1);
-    QTest::newRow("a flag") << S(u"\U0001F1EE\U0001F1EA") << qsizetype(1);
-    QTest::newRow("Devanagari syllables") << S(u"\u0905\u0928\u093F\u0932") << qsizetype(3);
+    QTest::newRow("plain letters") << u"Anna"_s << qsizetype(4);
+    QTest::newRow("spaces and tabs count") << u" Ann\t"_s << qsizetype(5);
+    QTest::newRow("a precomposed accent is one character") << u"Zoë"_s << qsizetype(3);
+    QTest::newRow("a combining accent is part of its letter") << u"Zoe\u0308"_s << qsizetype(3);
+    QTest::newRow("two combining marks") << u"A\u0301\u0323na"_s << qsizetype(3);
+    QTest::newRow("a character beyond the basic plane") << u"\U0001D49CAnn"_s << qsizetype(4);
+    QTest::newRow("a joined emoji sequence") << u"\U0001F469\u200D\U0001F467"_s << qsizetype(1);
+    QTest::newRow("a flag") << u"\U0001F1EE\U0001F1EA"_s << qsizetype(1);
+    QTest::newRow("Devanagari syllables") << u"\u0905\u0928\u093F\u0932"_s << qsizetype(3);
     QTest::newRow("an emoji, then Devanagari, Thai, Khmer and Bengali letters")
-        << S(u"\U0001F600\u0915\U0001F600\u0E01\U0001F600\u1780\U0001F600\u0995") << qsizetype(8);
-    QTest::newRow("Hangul jamo make one syllable") << S(u"\u1100\u1161") << qsizetype(1);
-    QTest::newRow("Windows-1252 letters") << S(u"Œ€’") << qsizetype(3);
+        << u"\U0001F600\u0915\U0001F600\u0E01\U0001F600\u1780\U0001F600\u0995"_s << qsizetype(8);
+    QTest::newRow("Hangul jamo make one syllable") << u"\u1100\u1161"_s << qsizetype(1);
+    QTest::newRow("Windows-1252 letters") << u"Œ€’"_s << qsizetype(3);
 }
 
 void TestNameSearch::nameLength()
@@ -489,7 +485,7 @@ void TestNameSearch::nameLength()
     QFETCH(qsizetype, length);
     QCOMPARE(NameLength(name), length);
     // The scan measures lines the same way.
-    const std::vector<NameLine> lines = SplitNameLines(name + S(u"\nx"), 4096);
+    const std::vector<NameLine> lines = SplitNameLines(name + u"\nx"_s, 4096);
     QCOMPARE(lines.front().Length, length);
 }
 
@@ -519,7 +515,7 @@ void TestNameSearch::classification()
     QFETCH(QStringList, recommended);
 
     Database db;
-    const QString path = db.write(S(u"testsg.nam"), QByteArray("Annabel\nAnn\nAl\n\nAnna\nAnnie \nZo\xC3\xAB\n"));
+    const QString path = db.write(u"testsg.nam"_s, QByteArray("Annabel\nAnn\nAl\n\nAnna\nAnnie \nZo\xC3\xAB\n"));
     SearchResult result;
     ScanFiles({ path }, minLength, maxLength, result);
 
@@ -534,9 +530,9 @@ void TestNameSearch::classification()
 void TestNameSearch::countsEveryLineAndKeepsDuplicates()
 {
     Database db;
-    const QString first = db.write(S(u"afirsg.nam"), QByteArray("Ann\r\nAnn\r\nBo\r\n\r\n"));
-    const QString empty = db.write(S(u"emptyg.nam"), QByteArray());
-    const QString second = db.write(S(u"bseccg.nam"), QByteArray("Ann\nCarl"));
+    const QString first = db.write(u"afirsg.nam"_s, QByteArray("Ann\r\nAnn\r\nBo\r\n\r\n"));
+    const QString empty = db.write(u"emptyg.nam"_s, QByteArray());
+    const QString second = db.write(u"bseccg.nam"_s, QByteArray("Ann\nCarl"));
     SearchResult result;
     ScanFiles({ first, empty, second }, 3, 20, result);
     QCOMPARE(result.ScannedCount, 6);
@@ -547,7 +543,7 @@ void TestNameSearch::countsEveryLineAndKeepsDuplicates()
 void TestNameSearch::newSearchReplacesTheOldResults()
 {
     Database db;
-    const QString path = db.write(S(u"oneg.nam"), QByteArray("Ann\n"));
+    const QString path = db.write(u"oneg.nam"_s, QByteArray("Ann\n"));
     SearchResult result;
     result.Recommended = L({ u"Old" });
     result.NotRecommended = L({ u"Older" });
@@ -562,22 +558,22 @@ void TestNameSearch::newSearchReplacesTheOldResults()
 void TestNameSearch::noOriginReadsNothing()
 {
     NameQuery query;
-    query.ProgramFolder = S(u"/nonexistent/folder/");
+    query.ProgramFolder = u"/nonexistent/folder/"_s;
     const SearchResult result = RunSearch(query);
     QCOMPARE(result.ScannedCount, 0);
     QVERIFY(result.Recommended.isEmpty());
     QVERIFY(result.NotRecommended.isEmpty());
     QCOMPARE(
-        SummaryText(result), S(u"Search Complete!\r\n\r\nScanned Names in Database: 0\r\nRelevent Names displayed: 0"));
+        SummaryText(result), u"Search Complete!\r\n\r\nScanned Names in Database: 0\r\nRelevent Names displayed: 0"_s);
 }
 
 void TestNameSearch::searchReadsTheFilesOfTheQuery()
 {
     Database db;
-    db.write(S(u"celtig.nam"), QByteArray("Brigid\nAoife\n"));
-    db.write(S(u"celtib.nam"), QByteArray("Brendan\n"));
-    db.write(S(u"greekg.nam"), QByteArray("Zoe\nAlexandra\n"));
-    db.write(S(u"welshb.nam"), QByteArray("Dafydd\n"));
+    db.write(u"celtig.nam"_s, QByteArray("Brigid\nAoife\n"));
+    db.write(u"celtib.nam"_s, QByteArray("Brendan\n"));
+    db.write(u"greekg.nam"_s, QByteArray("Zoe\nAlexandra\n"));
+    db.write(u"welshb.nam"_s, QByteArray("Dafydd\n"));
 
     NameQuery query;
     query.Origins = L({ u"Greek", u"Celtic" });
@@ -600,14 +596,14 @@ void TestNameSearch::searchReadsTheFilesOfTheQuery()
 void TestNameSearch::resultsAreSortedWithoutRegardToCase()
 {
     Database db;
-    const QString path = db.write(S(u"mixg.nam"), QByteArray("bella\nAnna\nZoe\nanna\nBella\nalma\nAnna\n"));
+    const QString path = db.write(u"mixg.nam"_s, QByteArray("bella\nAnna\nZoe\nanna\nBella\nalma\nAnna\n"));
     SearchResult result;
     ScanFiles({ path }, 1, 20, result);
     QCOMPARE(result.Recommended.size(), 7);
     QCOMPARE(result.Recommended.mid(0, 1), L({ u"alma" }));
-    QCOMPARE(result.Recommended.mid(1, 3).join(u',').toLower(), S(u"anna,anna,anna"));
-    QCOMPARE(result.Recommended.mid(4, 2).join(u',').toLower(), S(u"bella,bella"));
-    QCOMPARE(result.Recommended.last(), S(u"Zoe"));
+    QCOMPARE(result.Recommended.mid(1, 3).join(u',').toLower(), u"anna,anna,anna"_s);
+    QCOMPARE(result.Recommended.mid(4, 2).join(u',').toLower(), u"bella,bella"_s);
+    QCOMPARE(result.Recommended.last(), u"Zoe"_s);
 }
 
 void TestNameSearch::failures_data()
@@ -615,22 +611,22 @@ void TestNameSearch::failures_data()
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("a missing file") << S(u"missing.nam") << S(u"Cannot open file %1");
-    QTest::newRow("a folder") << S(u"folder.nam") << S(u"Cannot open file %1");
-    QTest::newRow("a dangling link") << S(u"dangling.nam") << S(u"Cannot open file %1");
-    QTest::newRow("a character device") << S(u"/dev/null") << S(u"Cannot open file %1");
+    QTest::newRow("a missing file") << u"missing.nam"_s << u"Cannot open file %1"_s;
+    QTest::newRow("a folder") << u"folder.nam"_s << u"Cannot open file %1"_s;
+    QTest::newRow("a dangling link") << u"dangling.nam"_s << u"Cannot open file %1"_s;
+    QTest::newRow("a character device") << u"/dev/null"_s << u"Cannot open file %1"_s;
 #ifdef Q_OS_LINUX
     // A regular file whose reading fails, even for root.
-    QTest::newRow("a file that cannot be read") << S(u"/proc/self/mem") << S(u"Cannot open file %1");
+    QTest::newRow("a file that cannot be read") << u"/proc/self/mem"_s << u"Cannot open file %1"_s;
 #endif
-    QTest::newRow("a socket") << S(u"socket.nam") << S(u"Cannot open file %1");
+    QTest::newRow("a socket") << u"socket.nam"_s << u"Cannot open file %1"_s;
     // Opening a pipe with no writer for reading would wait for ever.
-    QTest::newRow("a pipe with no writer") << S(u"pipe.nam") << S(u"Cannot open file %1");
-    QTest::newRow("a file the user may not read") << S(u"secret.nam") << S(u"Cannot open file %1");
-    QTest::newRow("an empty path") << QString() << S(u"Cannot open file %1");
-    QTest::newRow("a path with a NUL in it") << QString::fromUtf16(u"good.nam\0bad", 12) << S(u"Cannot open file %1");
-    QTest::newRow("a file over the size limit") << S(u"large.nam") << S(u"Text exceeds memo capacity");
-    QTest::newRow("more lines than the lists can take") << S(u"many.nam") << S(u"Unable to insert a line");
+    QTest::newRow("a pipe with no writer") << u"pipe.nam"_s << u"Cannot open file %1"_s;
+    QTest::newRow("a file the user may not read") << u"secret.nam"_s << u"Cannot open file %1"_s;
+    QTest::newRow("an empty path") << QString() << u"Cannot open file %1"_s;
+    QTest::newRow("a path with a NUL in it") << QString::fromUtf16(u"good.nam\0bad", 12) << u"Cannot open file %1"_s;
+    QTest::newRow("a file over the size limit") << u"large.nam"_s << u"Text exceeds memo capacity"_s;
+    QTest::newRow("more lines than the lists can take") << u"many.nam"_s << u"Unable to insert a line"_s;
 }
 
 void TestNameSearch::failures()
@@ -643,25 +639,25 @@ void TestNameSearch::failures()
 #endif
 
     Database db;
-    const QString before = db.write(S(u"before.nam"), QByteArray("Zelda\nAnn\nBo\n"));
-    db.write(S(u"good.nam"), QByteArray("Ann\n"));
-    db.write(S(u"large.nam"), QByteArray(1025, 'a'));
-    db.write(S(u"many.nam"), QByteArray("a\nb\nc\nd\ne\nf\ng\nh\n"));
-    QVERIFY(QDir().mkdir(db.path(S(u"folder.nam"))));
-    QVERIFY(QFile::link(db.path(S(u"nowhere.nam")), db.path(S(u"dangling.nam"))));
+    const QString before = db.write(u"before.nam"_s, QByteArray("Zelda\nAnn\nBo\n"));
+    db.write(u"good.nam"_s, QByteArray("Ann\n"));
+    db.write(u"large.nam"_s, QByteArray(1025, 'a'));
+    db.write(u"many.nam"_s, QByteArray("a\nb\nc\nd\ne\nf\ng\nh\n"));
+    QVERIFY(QDir().mkdir(db.path(u"folder.nam"_s)));
+    QVERIFY(QFile::link(db.path(u"nowhere.nam"_s), db.path(u"dangling.nam"_s)));
 #ifdef Q_OS_UNIX
     const int socketFd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     QVERIFY(socketFd >= 0);
     sockaddr_un address = {};
     address.sun_family = AF_UNIX;
-    const QByteArray socketPath = QFile::encodeName(db.path(S(u"socket.nam")));
+    const QByteArray socketPath = QFile::encodeName(db.path(u"socket.nam"_s));
     if (size_t(socketPath.size()) >= sizeof(address.sun_path))
         QSKIP("the temporary folder's path is too long for a socket");
     std::memcpy(address.sun_path, socketPath.constData(), size_t(socketPath.size()));
     QCOMPARE(::bind(socketFd, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
-    QCOMPARE(::mkfifo(QFile::encodeName(db.path(S(u"pipe.nam"))).constData(), 0600), 0);
+    QCOMPARE(::mkfifo(QFile::encodeName(db.path(u"pipe.nam"_s)).constData(), 0600), 0);
 #endif
-    QVERIFY(QFile::setPermissions(db.write(S(u"secret.nam"), QByteArray("Ann\n")), QFileDevice::WriteOwner));
+    QVERIFY(QFile::setPermissions(db.write(u"secret.nam"_s, QByteArray("Ann\n")), QFileDevice::WriteOwner));
 
     ScanLimits limits;
     limits.MaxFileBytes = 1024;
@@ -688,14 +684,14 @@ void TestNameSearch::failureKeepsTheFilesReadBefore()
     // the file's path as built.
     Database db;
     for (const QString &origin : OriginTable()) {
-        if (origin != S(u"Hebrew"))
+        if (origin != u"Hebrew"_s)
             db.write(NameFilePath(QString(), origin, 0).mid(9), origin.toUtf8() + "\n");
     }
     SearchResult result;
     const QStringList paths = BuildFileList(OriginTable(), 0, db.programFolder());
     const QString error = errorOf<SearchError>([&] { ScanFiles(paths, 1, 20, result); });
-    QCOMPARE(error, S(u"Cannot open file %1").arg(db.programFolder() + S(u"database/hebreg.nam")));
-    QVERIFY(error.contains(S(u"/Prögram Folder/database/hebreg.nam")));
+    QCOMPARE(error, u"Cannot open file %1"_s.arg(db.programFolder() + u"database/hebreg.nam"_s));
+    QVERIFY(error.contains(u"/Prögram Folder/database/hebreg.nam"_s));
     // The message reaches the user through what(), in UTF-8.
     QCOMPARE(result.ScannedCount, 18);
     QCOMPARE(result.Recommended + result.NotRecommended, OriginTable().mid(0, 18));
@@ -713,15 +709,15 @@ void TestNameSearch::fileGrowingPastTheLimitIsRefused()
     ScanLimits limits;
     limits.MaxFileBytes = 8;
     const ScopedScanLimits scoped(limits);
-    const QString exact = db.write(S(u"exact.nam"), QByteArray("1234567\n"));
-    const QString over = db.write(S(u"over.nam"), QByteArray("12345678\n"));
+    const QString exact = db.write(u"exact.nam"_s, QByteArray("1234567\n"));
+    const QString over = db.write(u"over.nam"_s, QByteArray("12345678\n"));
     QCOMPARE(ReadNameFile(exact, 8), QByteArray("1234567\n"));
-    QCOMPARE(errorOf<SearchError>([&] { ReadNameFile(over, 8); }), S(u"Text exceeds memo capacity"));
+    QCOMPARE(errorOf<SearchError>([&] { ReadNameFile(over, 8); }), u"Text exceeds memo capacity"_s);
 #ifdef Q_OS_UNIX
     // A file whose size is not known in advance, like those of /proc, is still held to the limit.
-    if (QFileInfo::exists(S(u"/proc/self/status"))) {
-        QCOMPARE(errorOf<SearchError>([&] { ReadNameFile(S(u"/proc/self/status"), 8); }), S(u"Text exceeds memo capacity"));
-        QVERIFY(ReadNameFile(S(u"/proc/self/status"), 1 << 20).contains("Name:"));
+    if (QFileInfo::exists(u"/proc/self/status"_s)) {
+        QCOMPARE(errorOf<SearchError>([&] { ReadNameFile(u"/proc/self/status"_s, 8); }), u"Text exceeds memo capacity"_s);
+        QVERIFY(ReadNameFile(u"/proc/self/status"_s, 1 << 20).contains("Name:"));
     }
 #endif
 }
@@ -729,7 +725,7 @@ void TestNameSearch::fileGrowingPastTheLimitIsRefused()
 void TestNameSearch::lineLimitIsExactlyTheLastLineAllowed()
 {
     Database db;
-    const QString three = db.write(S(u"threeg.nam"), QByteArray("Ann\nBo\nCy\n"));
+    const QString three = db.write(u"threeg.nam"_s, QByteArray("Ann\nBo\nCy\n"));
     ScanLimits limits;
     limits.MaxLines = 6;
     const ScopedScanLimits scoped(limits);
@@ -738,7 +734,7 @@ void TestNameSearch::lineLimitIsExactlyTheLastLineAllowed()
     ScanFiles({ three, three }, 1, 20, result);
     QCOMPARE(result.ScannedCount, 6);
 
-    QCOMPARE(errorOf<SearchError>([&] { ScanFiles({ three, three, three }, 1, 20, result); }), S(u"Unable to insert a line"));
+    QCOMPARE(errorOf<SearchError>([&] { ScanFiles({ three, three, three }, 1, 20, result); }), u"Unable to insert a line"_s);
     QCOMPARE(result.ScannedCount, 6);
     QCOMPARE(result.Recommended.size(), 6);
 }
@@ -750,10 +746,10 @@ void TestNameSearch::memoryBudget_data()
 
     // A budget of 1 MiB holds 4,096 lines, 131,072 characters and a file of 256 KiB.
     QTest::newRow("more short lines than the budget holds")
-        << QByteArray("a\n").repeated(5000) << S(u"Unable to insert a line");
+        << QByteArray("a\n").repeated(5000) << u"Unable to insert a line"_s;
     QTest::newRow("lines long enough to take more memory than the budget")
-        << (QByteArray(4096, 'x') + '\n').repeated(40) << S(u"Unable to insert a line");
-    QTest::newRow("a file too large to be held") << QByteArray(300 * 1024, 'x') << S(u"Text exceeds memo capacity");
+        << (QByteArray(4096, 'x') + '\n').repeated(40) << u"Unable to insert a line"_s;
+    QTest::newRow("a file too large to be held") << QByteArray(300 * 1024, 'x') << u"Text exceeds memo capacity"_s;
     QTest::newRow("a file within the budget") << QByteArray("Ann\n").repeated(4000) << QString();
 }
 
@@ -770,9 +766,9 @@ void TestNameSearch::memoryBudget()
 #endif
 
     Database db;
-    const QString before = db.write(S(u"beforeg.nam"), QByteArray("Zelda\nBo\n"));
-    const QString path = db.write(S(u"hostileg.nam"), hostile);
-    const ScopedScanLimits scoped(ScanLimits::ForMemoryBudget(qint64(1) << 20));
+    const QString before = db.write(u"beforeg.nam"_s, QByteArray("Zelda\nBo\n"));
+    const QString path = db.write(u"hostileg.nam"_s, hostile);
+    const ScopedScanLimits scoped(ScanLimits::forMemoryBudget(qint64(1) << 20));
     SearchResult result;
     QCOMPARE(errorOf<SearchError>([&] { ScanFiles({ before, path }, 3, 20, result); }), expected);
     if (!expected.isEmpty()) {
@@ -788,7 +784,7 @@ void TestNameSearch::linesAreCountedBeforeTheyAreMade()
     // A file of a million empty lines is refused before a line is made: making them would take far more memory
     // than the file itself.
     Database db;
-    const QString path = db.write(S(u"emptyg.nam"), QByteArray(1000000, '\n'));
+    const QString path = db.write(u"emptyg.nam"_s, QByteArray(1000000, '\n'));
     ScanLimits limits;
     limits.MaxLines = 10;
     const ScopedScanLimits scoped(limits);
@@ -798,7 +794,7 @@ void TestNameSearch::linesAreCountedBeforeTheyAreMade()
         const FailingAllocations tight(-1, 4 * 1024 * 1024);
         error = errorOf<SearchError>([&] { ScanFiles({ path }, 1, 20, result); });
     }
-    QCOMPARE(error, S(u"Unable to insert a line"));
+    QCOMPARE(error, u"Unable to insert a line"_s);
     QCOMPARE(result.ScannedCount, 0);
 }
 
@@ -813,7 +809,7 @@ void TestNameSearch::runningOutOfMemoryAnywhereEndsWithOwnMessage()
     QStringList paths;
     for (const QStringList &names : files)
         paths.append(db.write(QStringLiteral("f%1g.nam").arg(paths.size()), names.join(u'\n').toUtf8()));
-    const QStringList messages = { S(u"Unable to insert a line"), S(u"Text exceeds memo capacity") };
+    const QStringList messages = { u"Unable to insert a line"_s, u"Text exceeds memo capacity"_s };
     SearchResult complete;
     ScanFiles(paths, 3, 20, complete);
 
@@ -999,13 +995,13 @@ void TestNameSearch::summaryText_data()
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("nothing")
-        << 0 << 0 << S(u"Search Complete!\r\n\r\nScanned Names in Database: 0\r\nRelevent Names displayed: 0");
+        << 0 << 0 << u"Search Complete!\r\n\r\nScanned Names in Database: 0\r\nRelevent Names displayed: 0"_s;
     QTest::newRow("no separators in large numbers")
         << 1234567 << 2
-        << S(u"Search Complete!\r\n\r\nScanned Names in Database: 1234567\r\nRelevent Names displayed: 2");
+        << u"Search Complete!\r\n\r\nScanned Names in Database: 1234567\r\nRelevent Names displayed: 2"_s;
     QTest::newRow("the largest count") << 2147483647 << 1
-                                       << S(u"Search Complete!\r\n\r\nScanned Names in Database: 2147483647\r\n"
-                                            u"Relevent Names displayed: 1");
+                                       << u"Search Complete!\r\n\r\nScanned Names in Database: 2147483647\r\n"
+                                            u"Relevent Names displayed: 1"_s;
 }
 
 void TestNameSearch::summaryText()
@@ -1016,7 +1012,7 @@ void TestNameSearch::summaryText()
     SearchResult result;
     result.ScannedCount = scanned;
     for (int i = 0; i < recommended; ++i)
-        result.Recommended.append(S(u"Ann"));
+        result.Recommended.append(u"Ann"_s);
     QCOMPARE(SummaryText(result), expected);
 }
 
@@ -1026,10 +1022,10 @@ void TestNameSearch::signature_data()
     QTest::addColumn<QString>("surname");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("name and surname") << S(u"Anna") << S(u"Smith") << S(u"\r\nAnna Smith");
-    QTest::newRow("an empty surname leaves the space") << S(u"Anna") << QString() << S(u"\r\nAnna ");
-    QTest::newRow("letter case as given") << S(u"aNNa") << S(u"mcDonald") << S(u"\r\naNNa mcDonald");
-    QTest::newRow("spaces are kept") << S(u" Ann ") << S(u" Smith") << S(u"\r\n Ann   Smith");
+    QTest::newRow("name and surname") << u"Anna"_s << u"Smith"_s << u"\r\nAnna Smith"_s;
+    QTest::newRow("an empty surname leaves the space") << u"Anna"_s << QString() << u"\r\nAnna "_s;
+    QTest::newRow("letter case as given") << u"aNNa"_s << u"mcDonald"_s << u"\r\naNNa mcDonald"_s;
+    QTest::newRow("spaces are kept") << u" Ann "_s << u" Smith"_s << u"\r\n Ann   Smith"_s;
 }
 
 void TestNameSearch::signature()
@@ -1047,24 +1043,24 @@ void TestNameSearch::initials_data()
     QTest::addColumn<QString>("surname");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("three parts") << S(u"Anna") << S(u"Marie") << S(u"Smith") << S(u"\r\nA.M.S.");
-    QTest::newRow("no middle name") << S(u"Anna") << QString() << S(u"Smith") << S(u"\r\nA.S.");
-    QTest::newRow("no surname") << S(u"Anna") << S(u"Marie") << QString() << S(u"\r\nA.M.");
-    QTest::newRow("name only") << S(u"Anna") << QString() << QString() << S(u"\r\nA.");
-    QTest::newRow("lower case is raised") << S(u"anna") << S(u"marie") << S(u"smith") << S(u"\r\nA.M.S.");
-    QTest::newRow("an accented letter stays as it is") << S(u"élodie") << S(u"ève") << S(u"Ørsted") << S(u"\r\né.è.Ø.");
+    QTest::newRow("three parts") << u"Anna"_s << u"Marie"_s << u"Smith"_s << u"\r\nA.M.S."_s;
+    QTest::newRow("no middle name") << u"Anna"_s << QString() << u"Smith"_s << u"\r\nA.S."_s;
+    QTest::newRow("no surname") << u"Anna"_s << u"Marie"_s << QString() << u"\r\nA.M."_s;
+    QTest::newRow("name only") << u"Anna"_s << QString() << QString() << u"\r\nA."_s;
+    QTest::newRow("lower case is raised") << u"anna"_s << u"marie"_s << u"smith"_s << u"\r\nA.M.S."_s;
+    QTest::newRow("an accented letter stays as it is") << u"élodie"_s << u"ève"_s << u"Ørsted"_s << u"\r\né.è.Ø."_s;
     QTest::newRow("a combining accent stays with its letter")
-        << S(u"e\u0301lodie") << QString() << S(u"smith") << S(u"\r\ne\u0301.S.");
+        << u"e\u0301lodie"_s << QString() << u"smith"_s << u"\r\ne\u0301.S."_s;
     QTest::newRow("a letter is raised also when a variation selector follows it")
-        << S(u"a\uFE0Fnna") << S(u"m\U000E0100") << QString() << S(u"\r\nA\uFE0F.M\U000E0100.");
+        << u"a\uFE0Fnna"_s << u"m\U000E0100"_s << QString() << u"\r\nA\uFE0F.M\U000E0100."_s;
     QTest::newRow("a letter is raised also when a joiner follows it")
-        << S(u"a\u200Dnna") << S(u"m\u200Cx") << QString() << S(u"\r\nA\u200D.M\u200C.");
+        << u"a\u200Dnna"_s << u"m\u200Cx"_s << QString() << u"\r\nA\u200D.M\u200C."_s;
     QTest::newRow("a character beyond the basic plane is whole")
-        << S(u"\U0001D49Cnn") << QString() << QString() << S(u"\r\n\U0001D49C.");
-    QTest::newRow("a leading space gives a space") << S(u"Anna") << S(u" Marie") << S(u"Smith") << S(u"\r\nA. .S.");
-    QTest::newRow("no name, no line break") << QString() << S(u"marie") << S(u"smith") << S(u"M.S.");
+        << u"\U0001D49Cnn"_s << QString() << QString() << u"\r\n\U0001D49C."_s;
+    QTest::newRow("a leading space gives a space") << u"Anna"_s << u" Marie"_s << u"Smith"_s << u"\r\nA. .S."_s;
+    QTest::newRow("no name, no line break") << QString() << u"marie"_s << u"smith"_s << u"M.S."_s;
     QTest::newRow("nothing at all") << QString() << QString() << QString() << QString();
-    QTest::newRow("digits and marks unchanged") << S(u"1st") << S(u"-x") << S(u"'t") << S(u"\r\n1.-.'.");
+    QTest::newRow("digits and marks unchanged") << u"1st"_s << u"-x"_s << u"'t"_s << u"\r\n1.-.'."_s;
 }
 
 void TestNameSearch::initials()

@@ -411,7 +411,7 @@ void TestOvalButton::unchangedPropertyDoesNotRepaint()
     QCoreApplication::processEvents();
     b.paints = 0;
     b.setBevelWidth(0);
-    b.setColor(ColorButtonFace);
+    b.setColor(kColorButtonFace);
     b.setDown(false);
     b.setSpacing(4);
     b.setCaption(QString());
@@ -630,7 +630,7 @@ void TestOvalButton::newButtonShowsOutlineAndFaceOnly()
     b.setPalette(QApplication::palette());
     QCOMPARE(b.size(), QSize(100, 50));
     QCOMPARE(b.bevelWidth(), 0);
-    QCOMPARE(b.color(), ColorButtonFace);
+    QCOMPARE(b.color(), kColorButtonFace);
     QCOMPARE(b.bevelState(), 1);
 
     const QImage image = grabOf(b);
@@ -888,7 +888,7 @@ void TestOvalButton::ringsKeepTheirShadesWhenThePaletteChanges()
     QPalette palette = b.palette();
     palette.setColor(QPalette::Button, QColor(kFace));
     b.setPalette(palette);
-    b.setColor(ColorButtonFace); // shades taken now, from the palette's button colour
+    b.setColor(kColorButtonFace); // shades taken now, from the palette's button colour
     QCOMPARE(b.highlightColor(), ColorFromQColor(QColor(kHighlight)));
 
     palette.setColor(QPalette::Button, QColor(60, 90, 200));

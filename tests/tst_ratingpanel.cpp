@@ -19,13 +19,9 @@
 #include <optional>
 
 using namespace namorel;
+using namespace Qt::StringLiterals;
 
 namespace {
-
-QString S(const char16_t *text)
-{
-    return QString::fromUtf16(text);
-}
 
 // My stored rating, read back through a shortlist of its own, as another part of the program would.
 std::optional<Rating> storedRating(const QString &dbPath, const QString &name, qint32 gender)
@@ -119,22 +115,22 @@ void TestRatingPanel::keys_data()
     QTest::addColumn<QString>("stored");
 
     // Each row starts from 2 stars and the note "kept".
-    QTest::newRow("4 on the stars") << S(u"stars") << QKeySequence(Qt::Key_4) << S(u"4 stars \"kept\"");
-    QTest::newRow("0 elsewhere in the window") << S(u"elsewhere") << QKeySequence(Qt::Key_0) << S(u"0 stars \"kept\"");
-    QTest::newRow("5 on the keypad") << S(u"elsewhere") << QKeySequence(Qt::KeypadModifier | Qt::Key_5)
-                                     << S(u"5 stars \"kept\"");
-    QTest::newRow("V on the veto box") << S(u"veto") << QKeySequence(Qt::Key_V) << S(u"2 stars veto \"kept\"");
+    QTest::newRow("4 on the stars") << u"stars"_s << QKeySequence(Qt::Key_4) << u"4 stars \"kept\""_s;
+    QTest::newRow("0 elsewhere in the window") << u"elsewhere"_s << QKeySequence(Qt::Key_0) << u"0 stars \"kept\""_s;
+    QTest::newRow("5 on the keypad") << u"elsewhere"_s << QKeySequence(Qt::KeypadModifier | Qt::Key_5)
+                                     << u"5 stars \"kept\""_s;
+    QTest::newRow("V on the veto box") << u"veto"_s << QKeySequence(Qt::Key_V) << u"2 stars veto \"kept\""_s;
     QTest::newRow("V twice takes the veto back")
-        << S(u"elsewhere") << QKeySequence(Qt::Key_V, Qt::Key_V) << S(u"2 stars \"kept\"");
+        << u"elsewhere"_s << QKeySequence(Qt::Key_V, Qt::Key_V) << u"2 stars \"kept\""_s;
     QTest::newRow("stars after a veto take it back")
-        << S(u"elsewhere") << QKeySequence(Qt::Key_V, Qt::Key_3) << S(u"3 stars \"kept\"");
-    QTest::newRow("6 is not a rating") << S(u"elsewhere") << QKeySequence(Qt::Key_6) << S(u"2 stars \"kept\"");
+        << u"elsewhere"_s << QKeySequence(Qt::Key_V, Qt::Key_3) << u"3 stars \"kept\""_s;
+    QTest::newRow("6 is not a rating") << u"elsewhere"_s << QKeySequence(Qt::Key_6) << u"2 stars \"kept\""_s;
     QTest::newRow("Ctrl+3 is not a rating")
-        << S(u"elsewhere") << QKeySequence(Qt::CTRL | Qt::Key_3) << S(u"2 stars \"kept\"");
+        << u"elsewhere"_s << QKeySequence(Qt::CTRL | Qt::Key_3) << u"2 stars \"kept\""_s;
     QTest::newRow("arrows step the stars")
-        << S(u"stars") << QKeySequence(Qt::Key_Right, Qt::Key_Right, Qt::Key_Left) << S(u"3 stars \"kept\"");
+        << u"stars"_s << QKeySequence(Qt::Key_Right, Qt::Key_Right, Qt::Key_Left) << u"3 stars \"kept\""_s;
     QTest::newRow("digits and V in the note are text")
-        << S(u"note") << QKeySequence(Qt::Key_4, Qt::Key_V, Qt::Key_Return) << S(u"2 stars \"kept4v\"");
+        << u"note"_s << QKeySequence(Qt::Key_4, Qt::Key_V, Qt::Key_Return) << u"2 stars \"kept4v\""_s;
 }
 
 void TestRatingPanel::keys()
@@ -142,8 +138,8 @@ void TestRatingPanel::keys()
     QFETCH(QString, focus);
     QFETCH(QKeySequence, keys);
     QFETCH(QString, stored);
-    m_session->rate({ S(u"Maëlle"), 0, 2, false, S(u"kept"), {} });
-    openPanel(S(u"Maëlle"), 0);
+    m_session->rate({ u"Maëlle"_s, 0, 2, false, u"kept"_s, {} });
+    openPanel(u"Maëlle"_s, 0);
     QWidget *target = focus == u"stars" ? static_cast<QWidget *>(m_panel->starsEdit())
         : focus == u"veto"              ? static_cast<QWidget *>(m_panel->vetoBox())
         : focus == u"note"              ? static_cast<QWidget *>(m_panel->noteEdit())
@@ -153,7 +149,7 @@ void TestRatingPanel::keys()
         m_panel->noteEdit()->end(false);
     QTest::keySequence(target, keys);
 
-    QCOMPARE(describe(storedRating(dbPath(), S(u"Maëlle"), 0)), stored);
+    QCOMPARE(describe(storedRating(dbPath(), u"Maëlle"_s, 0)), stored);
     // And the panel shows what is stored.
     QCOMPARE(describe(Rating { {}, 0, m_panel->starsEdit()->stars(), m_panel->vetoBox()->isChecked(),
                  m_panel->noteEdit()->text(), {} }),
@@ -163,42 +159,42 @@ void TestRatingPanel::keys()
 
 void TestRatingPanel::mouse()
 {
-    openPanel(S(u"Søren"), 1);
-    QVERIFY(!storedRating(dbPath(), S(u"Søren"), 1));
+    openPanel(u"Søren"_s, 1);
+    QVERIFY(!storedRating(dbPath(), u"Søren"_s, 1));
     StarRatingEdit *stars = m_panel->starsEdit();
     const auto clickStar
         = [&](int index) { QTest::mouseClick(stars, Qt::LeftButton, {}, stars->starRect(index).center()); };
 
     clickStar(2);
-    QCOMPARE(describe(storedRating(dbPath(), S(u"Søren"), 1)), S(u"3 stars \"\""));
+    QCOMPARE(describe(storedRating(dbPath(), u"Søren"_s, 1)), u"3 stars \"\""_s);
     // The last lit star again takes every star away; the gap after a star counts as that star.
     clickStar(2);
-    QCOMPARE(describe(storedRating(dbPath(), S(u"Søren"), 1)), S(u"0 stars \"\""));
+    QCOMPARE(describe(storedRating(dbPath(), u"Søren"_s, 1)), u"0 stars \"\""_s);
     QTest::mouseClick(stars, Qt::LeftButton, {}, stars->starRect(4).topRight() + QPoint(1, 4));
-    QCOMPARE(describe(storedRating(dbPath(), S(u"Søren"), 1)), S(u"5 stars \"\""));
+    QCOMPARE(describe(storedRating(dbPath(), u"Søren"_s, 1)), u"5 stars \"\""_s);
 
     QTest::mouseClick(m_panel->vetoBox(), Qt::LeftButton);
-    QCOMPARE(describe(storedRating(dbPath(), S(u"Søren"), 1)), S(u"5 stars veto \"\""));
+    QCOMPARE(describe(storedRating(dbPath(), u"Søren"_s, 1)), u"5 stars veto \"\""_s);
     QVERIFY(!stars->isEnabled());
-    QVERIFY(!storedRating(dbPath(), S(u"Søren"), 0));
+    QVERIFY(!storedRating(dbPath(), u"Søren"_s, 0));
 }
 
 void TestRatingPanel::noteIsKeptWhenTheNameChangesOrTheWindowCloses()
 {
-    openPanel(S(u"Ada"), 0);
-    QTest::keyClicks(m_panel->noteEdit(), S(u"after Grandma"));
-    QVERIFY(!storedRating(dbPath(), S(u"Ada"), 0));
-    m_panel->setName(S(u"Bo"), 1);
-    QCOMPARE(describe(storedRating(dbPath(), S(u"Ada"), 0)), S(u"0 stars \"after Grandma\""));
+    openPanel(u"Ada"_s, 0);
+    QTest::keyClicks(m_panel->noteEdit(), u"after Grandma"_s);
+    QVERIFY(!storedRating(dbPath(), u"Ada"_s, 0));
+    m_panel->setName(u"Bo"_s, 1);
+    QCOMPARE(describe(storedRating(dbPath(), u"Ada"_s, 0)), u"0 stars \"after Grandma\""_s);
     QCOMPARE(m_panel->noteEdit()->text(), QString());
 
     // A panel that was never touched stores nothing for its name.
-    m_panel->setName(S(u"Cy"), 1);
-    QVERIFY(!storedRating(dbPath(), S(u"Bo"), 1));
+    m_panel->setName(u"Cy"_s, 1);
+    QVERIFY(!storedRating(dbPath(), u"Bo"_s, 1));
 
-    QTest::keyClicks(m_panel->noteEdit(), S(u"short, strong"));
+    QTest::keyClicks(m_panel->noteEdit(), u"short, strong"_s);
     m_card->close();
-    QCOMPARE(describe(storedRating(dbPath(), S(u"Cy"), 1)), S(u"0 stars \"short, strong\""));
+    QCOMPARE(describe(storedRating(dbPath(), u"Cy"_s, 1)), u"0 stars \"short, strong\""_s);
 }
 
 void TestRatingPanel::noteIsStoredQuietlyWhateverEndsFirst_data()
@@ -207,8 +203,8 @@ void TestRatingPanel::noteIsStoredQuietlyWhateverEndsFirst_data()
     QTest::addColumn<bool>("sessionDestroyed"); // else closed, as the program's end closes it
     QTest::addColumn<bool>("stored");
 
-    QTest::newRow("the session closes while the card is open") << S(u"Ada") << false << true;
-    QTest::newRow("the session is destroyed before the card") << S(u"Ada") << true << true;
+    QTest::newRow("the session closes while the card is open") << u"Ada"_s << false << true;
+    QTest::newRow("the session is destroyed before the card") << u"Ada"_s << true << true;
     // Too long a name to be stored: the failure is not shown, the end is not held up.
     QTest::newRow("a note that cannot be stored ends quietly") << QString(120, u'a') << true << false;
 }
@@ -220,7 +216,7 @@ void TestRatingPanel::noteIsStoredQuietlyWhateverEndsFirst()
     QFETCH(bool, stored);
 
     openPanel(name, 0);
-    QTest::keyClicks(m_panel->noteEdit(), S(u"after Grandma"));
+    QTest::keyClicks(m_panel->noteEdit(), u"after Grandma"_s);
     // A message box would wait for an answer here; the timer answers it, so that the test can tell.
     bool askedTheUser = false;
     QTimer answer;
@@ -235,7 +231,7 @@ void TestRatingPanel::noteIsStoredQuietlyWhateverEndsFirst()
         m_session.reset();
     else
         m_session->close();
-    QCOMPARE(describe(storedRating(dbPath(), name, 0)), stored ? S(u"0 stars \"after Grandma\"") : S(u"not rated"));
+    QCOMPARE(describe(storedRating(dbPath(), name, 0)), stored ? u"0 stars \"after Grandma\""_s : u"not rated"_s);
     // The card goes after the session; its panel has nothing left to store into.
     m_card.reset();
     QVERIFY(!askedTheUser);
@@ -246,28 +242,28 @@ void TestRatingPanel::partnersRatingOfTheSameGender_data()
     QTest::addColumn<QJsonArray>("theirs");
     QTest::addColumn<QString>("shown");
     const auto rated = [](qint32 gender, int stars, bool veto, const QString &note) {
-        return QJsonObject { { S(u"name"), S(u"Noa") }, { S(u"gender"), gender }, { S(u"stars"), stars },
-            { S(u"veto"), veto }, { S(u"note"), note }, { S(u"updated"), S(u"2024-05-01T10:00:00Z") } };
+        return QJsonObject { { u"name"_s, u"Noa"_s }, { u"gender"_s, gender }, { u"stars"_s, stars },
+            { u"veto"_s, veto }, { u"note"_s, note }, { u"updated"_s, u"2024-05-01T10:00:00Z"_s } };
     };
     QTest::newRow("four stars and a note")
-        << QJsonArray { rated(0, 4, false, S(u"lovely")) } << S(u"Sam gave it 4 stars. \u201Clovely\u201D");
-    QTest::newRow("a veto") << QJsonArray { rated(0, 5, true, {}) } << S(u"Sam says: not this one.");
+        << QJsonArray { rated(0, 4, false, u"lovely"_s) } << u"Sam gave it 4 stars. \u201Clovely\u201D"_s;
+    QTest::newRow("a veto") << QJsonArray { rated(0, 5, true, {}) } << u"Sam says: not this one."_s;
     QTest::newRow("rated for a boy only")
-        << QJsonArray { rated(1, 5, false, S(u"for a boy")) } << S(u"Sam has not rated it.");
+        << QJsonArray { rated(1, 5, false, u"for a boy"_s) } << u"Sam has not rated it."_s;
 }
 
 void TestRatingPanel::partnersRatingOfTheSameGender()
 {
     QFETCH(QJsonArray, theirs);
     QFETCH(QString, shown);
-    openPanel(S(u"Noa"), 0);
+    openPanel(u"Noa"_s, 0);
     QCOMPARE(m_panel->partnerLabel()->text(), QString());
 
-    QFile file(m_dir->filePath(S(u"sam.namorel")));
+    QFile file(m_dir->filePath(u"sam.namorel"_s));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(QJsonDocument(
-        QJsonObject { { S(u"format"), S(u"namorel-ratings") }, { S(u"version"), 1 }, { S(u"partner"), S(u"Sam") },
-            { S(u"exported"), S(u"2024-05-01T10:00:00Z") }, { S(u"ratings"), theirs } })
+        QJsonObject { { u"format"_s, u"namorel-ratings"_s }, { u"version"_s, 1 }, { u"partner"_s, u"Sam"_s },
+            { u"exported"_s, u"2024-05-01T10:00:00Z"_s }, { u"ratings"_s, theirs } })
                    .toJson());
     file.close();
     m_session->importRatings(file.fileName());
@@ -277,10 +273,10 @@ void TestRatingPanel::partnersRatingOfTheSameGender()
 void TestRatingPanel::followsChangesMadeElsewhere()
 {
     // The shortlist tab deletes my rating while the card is open: the card shows it gone.
-    m_session->rate({ S(u"Ines"), 0, 4, true, S(u"no"), {} });
-    openPanel(S(u"Ines"), 0);
+    m_session->rate({ u"Ines"_s, 0, 4, true, u"no"_s, {} });
+    openPanel(u"Ines"_s, 0);
     QVERIFY(m_panel->vetoBox()->isChecked());
-    m_session->remove(S(u"Ines"), 0);
+    m_session->remove(u"Ines"_s, 0);
     QCOMPARE(m_panel->starsEdit()->stars(), 0);
     QVERIFY(!m_panel->vetoBox()->isChecked());
     QCOMPARE(m_panel->noteEdit()->text(), QString());

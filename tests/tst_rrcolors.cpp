@@ -283,14 +283,14 @@ void TestRrColors::systemColourResolvesAtTheTimeOfTheCall()
     QGuiApplication::setPalette(palette);
 
     TColor light = 0, dark = 0;
-    CalcShades(ColorButtonFace, light, dark, 0.5f, 0.6f);
+    CalcShades(kColorButtonFace, light, dark, 0.5f, 0.6f);
     QCOMPARE(light, colorOf({ 233, 231, 227 }));
     QCOMPARE(dark, colorOf({ 139, 129, 108 }));
 
     palette.setColor(QPalette::Button, QColor(192, 192, 192));
     QGuiApplication::setPalette(palette);
     QCOMPARE(light, colorOf({ 233, 231, 227 })); // results already taken stay as they were
-    CalcShades(ColorButtonFace, light, dark, 0.5f, 0.6f);
+    CalcShades(kColorButtonFace, light, dark, 0.5f, 0.6f);
     QCOMPARE(light, colorOf({ 223, 223, 223 }));
     QCOMPARE(dark, colorOf({ 115, 115, 115 }));
 

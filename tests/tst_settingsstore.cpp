@@ -18,6 +18,7 @@
 #include <cstdio>
 
 using namespace namorel;
+using namespace Qt::StringLiterals;
 
 namespace namorel {
 
@@ -51,22 +52,11 @@ char *toString(const UserEntries &entries)
 
 namespace {
 
-// (QString::fromUtf16() would take a leading U+FEFF for a byte-order mark and drop it.)
-QString S(const char16_t *text)
-{
-    return QStringView(text).toString();
-}
-
-QString S(const char16_t *text, qsizetype size)
-{
-    return QStringView(text, size).toString();
-}
-
 // What the window shows before loading: other than the defaults, so that a value the load must leave alone
 // cannot pass for one it set.
 UserEntries shown()
 {
-    return { S(u"Shown"), S(u"Shown middle"), 1, 7, 9 };
+    return { u"Shown"_s, u"Shown middle"_s, 1, 7, 9 };
 }
 
 // The filters' values as saved when every filter is off.
@@ -79,7 +69,7 @@ constexpr char kFiltersOff[] = "exclude=\"\"\n"
 // What a load gives when it stops at "gender" after reading no strings: the first run.
 UserEntries nothingReadable()
 {
-    return { S(u"Smith"), QString(), 1, 7, 9 };
+    return { u"Smith"_s, QString(), 1, 7, 9 };
 }
 
 QString saveError(const SettingsStore &store, const UserEntries &entries)
@@ -153,7 +143,7 @@ int completeSave(const QByteArray &text, const QString &tag)
         return -1;
     const UserEntries expected = numbered(tag, gender.toInt());
     const auto holds = [&values](const char16_t *key, const QVariant &value) {
-        const QVariant stored = values.value(S(key));
+        const QVariant stored = values.value(QStringView(key).toString());
         return stored.typeId() == value.typeId() && stored == value;
     };
     const bool complete = holds(u"Setup/surname", expected.Surname) && holds(u"Setup/middlename", expected.MiddleName)
@@ -289,7 +279,7 @@ void TestSettingsStore::savedText_data()
                                                               "max=dword:00000014\n"
                                                        + QByteArray(kFiltersOff));
     QTest::newRow("no gender is ffffffff and lengths are stored as typed")
-        << UserEntries { S(u"Lee"), S(u"Ann"), -1, 0, 99 }
+        << UserEntries { u"Lee"_s, u"Ann"_s, -1, 0, 99 }
         << QByteArray("[Setup]\n"
                       "surname=\"Lee\"\n"
                       "middlename=\"Ann\"\n"
@@ -298,7 +288,7 @@ void TestSettingsStore::savedText_data()
                       "max=dword:00000063\n"
                + QByteArray(kFiltersOff));
     QTest::newRow("quotes, backslashes and control characters are escaped")
-        << UserEntries { S(u"O\"Neil\\x41"), S(u"a\tb\nc\u007f\r"), 1, 20, 3 }
+        << UserEntries { u"O\"Neil\\x41"_s, u"a\tb\nc\u007f\r"_s, 1, 20, 3 }
         << QByteArray("[Setup]\n"
                       "surname=\"O\\\"Neil\\\\x41\"\n"
                       "middlename=\"a\\x09b\\x0ac\\x7f\\x0d\"\n"
@@ -307,7 +297,7 @@ void TestSettingsStore::savedText_data()
                       "max=dword:00000003\n"
                + QByteArray(kFiltersOff));
     QTest::newRow("other characters are UTF-8 and the integers span 32 bits")
-        << UserEntries { S(u"Zoë Łukasz"), S(u"日本"), 0, INT_MIN, INT_MAX }
+        << UserEntries { u"Zoë Łukasz"_s, u"日本"_s, 0, INT_MIN, INT_MAX }
         << QByteArray("[Setup]\n"
                       "surname=\"Zo\xc3\xab \xc5\x81ukasz\"\n"
                       "middlename=\"\xe6\x97\xa5\xe6\x9c\xac\"\n"
@@ -316,7 +306,7 @@ void TestSettingsStore::savedText_data()
                       "max=dword:7fffffff\n"
                + QByteArray(kFiltersOff));
     QTest::newRow("the filters follow the first five values")
-        << UserEntries { S(u"Lee"), QString(), 0, 1, 20, S(u" ae\""), S(u"ø"), 1, 0, 1 }
+        << UserEntries { u"Lee"_s, QString(), 0, 1, 20, u" ae\""_s, u"ø"_s, 1, 0, 1 }
         << QByteArray("[Setup]\n"
                       "surname=\"Lee\"\n"
                       "middlename=\"\"\n"
@@ -346,14 +336,14 @@ void TestSettingsStore::valueForms_data()
     QTest::addColumn<QVariant>("expected"); // invalid: a value of neither type
 
     const QVariant malformed;
-    QTest::newRow("a quoted string") << QByteArray("\"Smith\"") << QVariant(S(u"Smith"));
+    QTest::newRow("a quoted string") << QByteArray("\"Smith\"") << QVariant(u"Smith"_s);
     QTest::newRow("an empty string") << QByteArray("\"\"") << QVariant(QString());
     QTest::newRow("escaped quote and backslash")
-        << QByteArray("\"say \\\"hi\\\" C:\\\\x\"") << QVariant(S(u"say \"hi\" C:\\x"));
-    QTest::newRow("\\x escapes in either case") << QByteArray("\"\\x41\\x6a\\x4A\"") << QVariant(S(u"AjJ"));
-    QTest::newRow("escaped UTF-8 bytes make one character") << QByteArray("\"\\xc3\\xa9\"") << QVariant(S(u"é"));
-    QTest::newRow("a stored NUL") << QByteArray("\"a\\x00b\"") << QVariant(S(u"a\0b", 3));
-    QTest::newRow("blanks around the value do not count") << QByteArray("\"ab\" \t") << QVariant(S(u"ab"));
+        << QByteArray("\"say \\\"hi\\\" C:\\\\x\"") << QVariant(u"say \"hi\" C:\\x"_s);
+    QTest::newRow("\\x escapes in either case") << QByteArray("\"\\x41\\x6a\\x4A\"") << QVariant(u"AjJ"_s);
+    QTest::newRow("escaped UTF-8 bytes make one character") << QByteArray("\"\\xc3\\xa9\"") << QVariant(u"é"_s);
+    QTest::newRow("a stored NUL") << QByteArray("\"a\\x00b\"") << QVariant(QStringView(u"a\0b", 3).toString());
+    QTest::newRow("blanks around the value do not count") << QByteArray("\"ab\" \t") << QVariant(u"ab"_s);
     QTest::newRow("an unescaped quote inside") << QByteArray("\"a\"b\"") << malformed;
     QTest::newRow("text after the closing quote") << QByteArray("\"ab\"c") << malformed;
     QTest::newRow("no closing quote") << QByteArray("\"abc") << malformed;
@@ -384,7 +374,7 @@ void TestSettingsStore::valueForms()
     QFETCH(QVariant, expected);
 
     const QSettings::SettingsMap values = ParseTypedConf("[Setup]\nvalue=" + text + '\n');
-    QCOMPARE(values.keys(), QStringList { S(u"Setup/value") });
+    QCOMPARE(values.keys(), QStringList { u"Setup/value"_s });
     const QVariant value = values.first();
     if (!expected.isValid()) {
         QCOMPARE(value.metaType(), QMetaType::fromType<MalformedValue>());
@@ -399,7 +389,7 @@ void TestSettingsStore::fileLayout_data()
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QVariantMap>("expected");
 
-    const QVariantMap smith { { S(u"Setup/surname"), S(u"Smith") } };
+    const QVariantMap smith { { u"Setup/surname"_s, u"Smith"_s } };
     QTest::newRow("one value") << QByteArray("[Setup]\nsurname=\"Smith\"\n") << smith;
     QTest::newRow("no line end at the end") << QByteArray("[Setup]\nsurname=\"Smith\"") << smith;
     QTest::newRow("CR LF line ends") << QByteArray("[Setup]\r\nsurname=\"Smith\"\r\n") << smith;
@@ -412,22 +402,22 @@ void TestSettingsStore::fileLayout_data()
         << QByteArray("[Setup]\nsurname=\"Jones\"\nsurname=\"Smith\"\n") << smith;
     QTest::newRow("keys outside the section and in others are theirs")
         << QByteArray("surname=\"Top\"\n[Other]\nsurname=\"Other\"\n[Setup]\nsurname=\"Smith\"\n")
-        << QVariantMap { { S(u"surname"), S(u"Top") }, { S(u"Other/surname"), S(u"Other") },
-               { S(u"Setup/surname"), S(u"Smith") } };
+        << QVariantMap { { u"surname"_s, u"Top"_s }, { u"Other/surname"_s, u"Other"_s },
+               { u"Setup/surname"_s, u"Smith"_s } };
     QTest::newRow("lines that hold no value are skipped")
         << QByteArray("[Setup]\nsurname\n=\"x\"\n[Setup\n[x]y=\"z\"\nsurname=\"Smith\"\n") << smith;
     QTest::newRow("an empty file") << QByteArray() << QVariantMap();
     QTest::newRow("a leading slash is part of a key outside any section")
-        << QByteArray("/k=\"a\"\nk=\"b\"\n") << QVariantMap { { S(u"/k"), S(u"a") }, { S(u"k"), S(u"b") } };
+        << QByteArray("/k=\"a\"\nk=\"b\"\n") << QVariantMap { { u"/k"_s, u"a"_s }, { u"k"_s, u"b"_s } };
     QTest::newRow("a byte-order mark starting a name is text, after the file's own")
         << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFk=\"a\"\n[\xEF\xBB\xBFS]\n\xEF\xBB\xBFn=\"b\"\n")
-        << QVariantMap { { S(u"\uFEFFk"), S(u"a") }, { S(u"\uFEFFS/\uFEFFn"), S(u"b") } };
+        << QVariantMap { { u"\uFEFFk"_s, u"a"_s }, { u"\uFEFFS/\uFEFFn"_s, u"b"_s } };
     QTest::newRow("a section with a slash and blanks in it")
-        << QByteArray("[ Other /x ]\n y/z =\"v\"\n") << QVariantMap { { S(u"Other /x/y/z"), S(u"v") } };
+        << QByteArray("[ Other /x ]\n y/z =\"v\"\n") << QVariantMap { { u"Other /x/y/z"_s, u"v"_s } };
     QTest::newRow("values of neither type are kept as found")
         << QByteArray("[O]\nk=hex:ff\nm= \"a\n")
-        << QVariantMap { { S(u"O/k"), QVariant::fromValue(MalformedValue { "hex:ff" }) },
-               { S(u"O/m"), QVariant::fromValue(MalformedValue { "\"a" }) } };
+        << QVariantMap { { u"O/k"_s, QVariant::fromValue(MalformedValue { "hex:ff" }) },
+               { u"O/m"_s, QVariant::fromValue(MalformedValue { "\"a" }) } };
 }
 
 void TestSettingsStore::fileLayout()
@@ -464,7 +454,7 @@ void TestSettingsStore::load_data()
 
     QTest::newRow("first run: no file") << QByteArray() << nothingReadable();
     QTest::newRow("the file of a first save") << file("\"Smith\"", "\"\"", "dword:00000000", "dword:00000001",
-        "dword:00000014") << UserEntries { S(u"Smith"), QString(), 0, 1, 20 };
+        "dword:00000014") << UserEntries { u"Smith"_s, QString(), 0, 1, 20 };
     QTest::newRow("a file written by hand") << QByteArray("; written by hand\r\n"
                                                           "[Setup]\r\n"
                                                           "max = dword:0000000C\r\n"
@@ -472,58 +462,58 @@ void TestSettingsStore::load_data()
                                                           "gender = dword:00000001\r\n"
                                                           "middlename = \"Ad\xc3\xa1\"\r\n"
                                                           "min = dword:00000004\r\n")
-                                            << UserEntries { S(u"O\"Brien-Müller \\ "), S(u"Adá"), 1, 4, 12 };
+                                            << UserEntries { u"O\"Brien-Müller \\ "_s, u"Adá"_s, 1, 4, 12 };
 
     QTest::newRow("an empty surname loads as Smith") << file("\"\"", "\"M\"", "dword:00000000", "dword:00000001",
-        "dword:00000014") << UserEntries { S(u"Smith"), S(u"M"), 0, 1, 20 };
+        "dword:00000014") << UserEntries { u"Smith"_s, u"M"_s, 0, 1, 20 };
     QTest::newRow("a surname of spaces loads as Smith") << file("\"   \"", "\"M\"", "dword:00000000", "dword:00000001",
-        "dword:00000014") << UserEntries { S(u"Smith"), S(u"M"), 0, 1, 20 };
+        "dword:00000014") << UserEntries { u"Smith"_s, u"M"_s, 0, 1, 20 };
     QTest::newRow("a surname of control characters loads as Smith") << file("\"\\x09 \\x01\\x1f\\x0a\"", "\"M\"",
-        "dword:00000000", "dword:00000001", "dword:00000014") << UserEntries { S(u"Smith"), S(u"M"), 0, 1, 20 };
+        "dword:00000000", "dword:00000001", "dword:00000014") << UserEntries { u"Smith"_s, u"M"_s, 0, 1, 20 };
     QTest::newRow("a surname with spaces around it stays as stored") << file("\"  Lee \\x09\"", "\"M\"",
-        "dword:00000000", "dword:00000001", "dword:00000014") << UserEntries { S(u"  Lee \t"), S(u"M"), 0, 1, 20 };
+        "dword:00000000", "dword:00000001", "dword:00000014") << UserEntries { u"  Lee \t"_s, u"M"_s, 0, 1, 20 };
     QTest::newRow("a no-break space is not blank") << file("\"\xc2\xa0\"", "\"M\"", "dword:00000000", "dword:00000001",
-        "dword:00000014") << UserEntries { S(u"\u00a0"), S(u"M"), 0, 1, 20 };
+        "dword:00000014") << UserEntries { u"\u00a0"_s, u"M"_s, 0, 1, 20 };
     QTest::newRow("a blank middle name stays blank") << file("\"Lee\"", "\"  \"", "dword:00000000", "dword:00000001",
-        "dword:00000014") << UserEntries { S(u"Lee"), S(u"  "), 0, 1, 20 };
+        "dword:00000014") << UserEntries { u"Lee"_s, u"  "_s, 0, 1, 20 };
     QTest::newRow("a text ends at its first NUL") << file("\"Ann\\x00ie\"", "\"\\x00M\"", "dword:00000000",
-        "dword:00000001", "dword:00000014") << UserEntries { S(u"Ann"), QString(), 0, 1, 20 };
+        "dword:00000001", "dword:00000014") << UserEntries { u"Ann"_s, QString(), 0, 1, 20 };
 
     QTest::newRow("min 0 loads as 1") << file("\"A\"", "\"B\"", "dword:00000001", "dword:00000000", "dword:0000000a")
-                                      << UserEntries { S(u"A"), S(u"B"), 1, 1, 10 };
+                                      << UserEntries { u"A"_s, u"B"_s, 1, 1, 10 };
     QTest::newRow("min 21 loads as 20") << file("\"A\"", "\"B\"", "dword:00000001", "dword:00000015", "dword:0000000a")
-                                        << UserEntries { S(u"A"), S(u"B"), 1, 20, 10 };
+                                        << UserEntries { u"A"_s, u"B"_s, 1, 20, 10 };
     QTest::newRow("max 99 loads as 20") << file("\"A\"", "\"B\"", "dword:00000001", "dword:00000002", "dword:00000063")
-                                        << UserEntries { S(u"A"), S(u"B"), 1, 2, 20 };
+                                        << UserEntries { u"A"_s, u"B"_s, 1, 2, 20 };
     QTest::newRow("max 1 loads as 3") << file("\"A\"", "\"B\"", "dword:00000001", "dword:00000002", "dword:00000001")
-                                      << UserEntries { S(u"A"), S(u"B"), 1, 2, 3 };
+                                      << UserEntries { u"A"_s, u"B"_s, 1, 2, 3 };
     QTest::newRow("max at the lowest integer loads as 3") << file("\"A\"", "\"B\"", "dword:00000001", "dword:7fffffff",
-        "dword:80000000") << UserEntries { S(u"A"), S(u"B"), 1, 20, 3 };
+        "dword:80000000") << UserEntries { u"A"_s, u"B"_s, 1, 20, 3 };
     QTest::newRow("min above max is kept as it is") << file("\"A\"", "\"B\"", "dword:00000001", "dword:00000014",
-        "dword:00000003") << UserEntries { S(u"A"), S(u"B"), 1, 20, 3 };
+        "dword:00000003") << UserEntries { u"A"_s, u"B"_s, 1, 20, 3 };
 
     QTest::newRow("gender 0 is female") << file("\"A\"", "\"B\"", "dword:00000000", "dword:00000002", "dword:00000005")
-                                        << UserEntries { S(u"A"), S(u"B"), 0, 2, 5 };
+                                        << UserEntries { u"A"_s, u"B"_s, 0, 2, 5 };
     QTest::newRow("gender 5 selects none") << file("\"A\"", "\"B\"", "dword:00000005", "dword:00000002",
-        "dword:00000005") << UserEntries { S(u"A"), S(u"B"), -1, 2, 5 };
+        "dword:00000005") << UserEntries { u"A"_s, u"B"_s, -1, 2, 5 };
     QTest::newRow("gender -1 selects none") << file("\"A\"", "\"B\"", "dword:ffffffff", "dword:00000002",
-        "dword:00000005") << UserEntries { S(u"A"), S(u"B"), -1, 2, 5 };
+        "dword:00000005") << UserEntries { u"A"_s, u"B"_s, -1, 2, 5 };
 
     QTest::newRow("gender missing: the texts load, the rest keeps the window's") << file(
-        "\"A\"", "\"B\"", none, "dword:00000002", "dword:00000005") << UserEntries { S(u"A"), S(u"B"), 1, 7, 9 };
+        "\"A\"", "\"B\"", none, "dword:00000002", "dword:00000005") << UserEntries { u"A"_s, u"B"_s, 1, 7, 9 };
     QTest::newRow("texts missing read as empty") << file(none, none, "dword:00000000", "dword:00000002",
-        "dword:00000005") << UserEntries { S(u"Smith"), QString(), 0, 2, 5 };
+        "dword:00000005") << UserEntries { u"Smith"_s, QString(), 0, 2, 5 };
     QTest::newRow("a surname of integer type stops the load at once")
         << file("dword:00000001", "\"B\"", "dword:00000000", "dword:00000002", "dword:00000005") << shown();
     QTest::newRow("a middle name of integer type stops the load there")
         << file("\"  \"", "dword:00000001", "dword:00000000", "dword:00000002", "dword:00000005")
-        << UserEntries { S(u"Smith"), S(u"Shown middle"), 1, 7, 9 };
+        << UserEntries { u"Smith"_s, u"Shown middle"_s, 1, 7, 9 };
     QTest::newRow("min of string type: surname, middle name and gender load") << file(
-        "\"A\"", "\"B\"", "dword:00000000", "\"4\"", "dword:00000005") << UserEntries { S(u"A"), S(u"B"), 0, 7, 9 };
+        "\"A\"", "\"B\"", "dword:00000000", "\"4\"", "dword:00000005") << UserEntries { u"A"_s, u"B"_s, 0, 7, 9 };
     QTest::newRow("gender as an untyped empty value is no integer") << file("\"A\"", "\"B\"", "hex:", "dword:00000002",
-        "dword:00000005") << UserEntries { S(u"A"), S(u"B"), 1, 7, 9 };
+        "dword:00000005") << UserEntries { u"A"_s, u"B"_s, 1, 7, 9 };
     QTest::newRow("texts as untyped empty values read as empty") << file("hex:", "hex:", "dword:00000000",
-        "dword:00000002", "dword:00000005") << UserEntries { S(u"Smith"), QString(), 0, 2, 5 };
+        "dword:00000002", "dword:00000005") << UserEntries { u"Smith"_s, QString(), 0, 2, 5 };
     QTest::newRow("a surname of neither type stops the load at once")
         << file("hex:00", "\"B\"", "dword:00000000", "dword:00000002", "dword:00000005") << shown();
     QTest::newRow("values of another section are not ours")
@@ -547,7 +537,7 @@ void TestSettingsStore::filters_data()
     QTest::addColumn<UserEntries>("expected");
 
     // The window shows every filter on before loading, so that a value the load must leave alone shows.
-    const UserEntries lee { S(u"Lee"), QString(), 0, 1, 20 };
+    const UserEntries lee { u"Lee"_s, QString(), 0, 1, 20 };
     const auto with
         = [&lee](const QString &exclude, const QString &include, qint32 balance, qint32 rhythm, qint32 alliteration) {
               UserEntries entries = lee;
@@ -563,7 +553,7 @@ void TestSettingsStore::filters_data()
         << QByteArray() << with(QString(), QString(), 1, 1, 1);
     QTest::newRow("every filter stored") << QByteArray("exclude=\"xq\"\ninclude=\" a-E \"\nbalance=dword:00000001\n"
                                                        "rhythm=dword:00000000\nalliteration=dword:00000001\n")
-                                         << with(S(u"xq"), S(u" a-E "), 1, 0, 1);
+                                         << with(u"xq"_s, u" a-E "_s, 1, 0, 1);
     QTest::newRow("a tick other than 0 is 1") << QByteArray("balance=dword:00000005\nrhythm=dword:ffffffff\n"
                                                             "alliteration=dword:00000000\n")
                                               << with(QString(), QString(), 1, 1, 0);
@@ -578,7 +568,7 @@ void TestSettingsStore::filters()
     scratch.write(QByteArray("[Setup]\nsurname=\"Lee\"\nmiddlename=\"\"\ngender=dword:00000000\n"
                              "min=dword:00000001\nmax=dword:00000014\n")
         + filters);
-    UserEntries entries { S(u"Shown"), S(u"Shown middle"), 1, 7, 9, S(u"shown"), S(u"shown"), 1, 1, 1 };
+    UserEntries entries { u"Shown"_s, u"Shown middle"_s, 1, 7, 9, u"shown"_s, u"shown"_s, 1, 1, 1 };
     QCOMPARE(scratch.loaded(entries), expected);
 }
 
@@ -586,19 +576,19 @@ void TestSettingsStore::roundTrip_data()
 {
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("quotes") << S(u"O\"Neil \"Jr\"");
-    QTest::newRow("backslashes") << S(u"C:\\new\\table\\");
-    QTest::newRow("text that looks like escapes") << S(u"\\\" \\\\ \\x41 \\x4");
-    QTest::newRow("control characters") << S(u"A\tB\rC\nD\u0001E\u001fF\u007fG");
-    QTest::newRow("non-ASCII") << S(u"Ñúñez-Øster Æ 日本 😀");
-    QTest::newRow("a byte-order mark first") << S(u"\ufeffLee");
-    QTest::newRow("100 characters") << S(u"Ab\"\\é").repeated(20);
+    QTest::newRow("quotes") << u"O\"Neil \"Jr\""_s;
+    QTest::newRow("backslashes") << u"C:\\new\\table\\"_s;
+    QTest::newRow("text that looks like escapes") << u"\\\" \\\\ \\x41 \\x4"_s;
+    QTest::newRow("control characters") << u"A\tB\rC\nD\u0001E\u001fF\u007fG"_s;
+    QTest::newRow("non-ASCII") << u"Ñúñez-Øster Æ 日本 😀"_s;
+    QTest::newRow("a byte-order mark first") << u"\ufeffLee"_s;
+    QTest::newRow("100 characters") << u"Ab\"\\é"_s.repeated(20);
     QTest::newRow("empty") << QString();
-    QTest::newRow("only spaces") << S(u"   ");
-    QTest::newRow("spaces around it") << S(u"  Lee  ");
-    QTest::newRow("text that looks like the file") << S(u"\"]\n[Setup]\nsurname=\"Evil");
-    QTest::newRow("text that looks like an integer") << S(u"dword:00000001");
-    QTest::newRow("text that looks like a comment") << S(u"; a=b # c");
+    QTest::newRow("only spaces") << u"   "_s;
+    QTest::newRow("spaces around it") << u"  Lee  "_s;
+    QTest::newRow("text that looks like the file") << u"\"]\n[Setup]\nsurname=\"Evil"_s;
+    QTest::newRow("text that looks like an integer") << u"dword:00000001"_s;
+    QTest::newRow("text that looks like a comment") << u"; a=b # c"_s;
 }
 
 void TestSettingsStore::roundTrip()
@@ -612,9 +602,9 @@ void TestSettingsStore::roundTrip()
     // The file holds the text exactly; the load then applies its rules to the surname.
     const QSettings::SettingsMap values = ParseTypedConf(scratch.read());
     for (const char16_t *key : { u"Setup/surname", u"Setup/middlename", u"Setup/exclude", u"Setup/include" })
-        QCOMPARE(values.value(S(key)), QVariant(text));
+        QCOMPARE(values.value(QStringView(key).toString()), QVariant(text));
     const bool blank = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 32; });
-    QCOMPARE(scratch.loaded(), (UserEntries { blank ? S(u"Smith") : text, text, 1, 3, 17, text, text, 0, 1, 0 }));
+    QCOMPARE(scratch.loaded(), (UserEntries { blank ? u"Smith"_s : text, text, 1, 3, 17, text, text, 0, 1, 0 }));
 }
 
 void TestSettingsStore::truncatedFile()
@@ -630,12 +620,12 @@ void TestSettingsStore::truncatedFile()
     const QList<UserEntries> stops = {
         shown(), // surname cut inside its value
         nothingReadable(), // cut before or inside the name "surname"
-        { S(u"Okafor"), S(u"Shown middle"), 1, 7, 9 }, // middle name cut inside its value
-        { S(u"Okafor"), QString(), 1, 7, 9 }, // cut before its value
-        { S(u"Okafor"), S(u"Ngozi"), 1, 7, 9 },
-        { S(u"Okafor"), S(u"Ngozi"), 0, 7, 9 },
-        { S(u"Okafor"), S(u"Ngozi"), 0, 4, 9 },
-        { S(u"Okafor"), S(u"Ngozi"), 0, 4, 12 },
+        { u"Okafor"_s, u"Shown middle"_s, 1, 7, 9 }, // middle name cut inside its value
+        { u"Okafor"_s, QString(), 1, 7, 9 }, // cut before its value
+        { u"Okafor"_s, u"Ngozi"_s, 1, 7, 9 },
+        { u"Okafor"_s, u"Ngozi"_s, 0, 7, 9 },
+        { u"Okafor"_s, u"Ngozi"_s, 0, 4, 9 },
+        { u"Okafor"_s, u"Ngozi"_s, 0, 4, 12 },
     };
     ScratchStore scratch;
     for (qsizetype length = 0; length <= full.size(); ++length) {
@@ -730,7 +720,7 @@ void TestSettingsStore::unwritableStore()
 
     ScratchStore scratch;
     const QByteArray before("[Setup]\nsurname=\"Kept\"\nmiddlename=\"\"\n");
-    UserEntries expectedLoad { S(u"Kept"), QString(), 1, 7, 9 };
+    UserEntries expectedLoad { u"Kept"_s, QString(), 1, 7, 9 };
     const auto makeReadOnly
         = [](const QString &path) { QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner); };
     switch (obstacle) {
@@ -770,7 +760,7 @@ void TestSettingsStore::unwritableStore()
     // Loading is not hindered beyond what the obstacle hides.
     QCOMPARE(scratch.loaded(), expectedLoad);
     // Every attempt to save fails alike, naming the first value, and leaves the store as it was.
-    const QString expectedError = S(u"Failed to set data for 'surname'");
+    const QString expectedError = u"Failed to set data for 'surname'"_s;
     QCOMPARE(saveError(scratch.store(), SettingsStore::defaults()), expectedError);
     QCOMPARE(saveError(scratch.store(), SettingsStore::defaults()), expectedError);
     if (obstacle == Obstacle::FileForFolder)
@@ -788,14 +778,14 @@ void TestSettingsStore::userStore()
 #ifdef Q_OS_WIN
     QSKIP("the user's store is the registry here");
 #endif
-    const QString expectedPath = m_home.path() + S(u"/Tessaly/Nomigraph.conf");
+    const QString expectedPath = m_home.path() + u"/Tessaly/Nomigraph.conf"_s;
     QCOMPARE(SettingsStore().location(), expectedPath);
 
     UserEntries entries = shown();
     LoadSettings(entries);
     QCOMPARE(entries, nothingReadable());
 
-    const UserEntries saved { S(u"Lee"), S(u"Ann"), 1, 2, 12 };
+    const UserEntries saved { u"Lee"_s, u"Ann"_s, 1, 2, 12 };
     SaveSettings(saved);
     QVERIFY(QFileInfo(expectedPath).isFile());
     entries = shown();
@@ -817,11 +807,11 @@ void TestSettingsStore::abandonedLock()
     lock.close();
 
     QProcess child;
-    QVERIFY(startChild(child, "once", scratch.path(), S(u"L")));
+    QVERIFY(startChild(child, "once", scratch.path(), u"L"_s));
     // A generous bound that still lies well below the 30 seconds.
     QVERIFY(child.waitForFinished(10000));
     QCOMPARE(child.exitCode(), 0);
-    QCOMPARE(completeSave(scratch.read(), S(u"L")), 0);
+    QCOMPARE(completeSave(scratch.read(), u"L"_s), 0);
     QVERIFY(!QFileInfo::exists(scratch.lockPath()));
 }
 
@@ -861,8 +851,8 @@ void TestSettingsStore::killedWhileSaving()
     // Kills between writing the temporary file and renaming it leave the temporary behind.
     const auto strays = [&scratch] {
         return QDir(scratch.folder())
-            .entryList({ S(u"Nomigraph.conf.*") }, QDir::Files)
-            .filter(QRegularExpression(S(u"^Nomigraph\\.conf\\.(?!lock$)")));
+            .entryList({ u"Nomigraph.conf.*"_s }, QDir::Files)
+            .filter(QRegularExpression(u"^Nomigraph\\.conf\\.(?!lock$)"_s));
     };
     qInfo("%d of %d kills struck while the copy held the store's lock; %lld stray files", killedWhileLocked, kRounds,
         static_cast<long long>(strays().size()));
@@ -873,8 +863,8 @@ void TestSettingsStore::killedWhileSaving()
         QVERIFY(file.open(QIODevice::ReadWrite));
         QVERIFY(file.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-120), QFileDevice::FileModificationTime));
     }
-    QCOMPARE(saveError(scratch.store(), numbered(S(u"after"), 3)), QString());
-    QCOMPARE(completeSave(scratch.read(), S(u"after")), 3);
+    QCOMPARE(saveError(scratch.store(), numbered(u"after"_s, 3)), QString());
+    QCOMPARE(completeSave(scratch.read(), u"after"_s), 3);
     QCOMPARE(strays(), QStringList());
 }
 
@@ -885,7 +875,7 @@ void TestSettingsStore::strayTemporaries()
     ScratchStore scratch;
     scratch.write("[Setup]\nsurname=\"Old\"\n");
     const auto make = [&](const char16_t *name, bool old) {
-        QFile file(scratch.folder() + u'/' + S(name));
+        QFile file(scratch.folder() + u'/' + QStringView(name).toString());
         QVERIFY(file.open(QIODevice::WriteOnly) && file.write("[Setup]\n") == 8 && file.flush());
         if (old)
             QVERIFY(file.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-120), QFileDevice::FileModificationTime));
@@ -893,12 +883,12 @@ void TestSettingsStore::strayTemporaries()
     make(u"Nomigraph.conf.a1B2c3", true); // left by a killed copy
     make(u"Nomigraph.conf.Fresh1", false); // a save under way
     make(u"Nomigraph.conf.bak", true); // not a temporary file
-    QStringList kept { S(u"Nomigraph.conf"), S(u"Nomigraph.conf.Fresh1"), S(u"Nomigraph.conf.bak") };
+    QStringList kept { u"Nomigraph.conf"_s, u"Nomigraph.conf.Fresh1"_s, u"Nomigraph.conf.bak"_s };
 #ifdef Q_OS_LINUX
     make(u"Nomigraph.conf.Open99", true); // still being written by a copy that stalled
-    QFile held(scratch.folder() + S(u"/Nomigraph.conf.Open99"));
+    QFile held(scratch.folder() + u"/Nomigraph.conf.Open99"_s);
     QVERIFY(held.open(QIODevice::ReadOnly));
-    kept.append(S(u"Nomigraph.conf.Open99"));
+    kept.append(u"Nomigraph.conf.Open99"_s);
 #endif
 
     QCOMPARE(saveError(scratch.store(), SettingsStore::defaults()), QString());
@@ -914,7 +904,7 @@ void TestSettingsStore::concurrentSaves()
     // run again.
     constexpr int kSaves = 8;
     constexpr int kMaxRounds = 5;
-    const QString tags[2] = { S(u"A"), S(u"B") };
+    const QString tags[2] = { u"A"_s, u"B"_s };
     int overlaps = 0;
     QByteArray watched;
     for (int round = 0; round < kMaxRounds && overlaps == 0; ++round) {

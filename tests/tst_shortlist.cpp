@@ -48,17 +48,13 @@
 
 using namespace namorel;
 using namespace namorel::testing;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-QString S(const char16_t *text)
-{
-    return QString::fromUtf16(text);
-}
-
 QString times(qsizetype count, const char16_t *text)
 {
-    return S(text).repeated(count);
+    return QString::fromUtf16(text).repeated(count);
 }
 
 Rating rating(const QString &name, qint32 gender, qint32 stars, bool veto = false, const QString &note = {},
@@ -335,21 +331,21 @@ void TestShortlist::rateKeepsOneRatingPerNameAndGender()
     Scratch scratch;
     Shortlist shortlist(scratch.dbPath());
     const QDateTime before = QDateTime::currentDateTimeUtc().addMSecs(-1);
-    shortlist.rate(rating(S(u"Alex"), 0, 2, false, S(u"first")));
-    shortlist.rate(rating(S(u"Alex"), 1, 5));
-    shortlist.rate(rating(S(u"Alex"), 0, 4, true, S(u"second"), at("2024-01-02T03:04:05.678+02:00")));
+    shortlist.rate(rating(u"Alex"_s, 0, 2, false, u"first"_s));
+    shortlist.rate(rating(u"Alex"_s, 1, 5));
+    shortlist.rate(rating(u"Alex"_s, 0, 4, true, u"second"_s, at("2024-01-02T03:04:05.678+02:00")));
 
     const QList<Rating> mine = shortlist.mine();
     QCOMPARE(describe(mine),
-        QStringList({ S(u"Alex/0 4 veto \"second\" 2024-01-02T01:04:05.678Z"),
+        QStringList({ u"Alex/0 4 veto \"second\" 2024-01-02T01:04:05.678Z"_s,
             QStringLiteral("Alex/1 5 \"\" ") + mine.at(1).Updated.toString(Qt::ISODateWithMs) }));
     // A rating without a time is stamped with the moment it was stored, in UTC.
     QCOMPARE(mine.at(1).Updated.timeSpec(), Qt::UTC);
     QVERIFY(mine.at(1).Updated >= before && mine.at(1).Updated <= QDateTime::currentDateTimeUtc());
 
-    shortlist.remove(S(u"Alex"), 0);
-    shortlist.remove(S(u"Nobody"), 1);
-    QCOMPARE(names(shortlist.mine()), QStringList { S(u"Alex") });
+    shortlist.remove(u"Alex"_s, 0);
+    shortlist.remove(u"Nobody"_s, 1);
+    QCOMPARE(names(shortlist.mine()), QStringList { u"Alex"_s });
     QCOMPARE(shortlist.mine().at(0).GenderIndex, 1);
 }
 
@@ -357,26 +353,26 @@ void TestShortlist::badRating_data()
 {
     QTest::addColumn<Rating>("bad");
     QTest::addColumn<QString>("message");
-    QTest::newRow("a blank name") << rating(S(u" \t"), 0, 3) << S(u"Cannot rate the name: it is empty.");
+    QTest::newRow("a blank name") << rating(u" \t"_s, 0, 3) << u"Cannot rate the name: it is empty."_s;
     QTest::newRow("a name with a line break")
-        << rating(S(u"Ann\nMarie"), 0, 3) << S(u"Cannot rate the name: it holds a control character.");
+        << rating(u"Ann\nMarie"_s, 0, 3) << u"Cannot rate the name: it holds a control character."_s;
     QTest::newRow("a name of half a surrogate pair")
-        << rating(QString(QChar(0xD83D)), 0, 3) << S(u"Cannot rate the name: it is not valid text.");
+        << rating(QString(QChar(0xD83D)), 0, 3) << u"Cannot rate the name: it is not valid text."_s;
     QTest::newRow("a name that turns the text right to left") << rating(
-        S(u"Ann\u202E"), 0, 3) << S(u"Cannot rate the name: it holds an invisible formatting character (U+202E).");
+        u"Ann\u202E"_s, 0, 3) << u"Cannot rate the name: it holds an invisible formatting character (U+202E)."_s;
     QTest::newRow("a name of 101 characters")
-        << rating(times(101, u"e\u0301"), 0, 3) << S(u"Cannot rate the name: it is longer than 100 characters.");
+        << rating(times(101, u"e\u0301"), 0, 3) << u"Cannot rate the name: it is longer than 100 characters."_s;
     QTest::newRow("a name of one letter under 1,601 bytes of accents")
-        << rating(S(u"a") + times(800, u"\u0301"), 0, 3) << S(u"Cannot rate the name: it takes more than 1,600 bytes.");
-    QTest::newRow("gender 2") << rating(S(u"Ann"), 2, 3)
-                              << S(u"Cannot rate \"Ann\": the gender must be 0 (girls) or 1 (boys).");
-    QTest::newRow("gender -1") << rating(S(u"Ann"), -1, 3)
-                               << S(u"Cannot rate \"Ann\": the gender must be 0 (girls) or 1 (boys).");
-    QTest::newRow("six stars") << rating(S(u"Ann"), 0, 6) << S(u"Cannot rate \"Ann\": the stars must be from 0 to 5.");
-    QTest::newRow("minus one star") << rating(S(u"Ann"), 0, -1)
-                                    << S(u"Cannot rate \"Ann\": the stars must be from 0 to 5.");
-    QTest::newRow("a note of 501 characters") << rating(S(u"Ann"), 0, 3, false,
-        QString(501, u'x')) << S(u"Cannot rate \"Ann\": the note must be text of at most 500 characters.");
+        << rating(u"a"_s + times(800, u"\u0301"), 0, 3) << u"Cannot rate the name: it takes more than 1,600 bytes."_s;
+    QTest::newRow("gender 2") << rating(u"Ann"_s, 2, 3)
+                              << u"Cannot rate \"Ann\": the gender must be 0 (girls) or 1 (boys)."_s;
+    QTest::newRow("gender -1") << rating(u"Ann"_s, -1, 3)
+                               << u"Cannot rate \"Ann\": the gender must be 0 (girls) or 1 (boys)."_s;
+    QTest::newRow("six stars") << rating(u"Ann"_s, 0, 6) << u"Cannot rate \"Ann\": the stars must be from 0 to 5."_s;
+    QTest::newRow("minus one star") << rating(u"Ann"_s, 0, -1)
+                                    << u"Cannot rate \"Ann\": the stars must be from 0 to 5."_s;
+    QTest::newRow("a note of 501 characters") << rating(u"Ann"_s, 0, 3, false,
+        QString(501, u'x')) << u"Cannot rate \"Ann\": the note must be text of at most 500 characters."_s;
 }
 
 void TestShortlist::badRating()
@@ -395,12 +391,12 @@ void TestShortlist::orderedByName()
     // lower case and accented names after Z.
     Scratch scratch;
     Shortlist shortlist(scratch.dbPath());
-    for (const QString &name : { S(u"Zoë"), S(u"émile"), S(u"Bea"), S(u"anna"), S(u"Emma"), S(u"Åsa") })
+    for (const QString &name : { u"Zoë"_s, u"émile"_s, u"Bea"_s, u"anna"_s, u"Emma"_s, u"Åsa"_s })
         shortlist.rate(rating(name, 0, 3));
-    shortlist.rate(rating(S(u"Bea"), 1, 3));
+    shortlist.rate(rating(u"Bea"_s, 1, 3));
     const QList<Rating> mine = shortlist.mine();
     QCOMPARE(
-        names(mine), QStringList({ S(u"anna"), S(u"Åsa"), S(u"Bea"), S(u"Bea"), S(u"émile"), S(u"Emma"), S(u"Zoë") }));
+        names(mine), QStringList({ u"anna"_s, u"Åsa"_s, u"Bea"_s, u"Bea"_s, u"émile"_s, u"Emma"_s, u"Zoë"_s }));
     QCOMPARE(mine.at(2).GenderIndex, 0);
     QCOMPARE(mine.at(3).GenderIndex, 1);
 }
@@ -411,20 +407,20 @@ void TestShortlist::roundTripKeepsEveryByte()
 {
     // Names in many scripts, precomposed and decomposed accents, and notes with JSON's special characters, through
     // one copy's export and another's import, come back unchanged to the byte.
-    const QStringList testNames { S(u"Zoë"), S(u"Zoe\u0308"), S(u"Renée"), S(u"Łukasz"), S(u"Nguyễn Thị Ngọc"),
-        S(u"Ἀθηνᾶ"), S(u"Дмитрий"), S(u"محمد"), S(u"יעל"), S(u"さくら"), S(u"서연"), S(u"अनन्या"), S(u"Siobhán"),
-        S(u"O'Brien-Núñez"), S(u"𝔄𝔩𝔦𝔠𝔢 🌸") };
+    const QStringList testNames { u"Zoë"_s, u"Zoe\u0308"_s, u"Renée"_s, u"Łukasz"_s, u"Nguyễn Thị Ngọc"_s,
+        u"Ἀθηνᾶ"_s, u"Дмитрий"_s, u"محمد"_s, u"יעל"_s, u"さくら"_s, u"서연"_s, u"अनन्या"_s, u"Siobhán"_s,
+        u"O'Brien-Núñez"_s, u"𝔄𝔩𝔦𝔠𝔢 🌸"_s };
     Scratch scratch;
     Shortlist mine(scratch.dbPath());
     for (int i = 0; i < testNames.size(); ++i)
         mine.rate(rating(testNames.at(i), i % 2, i % 6, i % 3 == 0,
-            i % 2 ? S(u"\"quoted\", back\\slash\r\nnew line\ttab \u2028 é") : QString(),
+            i % 2 ? u"\"quoted\", back\\slash\r\nnew line\ttab \u2028 é"_s : QString(),
             at("2024-03-04T05:06:07.089Z").addSecs(i)));
     // As long as a name and a note may be, in characters of several UTF-16 units (the last a family of three).
     mine.rate(rating(times(100, u"🌸"), 1, 5, false,
-        times(499, u"e\u0301") + S(u"\U0001F468\u200D\U0001F469\u200D\U0001F467"), at("2024-03-04T05:06:07.089Z")));
-    const QString file = scratch.path(S(u"Renée.namorel"));
-    mine.exportRatings(file, S(u"Renée 🌼"));
+        times(499, u"e\u0301") + u"\U0001F468\u200D\U0001F469\u200D\U0001F467"_s, at("2024-03-04T05:06:07.089Z")));
+    const QString file = scratch.path(u"Renée.namorel"_s);
+    mine.exportRatings(file, u"Renée 🌼"_s);
 
     // The file carries each name as its own UTF-8 bytes, not as escapes.
     const QByteArray bytes = readFile(file);
@@ -436,7 +432,7 @@ void TestShortlist::roundTripKeepsEveryByte()
     Scratch other;
     Shortlist partner(other.dbPath());
     QCOMPARE(partner.importRatings(file), qint32(testNames.size() + 1));
-    QCOMPARE(partner.partnerName().toUtf8(), QString(S(u"Renée 🌼")).toUtf8());
+    QCOMPARE(partner.partnerName().toUtf8(), QString(u"Renée 🌼"_s).toUtf8());
     const QList<Rating> sent = mine.mine();
     const QList<Rating> received = partner.partners();
     QCOMPARE(describe(received), describe(sent));
@@ -448,9 +444,9 @@ void TestShortlist::roundTripKeepsEveryByte()
     QVERIFY(partner.mine().isEmpty());
 
     // A shortlist with nothing rated exports a file the other side imports as nothing.
-    Shortlist empty(other.path(S(u"empty.sqlite")));
-    empty.exportRatings(other.path(S(u"empty.namorel")), S(u"Sam"));
-    QCOMPARE(partner.importRatings(other.path(S(u"empty.namorel"))), 0);
+    Shortlist empty(other.path(u"empty.sqlite"_s));
+    empty.exportRatings(other.path(u"empty.namorel"_s), u"Sam"_s);
+    QCOMPARE(partner.importRatings(other.path(u"empty.namorel"_s)), 0);
 }
 
 void TestShortlist::importKeepsNewerRatings()
@@ -459,29 +455,29 @@ void TestShortlist::importKeepsNewerRatings()
     // rating of a name is never touched, not even by a newer one under my own name.
     Scratch scratch;
     Shortlist shortlist(scratch.dbPath());
-    shortlist.setOwnerName(S(u"Sam"));
-    shortlist.rate(rating(S(u"Anna"), 0, 1, true, S(u"mine"), at("2024-01-01T00:00:00Z")));
+    shortlist.setOwnerName(u"Sam"_s);
+    shortlist.rate(rating(u"Anna"_s, 0, 1, true, u"mine"_s, at("2024-01-01T00:00:00Z")));
     const QDateTime t1 = at("2024-05-01T10:00:00Z");
     const QDateTime t2 = t1.addMSecs(1);
-    shortlist.importRatings(scratch.write(S(u"first.namorel"),
-        json(exchangeJson(S(u"Sam"),
-            { rating(S(u"Anna"), 0, 4, false, S(u"old"), t1), rating(S(u"Ben"), 1, 2, false, S(u"old"), t2),
-                rating(S(u"Cleo"), 0, 1, false, S(u"old"), t2) }))));
+    shortlist.importRatings(scratch.write(u"first.namorel"_s,
+        json(exchangeJson(u"Sam"_s,
+            { rating(u"Anna"_s, 0, 4, false, u"old"_s, t1), rating(u"Ben"_s, 1, 2, false, u"old"_s, t2),
+                rating(u"Cleo"_s, 0, 1, false, u"old"_s, t2) }))));
 
-    const qint32 stored = shortlist.importRatings(scratch.write(S(u"second.namorel"),
-        json(exchangeJson(S(u"Sam"),
-            { rating(S(u"Anna"), 0, 5, false, S(u"newer by a millisecond"), t2),
-                rating(S(u"Ben"), 1, 5, true, S(u"older"), t1), rating(S(u"Ben"), 0, 3, false, S(u"new"), t1),
-                rating(S(u"Cleo"), 0, 5, false, S(u"just as old"), t2) },
+    const qint32 stored = shortlist.importRatings(scratch.write(u"second.namorel"_s,
+        json(exchangeJson(u"Sam"_s,
+            { rating(u"Anna"_s, 0, 5, false, u"newer by a millisecond"_s, t2),
+                rating(u"Ben"_s, 1, 5, true, u"older"_s, t1), rating(u"Ben"_s, 0, 3, false, u"new"_s, t1),
+                rating(u"Cleo"_s, 0, 5, false, u"just as old"_s, t2) },
             "2024-05-02T00:00:00Z"))));
     QCOMPARE(stored, 2);
     QCOMPARE(describe(shortlist.partners()),
-        QStringList({ S(u"Anna/0 5 \"newer by a millisecond\" 2024-05-01T10:00:00.001Z"),
-            S(u"Ben/0 3 \"new\" 2024-05-01T10:00:00.000Z"), S(u"Ben/1 2 \"old\" 2024-05-01T10:00:00.001Z"),
-            S(u"Cleo/0 1 \"old\" 2024-05-01T10:00:00.001Z") }));
+        QStringList({ u"Anna/0 5 \"newer by a millisecond\" 2024-05-01T10:00:00.001Z"_s,
+            u"Ben/0 3 \"new\" 2024-05-01T10:00:00.000Z"_s, u"Ben/1 2 \"old\" 2024-05-01T10:00:00.001Z"_s,
+            u"Cleo/0 1 \"old\" 2024-05-01T10:00:00.001Z"_s }));
     // The same file again stores nothing.
-    QCOMPARE(shortlist.importRatings(scratch.path(S(u"second.namorel"))), 0);
-    QCOMPARE(describe(shortlist.mine()), QStringList { S(u"Anna/0 1 veto \"mine\" 2024-01-01T00:00:00.000Z") });
+    QCOMPARE(shortlist.importRatings(scratch.path(u"second.namorel"_s)), 0);
+    QCOMPARE(describe(shortlist.mine()), QStringList { u"Anna/0 1 veto \"mine\" 2024-01-01T00:00:00.000Z"_s });
 }
 
 void TestShortlist::laterPartnerTakesOver()
@@ -493,20 +489,20 @@ void TestShortlist::laterPartnerTakesOver()
     QCOMPARE(shortlist.partnerName(), QString());
     const QDateTime t = at("2024-05-01T10:00:00Z");
     const QString sam
-        = scratch.write(S(u"sam.namorel"), json(exchangeJson(S(u"Sam"), { rating(S(u"Anna"), 0, 4, false, {}, t) })));
+        = scratch.write(u"sam.namorel"_s, json(exchangeJson(u"Sam"_s, { rating(u"Anna"_s, 0, 4, false, {}, t) })));
     const QString jo
-        = scratch.write(S(u"jo.namorel"), json(exchangeJson(S(u"Jo"), { rating(S(u"Ben"), 1, 4, false, {}, t) })));
+        = scratch.write(u"jo.namorel"_s, json(exchangeJson(u"Jo"_s, { rating(u"Ben"_s, 1, 4, false, {}, t) })));
     shortlist.importRatings(sam);
     shortlist.importRatings(jo);
-    QCOMPARE(shortlist.partnerName(), S(u"Jo"));
-    QCOMPARE(names(shortlist.partners()), QStringList { S(u"Ben") });
-    QVERIFY(!shortlist.partnersRating(S(u"Anna"), 0));
+    QCOMPARE(shortlist.partnerName(), u"Jo"_s);
+    QCOMPARE(names(shortlist.partners()), QStringList { u"Ben"_s });
+    QVERIFY(!shortlist.partnersRating(u"Anna"_s, 0));
     QCOMPARE(shortlist.importRatings(sam), 0);
-    QCOMPARE(shortlist.partnerName(), S(u"Sam"));
-    QCOMPARE(names(shortlist.partners()), QStringList { S(u"Anna") });
-    QCOMPARE(shortlist.partnersRating(S(u"Anna"), 0).value_or(Rating {}).Stars, 4);
-    QVERIFY(!shortlist.partnersRating(S(u"Anna"), 1));
-    QVERIFY(!shortlist.myRating(S(u"Anna"), 0));
+    QCOMPARE(shortlist.partnerName(), u"Sam"_s);
+    QCOMPARE(names(shortlist.partners()), QStringList { u"Anna"_s });
+    QCOMPARE(shortlist.partnersRating(u"Anna"_s, 0).value_or(Rating {}).Stars, 4);
+    QVERIFY(!shortlist.partnersRating(u"Anna"_s, 1));
+    QVERIFY(!shortlist.myRating(u"Anna"_s, 0));
 
     // An import takes over also when the one before it seems later: it came within the same millisecond, or
     // the clock has since been set back.
@@ -519,9 +515,9 @@ void TestShortlist::laterPartnerTakesOver()
     }
     QSqlDatabase::removeDatabase(QStringLiteral("clock"));
     shortlist.importRatings(jo);
-    QCOMPARE(shortlist.partnerName(), S(u"Jo"));
+    QCOMPARE(shortlist.partnerName(), u"Jo"_s);
     shortlist.importRatings(sam);
-    QCOMPARE(shortlist.partnerName(), S(u"Sam"));
+    QCOMPARE(shortlist.partnerName(), u"Sam"_s);
 }
 
 void TestShortlist::timesAheadOfTheClock_data()
@@ -546,10 +542,10 @@ void TestShortlist::timesAheadOfTheClock()
     Shortlist shortlist(scratch.dbPath());
     const QDateTime ahead = QDateTime::currentDateTimeUtc().addSecs(aheadSeconds);
     const QString file = scratch.write(
-        S(u"ahead.namorel"), json(exchangeJson(S(u"Sam"), { rating(S(u"Anna"), 0, 4, false, {}, ahead) })));
+        u"ahead.namorel"_s, json(exchangeJson(u"Sam"_s, { rating(u"Anna"_s, 0, 4, false, {}, ahead) })));
     if (storedBefore) {
-        shortlist.importRatings(scratch.write(S(u"old.namorel"),
-            json(exchangeJson(S(u"Sam"), { rating(S(u"Anna"), 0, 4, false, {}, at("2024-01-01T00:00:00Z")) }))));
+        shortlist.importRatings(scratch.write(u"old.namorel"_s,
+            json(exchangeJson(u"Sam"_s, { rating(u"Anna"_s, 0, 4, false, {}, at("2024-01-01T00:00:00Z")) }))));
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("ahead"));
             db.setDatabaseName(scratch.dbPath());
@@ -566,7 +562,7 @@ void TestShortlist::timesAheadOfTheClock()
     const QDateTime before = QDateTime::currentDateTimeUtc();
     QCOMPARE(shortlist.importRatings(file), 1);
     const QDateTime after = QDateTime::currentDateTimeUtc();
-    const QDateTime stored = shortlist.partnersRating(S(u"Anna"), 0).value_or(Rating {}).Updated;
+    const QDateTime stored = shortlist.partnersRating(u"Anna"_s, 0).value_or(Rating {}).Updated;
     if (takenAsNow)
         QVERIFY2(stored >= before && stored <= after, qPrintable(stored.toString(Qt::ISODateWithMs)));
     else
@@ -575,9 +571,9 @@ void TestShortlist::timesAheadOfTheClock()
     QCOMPARE(shortlist.importRatings(file), 0);
     const QDateTime next = QDateTime::currentDateTimeUtc().addSecs(1);
     QCOMPARE(shortlist.importRatings(scratch.write(
-                 S(u"next.namorel"), json(exchangeJson(S(u"Sam"), { rating(S(u"Anna"), 0, 2, false, {}, next) })))),
+                 u"next.namorel"_s, json(exchangeJson(u"Sam"_s, { rating(u"Anna"_s, 0, 2, false, {}, next) })))),
         takenAsNow ? 1 : 0);
-    QCOMPARE(shortlist.partnersRating(S(u"Anna"), 0).value_or(Rating {}).Stars, takenAsNow ? 2 : 4);
+    QCOMPARE(shortlist.partnersRating(u"Anna"_s, 0).value_or(Rating {}).Stars, takenAsNow ? 2 : 4);
 }
 
 void TestShortlist::badImportFile_data()
@@ -586,9 +582,9 @@ void TestShortlist::badImportFile_data()
     QTest::addColumn<QString>("message");
 
     const QDateTime t = at("2024-05-01T10:00:00Z");
-    const QJsonObject valid = exchangeJson(S(u"Sam"),
-        { rating(S(u"Anna"), 0, 4, false, {}, t), rating(S(u"Zoë %1"), 0, 2, false, {}, t),
-            rating(S(u"Zoë %1"), 1, 3, false, {}, t) });
+    const QJsonObject valid = exchangeJson(u"Sam"_s,
+        { rating(u"Anna"_s, 0, 4, false, {}, t), rating(u"Zoë %1"_s, 0, 2, false, {}, t),
+            rating(u"Zoë %1"_s, 1, 3, false, {}, t) });
     const auto with = [&](const QString &key, const QJsonValue &value) {
         QJsonObject root = valid;
         if (value.isUndefined())
@@ -599,86 +595,86 @@ void TestShortlist::badImportFile_data()
     };
     // The second rating with one field changed (or removed). Its name looks like a place holder of a message.
     const auto withRating = [&](const QString &key, const QJsonValue &value) {
-        QJsonArray ratings = valid.value(S(u"ratings")).toArray();
+        QJsonArray ratings = valid.value(u"ratings"_s).toArray();
         QJsonObject second = ratings.at(1).toObject();
         if (value.isUndefined())
             second.remove(key);
         else
             second.insert(key, value);
         ratings.replace(1, second);
-        return with(S(u"ratings"), ratings);
+        return with(u"ratings"_s, ratings);
     };
     const QJsonValue missing(QJsonValue::Undefined);
 
     QTest::newRow("not JSON") << QByteArray(
         "{\n  \"format\": \"namorel-ratings\",\n  \"version\": 1,\n  \"partner\": Sam\n}")
-                              << S(u"it is not valid JSON (illegal number at line 4, column 14).");
+                              << u"it is not valid JSON (illegal number at line 4, column 14)."_s;
     QTest::newRow("cut short") << json(valid).left(60)
-                               << S(u"it is not valid JSON (unterminated string at line 3, column 19).");
+                               << u"it is not valid JSON (unterminated string at line 3, column 19)."_s;
     QTest::newRow("not UTF-8") << QByteArray("{\"partner\": \"Ren\xe9\"}")
-                               << S(u"it is not valid JSON (invalid UTF8 string at line 1, column 17).");
+                               << u"it is not valid JSON (invalid UTF8 string at line 1, column 17)."_s;
     QTest::newRow("a list, not an object")
-        << QByteArray("[1, 2]") << S(u"it is not a Namorel ratings file (it holds no JSON object).");
-    QTest::newRow("no format") << with(S(u"format"), missing)
-                               << S(u"it is not a Namorel ratings file (\"format\" is missing).");
+        << QByteArray("[1, 2]") << u"it is not a Namorel ratings file (it holds no JSON object)."_s;
+    QTest::newRow("no format") << with(u"format"_s, missing)
+                               << u"it is not a Namorel ratings file (\"format\" is missing)."_s;
     QTest::newRow("another format")
-        << with(S(u"format"), S(u"namorel-settings"))
-        << S(u"it is not a Namorel ratings file (\"format\" is \"namorel-settings\", not \"namorel-ratings\").");
+        << with(u"format"_s, u"namorel-settings"_s)
+        << u"it is not a Namorel ratings file (\"format\" is \"namorel-settings\", not \"namorel-ratings\")."_s;
     QTest::newRow("another format, turned right to left")
-        << with(S(u"format"), S(u"namorel\u202E-ratings"))
-        << S(u"it is not a Namorel ratings file (\"format\" is \"namorel\\u202E-ratings\", not \"namorel-ratings\").");
-    QTest::newRow("another format of 41 emoji") << with(S(u"format"), times(41, u"🌸"))
-                                                << S(u"it is not a Namorel ratings file (\"format\" is \"")
-            + times(40, u"🌸") + S(u"...\", not \"namorel-ratings\").");
-    QTest::newRow("version 2") << with(S(u"version"), 2)
-                               << S(u"it is a version 2 ratings file; this copy of Namorel reads version 1.");
-    QTest::newRow("version as text") << with(S(u"version"), S(u"1"))
-                                     << S(u"\"version\" is \"1\"; it must be a whole number.");
-    QTest::newRow("no partner") << with(S(u"partner"), missing) << S(u"\"partner\" is missing.");
-    QTest::newRow("blank partner") << with(S(u"partner"), S(u"  ")) << S(u"\"partner\" is empty.");
+        << with(u"format"_s, u"namorel\u202E-ratings"_s)
+        << u"it is not a Namorel ratings file (\"format\" is \"namorel\\u202E-ratings\", not \"namorel-ratings\")."_s;
+    QTest::newRow("another format of 41 emoji") << with(u"format"_s, times(41, u"🌸"))
+                                                << u"it is not a Namorel ratings file (\"format\" is \""_s
+            + times(40, u"🌸") + u"...\", not \"namorel-ratings\")."_s;
+    QTest::newRow("version 2") << with(u"version"_s, 2)
+                               << u"it is a version 2 ratings file; this copy of Namorel reads version 1."_s;
+    QTest::newRow("version as text") << with(u"version"_s, u"1"_s)
+                                     << u"\"version\" is \"1\"; it must be a whole number."_s;
+    QTest::newRow("no partner") << with(u"partner"_s, missing) << u"\"partner\" is missing."_s;
+    QTest::newRow("blank partner") << with(u"partner"_s, u"  "_s) << u"\"partner\" is empty."_s;
     QTest::newRow("a partner with an override of the text's direction") << with(
-        S(u"partner"), S(u"Sam\u202Emid")) << S(u"\"partner\" holds an invisible formatting character (U+202E).");
+        u"partner"_s, u"Sam\u202Emid"_s) << u"\"partner\" holds an invisible formatting character (U+202E)."_s;
     QTest::newRow("a partner with a left-to-right mark")
-        << with(S(u"partner"), S(u"\u200ESam")) << S(u"\"partner\" holds an invisible formatting character (U+200E).");
+        << with(u"partner"_s, u"\u200ESam"_s) << u"\"partner\" holds an invisible formatting character (U+200E)."_s;
     QTest::newRow("exported without an offset from UTC")
-        << with(S(u"exported"), S(u"2024-05-01T10:00:00"))
-        << S(u"\"exported\" is \"2024-05-01T10:00:00\"; it must be an ISO 8601 time in UTC, such as "
-             u"\"2024-05-31T18:04:00Z\".");
-    QTest::newRow("no ratings") << with(S(u"ratings"), missing) << S(u"\"ratings\" is missing.");
-    QTest::newRow("ratings not a list") << with(S(u"ratings"), QJsonObject())
-                                        << S(u"\"ratings\" is an object; it must be a list.");
+        << with(u"exported"_s, u"2024-05-01T10:00:00"_s)
+        << u"\"exported\" is \"2024-05-01T10:00:00\"; it must be an ISO 8601 time in UTC, such as "
+             u"\"2024-05-31T18:04:00Z\"."_s;
+    QTest::newRow("no ratings") << with(u"ratings"_s, missing) << u"\"ratings\" is missing."_s;
+    QTest::newRow("ratings not a list") << with(u"ratings"_s, QJsonObject())
+                                        << u"\"ratings\" is an object; it must be a list."_s;
     QTest::newRow("a rating that is a number")
-        << with(S(u"ratings"), QJsonArray { 7 }) << S(u"rating 1 is 7; it must be an object.");
-    QTest::newRow("a rating without a name") << withRating(S(u"name"), missing) << S(u"rating 2: \"name\" is missing.");
+        << with(u"ratings"_s, QJsonArray { 7 }) << u"rating 1 is 7; it must be an object."_s;
+    QTest::newRow("a rating without a name") << withRating(u"name"_s, missing) << u"rating 2: \"name\" is missing."_s;
     QTest::newRow("a name with a control character")
-        << withRating(S(u"name"), S(u"Zo\u0007")) << S(u"the name of rating 2 holds a control character.");
-    QTest::newRow("a name with a directional isolate") << withRating(S(u"name"),
-        S(u"Zo\u2066ë\u2069")) << S(u"the name of rating 2 holds an invisible formatting character (U+2066).");
-    QTest::newRow("a name with a tag character beyond the basic plane") << withRating(S(u"name"),
-        S(u"Zoë\U000E0041")) << S(u"the name of rating 2 holds an invisible formatting character (U+E0041).");
-    QTest::newRow("gender 2") << withRating(S(u"gender"), 2)
-                              << S(u"rating 2 (\"Zoë %1\"): \"gender\" is 2; it must be 0 (girls) or 1 (boys).");
+        << withRating(u"name"_s, u"Zo\u0007"_s) << u"the name of rating 2 holds a control character."_s;
+    QTest::newRow("a name with a directional isolate") << withRating(u"name"_s,
+        u"Zo\u2066ë\u2069"_s) << u"the name of rating 2 holds an invisible formatting character (U+2066)."_s;
+    QTest::newRow("a name with a tag character beyond the basic plane") << withRating(u"name"_s,
+        u"Zoë\U000E0041"_s) << u"the name of rating 2 holds an invisible formatting character (U+E0041)."_s;
+    QTest::newRow("gender 2") << withRating(u"gender"_s, 2)
+                              << u"rating 2 (\"Zoë %1\"): \"gender\" is 2; it must be 0 (girls) or 1 (boys)."_s;
     QTest::newRow("gender as text") << withRating(
-        S(u"gender"), S(u"0")) << S(u"rating 2 (\"Zoë %1\"): \"gender\" is \"0\"; it must be 0 (girls) or 1 (boys).");
-    QTest::newRow("six stars") << withRating(S(u"stars"), 6)
-                               << S(u"rating 2 (\"Zoë %1\"): \"stars\" is 6; it must be a whole number from 0 to 5.");
+        u"gender"_s, u"0"_s) << u"rating 2 (\"Zoë %1\"): \"gender\" is \"0\"; it must be 0 (girls) or 1 (boys)."_s;
+    QTest::newRow("six stars") << withRating(u"stars"_s, 6)
+                               << u"rating 2 (\"Zoë %1\"): \"stars\" is 6; it must be a whole number from 0 to 5."_s;
     QTest::newRow("half a star") << withRating(
-        S(u"stars"), 2.5) << S(u"rating 2 (\"Zoë %1\"): \"stars\" is 2.5; it must be a whole number from 0 to 5.");
-    QTest::newRow("no stars") << withRating(S(u"stars"), missing) << S(u"rating 2 (\"Zoë %1\"): \"stars\" is missing.");
-    QTest::newRow("veto as text") << withRating(S(u"veto"), S(u"yes"))
-                                  << S(u"rating 2 (\"Zoë %1\"): \"veto\" is \"yes\"; it must be true or false.");
-    QTest::newRow("note as null") << withRating(S(u"note"), QJsonValue())
-                                  << S(u"rating 2 (\"Zoë %1\"): \"note\" is null; it must be a text.");
-    QTest::newRow("an overlong note") << withRating(S(u"note"), QString(501, u'n'))
-                                      << S(u"rating 2 (\"Zoë %1\"): \"note\" is longer than 500 characters.");
-    QTest::newRow("a note of one letter under 8,001 bytes of accents") << withRating(S(u"note"),
-        S(u"n") + times(4000, u"\u0301")) << S(u"rating 2 (\"Zoë %1\"): \"note\" takes more than 8,000 bytes.");
+        u"stars"_s, 2.5) << u"rating 2 (\"Zoë %1\"): \"stars\" is 2.5; it must be a whole number from 0 to 5."_s;
+    QTest::newRow("no stars") << withRating(u"stars"_s, missing) << u"rating 2 (\"Zoë %1\"): \"stars\" is missing."_s;
+    QTest::newRow("veto as text") << withRating(u"veto"_s, u"yes"_s)
+                                  << u"rating 2 (\"Zoë %1\"): \"veto\" is \"yes\"; it must be true or false."_s;
+    QTest::newRow("note as null") << withRating(u"note"_s, QJsonValue())
+                                  << u"rating 2 (\"Zoë %1\"): \"note\" is null; it must be a text."_s;
+    QTest::newRow("an overlong note") << withRating(u"note"_s, QString(501, u'n'))
+                                      << u"rating 2 (\"Zoë %1\"): \"note\" is longer than 500 characters."_s;
+    QTest::newRow("a note of one letter under 8,001 bytes of accents") << withRating(u"note"_s,
+        u"n"_s + times(4000, u"\u0301")) << u"rating 2 (\"Zoë %1\"): \"note\" takes more than 8,000 bytes."_s;
     QTest::newRow("updated as a date alone")
-        << withRating(S(u"updated"), S(u"2024-05-01"))
-        << S(u"rating 2 (\"Zoë %1\"): \"updated\" is \"2024-05-01\"; it must be an ISO 8601 time in UTC, such as "
-             u"\"2024-05-31T18:04:00Z\".");
+        << withRating(u"updated"_s, u"2024-05-01"_s)
+        << u"rating 2 (\"Zoë %1\"): \"updated\" is \"2024-05-01\"; it must be an ISO 8601 time in UTC, such as "
+             u"\"2024-05-31T18:04:00Z\"."_s;
     QTest::newRow("one name and gender twice")
-        << withRating(S(u"name"), S(u"Anna")) << S(u"rating 2 (\"Anna\", girls) repeats rating 1.");
+        << withRating(u"name"_s, u"Anna"_s) << u"rating 2 (\"Anna\", girls) repeats rating 1."_s;
 
     // Valid in every other way: 100,001 ratings in less than 10 MB, and a file that is too large only by
     // the spaces that pad it.
@@ -689,10 +685,10 @@ void TestShortlist::badImportFile_data()
     for (int i = 0; i < 100'001; ++i)
         many += (i ? "," : "") + one;
     many += "]}";
-    QTest::newRow("100,001 ratings") << many << S(u"it holds 100,001 ratings; at most 100,000 are accepted.");
-    QByteArray padded = json(exchangeJson(S(u"Sam"), {}));
+    QTest::newRow("100,001 ratings") << many << u"it holds 100,001 ratings; at most 100,000 are accepted."_s;
+    QByteArray padded = json(exchangeJson(u"Sam"_s, {}));
     padded.insert(1, QByteArray(10 * 1024 * 1024 + 1 - padded.size(), ' '));
-    QTest::newRow("10 MB and a byte") << padded << S(u"the file is larger than 10 MB.");
+    QTest::newRow("10 MB and a byte") << padded << u"the file is larger than 10 MB."_s;
 }
 
 void TestShortlist::badImportFile()
@@ -702,20 +698,20 @@ void TestShortlist::badImportFile()
     QFETCH(QString, message);
     Scratch scratch;
     Shortlist shortlist(scratch.dbPath());
-    shortlist.importRatings(scratch.write(S(u"before.namorel"),
-        json(exchangeJson(S(u"Jo"), { rating(S(u"Ben"), 1, 4, false, {}, at("2024-01-01T00:00:00Z")) }))));
+    shortlist.importRatings(scratch.write(u"before.namorel"_s,
+        json(exchangeJson(u"Jo"_s, { rating(u"Ben"_s, 1, 4, false, {}, at("2024-01-01T00:00:00Z")) }))));
 
-    const QString file = scratch.write(S(u"partner.namorel"), content);
+    const QString file = scratch.write(u"partner.namorel"_s, content);
     QCOMPARE(errorOf<ShortlistError>([&] { shortlist.importRatings(file); }),
-        S(u"Cannot import \"partner.namorel\": ") + message);
-    QCOMPARE(shortlist.partnerName(), S(u"Jo"));
-    QCOMPARE(names(shortlist.partners()), QStringList { S(u"Ben") });
+        u"Cannot import \"partner.namorel\": "_s + message);
+    QCOMPARE(shortlist.partnerName(), u"Jo"_s);
+    QCOMPARE(names(shortlist.partners()), QStringList { u"Ben"_s });
 
     // One byte less is taken.
     if (content.size() > 10 * 1024 * 1024) {
         QVERIFY(writeFile(file, content.remove(1, 1)));
         QCOMPARE(shortlist.importRatings(file), 0);
-        QCOMPARE(shortlist.partnerName(), S(u"Sam"));
+        QCOMPARE(shortlist.partnerName(), u"Sam"_s);
     }
 }
 
@@ -724,15 +720,15 @@ void TestShortlist::exportOnlyToAFile_data()
 #ifdef Q_OS_UNIX
     QTest::addColumn<ExportPlace>("place");
     QTest::addColumn<QString>("reason"); // empty where the export is written
-    QTest::newRow("a pipe") << ExportPlace::Pipe << S(u"it is a pipe, not a file.");
-    QTest::newRow("a device") << ExportPlace::Device << S(u"it is a device, not a file.");
-    QTest::newRow("a socket") << ExportPlace::Socket << S(u"it is a socket, not a file.");
-    QTest::newRow("a folder") << ExportPlace::Folder << S(u"it is a folder, not a file.");
-    QTest::newRow("a link to a pipe") << ExportPlace::LinkToPipe << S(u"it is a pipe, not a file.");
+    QTest::newRow("a pipe") << ExportPlace::Pipe << u"it is a pipe, not a file."_s;
+    QTest::newRow("a device") << ExportPlace::Device << u"it is a device, not a file."_s;
+    QTest::newRow("a socket") << ExportPlace::Socket << u"it is a socket, not a file."_s;
+    QTest::newRow("a folder") << ExportPlace::Folder << u"it is a folder, not a file."_s;
+    QTest::newRow("a link to a pipe") << ExportPlace::LinkToPipe << u"it is a pipe, not a file."_s;
     QTest::newRow("a link to a file, which is written") << ExportPlace::LinkToFile << QString();
-    QTest::newRow("a full disk") << ExportPlace::FullDisk << S(u"the disk is full.");
+    QTest::newRow("a full disk") << ExportPlace::FullDisk << u"the disk is full."_s;
     QTest::newRow("a file size limit") << ExportPlace::FileSizeLimit
-                                       << S(u"the file would be larger than the system allows.");
+                                       << u"the file would be larger than the system allows."_s;
 #endif
 }
 
@@ -748,10 +744,10 @@ void TestShortlist::exportOnlyToAFile()
     QFETCH(QString, reason);
     Scratch scratch;
     Shortlist shortlist(scratch.dbPath());
-    shortlist.rate(rating(S(u"Anna"), 0, 5, false, S(u"a note long enough to need more than a few bytes")));
-    const QString folder = scratch.path(S(u"place"));
+    shortlist.rate(rating(u"Anna"_s, 0, 5, false, u"a note long enough to need more than a few bytes"_s));
+    const QString folder = scratch.path(u"place"_s);
     QVERIFY(QDir().mkpath(folder));
-    const QString path = folder + S(u"/ratings.namorel");
+    const QString path = folder + u"/ratings.namorel"_s;
     const QByteArray nativePath = QFile::encodeName(path);
     const QByteArray earlier("an earlier export\n");
     std::optional<QScopeGuard<std::function<void()>>> undo;
@@ -778,12 +774,12 @@ void TestShortlist::exportOnlyToAFile()
         QVERIFY(QDir().mkdir(path));
         break;
     case ExportPlace::LinkToPipe:
-        QCOMPARE(::mkfifo(QFile::encodeName(folder + S(u"/pipe")).constData(), 0600), 0);
-        QVERIFY(QFile::link(S(u"pipe"), path));
+        QCOMPARE(::mkfifo(QFile::encodeName(folder + u"/pipe"_s).constData(), 0600), 0);
+        QVERIFY(QFile::link(u"pipe"_s, path));
         break;
     case ExportPlace::LinkToFile:
-        QVERIFY(writeFile(folder + S(u"/file"), earlier));
-        QVERIFY(QFile::link(S(u"file"), path));
+        QVERIFY(writeFile(folder + u"/file"_s, earlier));
+        QVERIFY(QFile::link(u"file"_s, path));
         break;
     case ExportPlace::FullDisk: {
 #ifdef Q_OS_LINUX
@@ -791,7 +787,7 @@ void TestShortlist::exportOnlyToAFile()
             QSKIP("a small disk cannot be mounted here (only an administrator may, and not in every container)");
         undo.emplace([folder] { ::umount2(QFile::encodeName(folder).constData(), MNT_DETACH); });
         QVERIFY(writeFile(path, earlier));
-        QFile filler(folder + S(u"/filler"));
+        QFile filler(folder + u"/filler"_s);
         QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
         const QByteArray block(4096, 'x');
         while (filler.write(block) == block.size()) { }
@@ -825,12 +821,12 @@ void TestShortlist::exportOnlyToAFile()
     const QList<quint64> before = nodes();
     const QStringList entries = QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::Hidden, QDir::Name);
 
-    const QString failure = S(u"Cannot export your ratings to \"") + QDir::toNativeSeparators(path) + S(u"\": ");
-    const QString error = errorOf<ShortlistError>([&] { shortlist.exportRatings(path, S(u"Sam")); });
+    const QString failure = u"Cannot export your ratings to \""_s + QDir::toNativeSeparators(path) + u"\": "_s;
+    const QString error = errorOf<ShortlistError>([&] { shortlist.exportRatings(path, u"Sam"_s); });
     if (reason.isEmpty()) {
         QCOMPARE(error, QString());
         QVERIFY(QFileInfo(path).isSymLink());
-        QVERIFY(readFile(folder + S(u"/file")).contains("\"partner\": \"Sam\""));
+        QVERIFY(readFile(folder + u"/file"_s).contains("\"partner\": \"Sam\""));
         return;
     }
     QCOMPARE(error, failure + reason);
@@ -870,16 +866,16 @@ void TestShortlist::bothLikeRule()
     Scratch scratch;
     Shortlist shortlist(scratch.dbPath());
     if (myStars >= 0)
-        shortlist.rate(rating(S(u"Noa"), 0, myStars, myVeto));
+        shortlist.rate(rating(u"Noa"_s, 0, myStars, myVeto));
     // The same name for the other gender is liked by both; it never counts for this one.
-    shortlist.rate(rating(S(u"Noa"), 1, 5));
-    QList<Rating> theirs { rating(S(u"Noa"), 1, 5, false, {}, at("2024-01-01T00:00:00Z")) };
+    shortlist.rate(rating(u"Noa"_s, 1, 5));
+    QList<Rating> theirs { rating(u"Noa"_s, 1, 5, false, {}, at("2024-01-01T00:00:00Z")) };
     if (partnerStars >= 0)
-        theirs.append(rating(S(u"Noa"), 0, partnerStars, partnerVeto, {}, at("2024-01-01T00:00:00Z")));
-    shortlist.importRatings(scratch.write(S(u"p.namorel"), json(exchangeJson(S(u"Sam"), theirs))));
+        theirs.append(rating(u"Noa"_s, 0, partnerStars, partnerVeto, {}, at("2024-01-01T00:00:00Z")));
+    shortlist.importRatings(scratch.write(u"p.namorel"_s, json(exchangeJson(u"Sam"_s, theirs))));
 
-    QCOMPARE(shortlist.bothLike(0), liked ? QStringList { S(u"Noa") } : QStringList());
-    QCOMPARE(shortlist.bothLike(1), QStringList { S(u"Noa") });
+    QCOMPARE(shortlist.bothLike(0), liked ? QStringList { u"Noa"_s } : QStringList());
+    QCOMPARE(shortlist.bothLike(1), QStringList { u"Noa"_s });
     QCOMPARE(shortlist.bothLike(2), QStringList());
 }
 
@@ -897,15 +893,15 @@ void TestShortlist::bothLikeOrder()
     } table[]
         = { { u"Bo", 3, 5 }, { u"ada", 5, 3 }, { u"Cy", 5, 5 }, { u"Éva", 4, 4 }, { u"Dan", 3, 3 }, { u"Eli", 5, 3 } };
     for (const auto &row : table) {
-        shortlist.rate(rating(S(row.name), 1, row.mine));
-        theirs.append(rating(S(row.name), 1, row.partner, false, {}, t));
+        shortlist.rate(rating(QString::fromUtf16(row.name), 1, row.mine));
+        theirs.append(rating(QString::fromUtf16(row.name), 1, row.partner, false, {}, t));
     }
-    shortlist.importRatings(scratch.write(S(u"sam.namorel"), json(exchangeJson(S(u"Sam"), theirs))));
-    QCOMPARE(shortlist.bothLike(1), QStringList({ S(u"Cy"), S(u"ada"), S(u"Bo"), S(u"Eli"), S(u"Éva"), S(u"Dan") }));
+    shortlist.importRatings(scratch.write(u"sam.namorel"_s, json(exchangeJson(u"Sam"_s, theirs))));
+    QCOMPARE(shortlist.bothLike(1), QStringList({ u"Cy"_s, u"ada"_s, u"Bo"_s, u"Eli"_s, u"Éva"_s, u"Dan"_s }));
 
     shortlist.importRatings(
-        scratch.write(S(u"jo.namorel"), json(exchangeJson(S(u"Jo"), { rating(S(u"Dan"), 1, 4, false, {}, t) }))));
-    QCOMPARE(shortlist.bothLike(1), QStringList { S(u"Dan") });
+        scratch.write(u"jo.namorel"_s, json(exchangeJson(u"Jo"_s, { rating(u"Dan"_s, 1, 4, false, {}, t) }))));
+    QCOMPARE(shortlist.bothLike(1), QStringList { u"Dan"_s });
 }
 
 void TestShortlist::csvQuoting_data()
@@ -913,15 +909,15 @@ void TestShortlist::csvQuoting_data()
     QTest::addColumn<QStringList>("record");
     QTest::addColumn<QByteArray>("csv");
     QTest::newRow("plain fields stay bare")
-        << QStringList { S(u"Anna"), S(u"4"), QString() } << QByteArray("Anna,4,\r\n");
-    QTest::newRow("a comma is quoted") << QStringList { S(u"Smith, Anna") } << QByteArray("\"Smith, Anna\"\r\n");
-    QTest::newRow("a quote is doubled") << QStringList { S(u"say \"hi\""), S(u"x") }
+        << QStringList { u"Anna"_s, u"4"_s, QString() } << QByteArray("Anna,4,\r\n");
+    QTest::newRow("a comma is quoted") << QStringList { u"Smith, Anna"_s } << QByteArray("\"Smith, Anna\"\r\n");
+    QTest::newRow("a quote is doubled") << QStringList { u"say \"hi\""_s, u"x"_s }
                                         << QByteArray("\"say \"\"hi\"\"\",x\r\n");
     QTest::newRow("line breaks are quoted")
-        << QStringList { S(u"a\nb"), S(u"c\r\nd"), S(u"e\rf") } << QByteArray("\"a\nb\",\"c\r\nd\",\"e\rf\"\r\n");
-    QTest::newRow("spaces and semicolons stay bare") << QStringList { S(u" a; b ") } << QByteArray(" a; b \r\n");
-    QTest::newRow("accents are UTF-8") << QStringList { S(u"Zoë"), S(u"さくら") }
-                                       << QString(S(u"Zoë,さくら\r\n")).toUtf8();
+        << QStringList { u"a\nb"_s, u"c\r\nd"_s, u"e\rf"_s } << QByteArray("\"a\nb\",\"c\r\nd\",\"e\rf\"\r\n");
+    QTest::newRow("spaces and semicolons stay bare") << QStringList { u" a; b "_s } << QByteArray(" a; b \r\n");
+    QTest::newRow("accents are UTF-8") << QStringList { u"Zoë"_s, u"さくら"_s }
+                                       << QString(u"Zoë,さくら\r\n"_s).toUtf8();
 }
 
 void TestShortlist::csvQuoting()
@@ -938,14 +934,14 @@ void TestShortlist::damagedDatabase_data()
     QTest::addColumn<QString>("damage");
     QTest::addColumn<QString>("table"); // whose leaf pages are overwritten
     QTest::addColumn<QList<int>>("at"); // which of them, in per cent of the way through its keys
-    QTest::newRow("a text file") << S(u"text") << QString() << QList<int>();
-    QTest::newRow("pages overwritten") << S(u"pages") << QString() << QList<int>();
-    QTest::newRow("cut in half") << S(u"cut") << QString() << QList<int>();
-    QTest::newRow("one page of my ratings overwritten") << S(u"leaves") << S(u"my_ratings") << QList<int> { 50 };
+    QTest::newRow("a text file") << u"text"_s << QString() << QList<int>();
+    QTest::newRow("pages overwritten") << u"pages"_s << QString() << QList<int>();
+    QTest::newRow("cut in half") << u"cut"_s << QString() << QList<int>();
+    QTest::newRow("one page of my ratings overwritten") << u"leaves"_s << u"my_ratings"_s << QList<int> { 50 };
     QTest::newRow("two pages of my ratings overwritten, far apart")
-        << S(u"leaves") << S(u"my_ratings") << QList<int> { 25, 75 };
+        << u"leaves"_s << u"my_ratings"_s << QList<int> { 25, 75 };
     QTest::newRow("one page of the partner's ratings overwritten")
-        << S(u"leaves") << S(u"partner_ratings") << QList<int> { 50 };
+        << u"leaves"_s << u"partner_ratings"_s << QList<int> { 50 };
 }
 
 void TestShortlist::damagedDatabase()
@@ -962,20 +958,20 @@ void TestShortlist::damagedDatabase()
     Scratch scratch;
     QStringList originals;
     qint64 overwritten = 0; // the ratings on the pages overwritten
-    if (damage == S(u"text")) {
-        scratch.write(S(u"shortlist.sqlite"), "These are not the names you are looking for.\n");
+    if (damage == u"text"_s) {
+        scratch.write(u"shortlist.sqlite"_s, "These are not the names you are looking for.\n");
     } else {
         QList<Rating> theirs;
         for (int i = 0; i < kTheirs; ++i) {
-            Rating theirRating = numbered(S(u"P"), i);
+            Rating theirRating = numbered(u"P"_s, i);
             theirRating.Updated = updated;
             theirs.append(theirRating);
             originals.append(describe(theirRating));
         }
         {
             Shortlist shortlist(scratch.dbPath());
-            shortlist.setOwnerName(S(u"Alex"));
-            shortlist.importRatings(scratch.write(S(u"sam.namorel"), json(exchangeJson(S(u"Sam"), theirs))));
+            shortlist.setOwnerName(u"Alex"_s);
+            shortlist.importRatings(scratch.write(u"sam.namorel"_s, json(exchangeJson(u"Sam"_s, theirs))));
         }
         int pageSize = 0;
         std::optional<QList<QVariantList>> leaves;
@@ -984,7 +980,7 @@ void TestShortlist::damagedDatabase()
             // Mine in one transaction: two thousand of their own would take a while.
             QVERIFY(db.run(QStringLiteral("BEGIN")));
             for (int i = 0; i < kMine; ++i) {
-                Rating mine = numbered(S(u"D"), i);
+                Rating mine = numbered(u"D"_s, i);
                 mine.Updated = updated;
                 QVERIFY(db.run(QStringLiteral("INSERT INTO my_ratings VALUES (?, ?, ?, ?, ?, ?)"),
                     { mine.Name, mine.GenderIndex, mine.Stars, mine.Veto ? 1 : 0, mine.Note,
@@ -997,19 +993,19 @@ void TestShortlist::damagedDatabase()
             leaves = db.run(
                 QStringLiteral("SELECT pageno, ncell FROM dbstat WHERE name = ? AND pagetype = 'leaf' ORDER BY path"),
                 { table });
-            if (!leaves && damage == S(u"leaves"))
+            if (!leaves && damage == u"leaves"_s)
                 QSKIP("this SQLite cannot tell the pages of a table (it is built without its page statistics)");
         }
 
         QFile file(scratch.dbPath());
         QVERIFY(file.open(QIODevice::ReadWrite));
-        QCOMPARE(QFileInfo::exists(scratch.dbPath() + S(u"-wal")), false);
+        QCOMPARE(QFileInfo::exists(scratch.dbPath() + u"-wal"_s), false);
         const qint64 size = file.size();
         QVERIFY(size > 8 * 4096);
-        if (damage == S(u"pages")) {
+        if (damage == u"pages"_s) {
             file.seek(size / 2);
             file.write(QByteArray(3 * 4096, '\xAA'));
-        } else if (damage == S(u"cut")) {
+        } else if (damage == u"cut"_s) {
             file.resize(size / 2);
         } else {
             QVERIFY(leaves->size() >= 4);
@@ -1027,40 +1023,40 @@ void TestShortlist::damagedDatabase()
     }
     const QByteArray damaged = readFile(scratch.dbPath());
     const QString aside
-        = scratch.path(S(u"shortlist-damaged-") + QDate::currentDate().toString(Qt::ISODate) + S(u".sqlite"));
+        = scratch.path(u"shortlist-damaged-"_s + QDate::currentDate().toString(Qt::ISODate) + u".sqlite"_s);
     {
         Shortlist shortlist(scratch.dbPath());
         const QString notice = shortlist.notice();
         QCOMPARE(readFile(aside), damaged);
         const QStringList saved = describe(shortlist.mine()) + describe(shortlist.partners());
         for (const QString &rating : saved)
-            QVERIFY2(originals.contains(rating), qPrintable(S(u"invented: ") + rating));
+            QVERIFY2(originals.contains(rating), qPrintable(u"invented: "_s + rating));
         QCOMPARE(QSet<QString>(saved.begin(), saved.end()).size(), saved.size());
         static const QRegularExpression told(QStringLiteral(
             "^The shortlist was damaged: (\\d+) ratings could be read, and (about (\\d+)|others) could not\\. "
             "The ratings read were saved in a new shortlist, and the damaged file was moved to \"(.*)\"\\.$"));
         const QRegularExpressionMatch match = told.match(notice);
-        if (damage == S(u"text")) {
+        if (damage == u"text"_s) {
             QCOMPARE(notice,
-                S(u"The shortlist was damaged and could not be read. It was moved to \"")
-                    + QDir::toNativeSeparators(aside) + S(u"\", and a new, empty shortlist was started."));
+                u"The shortlist was damaged and could not be read. It was moved to \""_s
+                    + QDir::toNativeSeparators(aside) + u"\", and a new, empty shortlist was started."_s);
         } else {
             QVERIFY2(match.hasMatch(), qPrintable(notice));
             QCOMPARE(match.captured(1).toInt(), saved.size());
             QCOMPARE(match.captured(4), QDir::toNativeSeparators(aside));
         }
-        if (damage == S(u"leaves")) {
+        if (damage == u"leaves"_s) {
             // Every rating but those on the pages overwritten, and the rest of the shortlist with them. The lost
             // are counted from the readable pages: about as many as the pages overwritten held.
             QCOMPARE(saved.size(), originals.size() - overwritten);
-            QCOMPARE(shortlist.ownerName(), S(u"Alex"));
-            QCOMPARE(shortlist.partnerName(), S(u"Sam"));
+            QCOMPARE(shortlist.ownerName(), u"Alex"_s);
+            QCOMPARE(shortlist.partnerName(), u"Sam"_s);
             const qint64 estimate = match.captured(3).toLongLong();
             QVERIFY2(estimate >= overwritten / 2 && estimate <= overwritten * 2,
                 qPrintable(QStringLiteral("%1 overwritten: %2").arg(QString::number(overwritten), notice)));
         }
-        shortlist.rate(rating(S(u"Anna"), 0, 5));
-        QVERIFY(names(shortlist.mine()).contains(S(u"Anna")));
+        shortlist.rate(rating(u"Anna"_s, 0, 5));
+        QVERIFY(names(shortlist.mine()).contains(u"Anna"_s));
     }
     QCOMPARE(Shortlist(scratch.dbPath()).notice(), QString());
 
@@ -1068,7 +1064,7 @@ void TestShortlist::damagedDatabase()
     QVERIFY(writeFile(scratch.dbPath(), "garbage again"));
     Shortlist second(scratch.dbPath());
     QVERIFY(second.notice().contains(
-        S(u"shortlist-damaged-") + QDate::currentDate().toString(Qt::ISODate) + S(u"-2.sqlite")));
+        u"shortlist-damaged-"_s + QDate::currentDate().toString(Qt::ISODate) + u"-2.sqlite"_s));
     QCOMPARE(readFile(aside), damaged);
 }
 
@@ -1095,21 +1091,21 @@ void TestShortlist::newerSchemaIsLeftAlone()
         QVERIFY(later.run(QStringLiteral("INSERT INTO my_ratings VALUES ('Anna', 5)")));
         QVERIFY(later.run(QStringLiteral("PRAGMA user_version = 99")));
         if (journal) {
-            for (const QString &suffix : { QString(), S(u"-wal"), S(u"-shm") })
+            for (const QString &suffix : { QString(), u"-wal"_s, u"-shm"_s })
                 QVERIFY(QFile::copy(elsewhere.dbPath() + suffix, scratch.dbPath() + suffix));
         }
     }
-    const QMap<QString, QByteArray> before = filesIn(scratch.path(S(u".")));
+    const QMap<QString, QByteArray> before = filesIn(scratch.path(u"."_s));
     QCOMPARE(before.size(), journal ? 3 : 1);
 
     const QString error = errorOf<ShortlistError>([&] { Shortlist shortlist(scratch.dbPath()); });
     QCOMPARE(error,
-        S(u"Cannot open the shortlist \"") + QDir::toNativeSeparators(scratch.dbPath())
-            + S(u"\": it was written by a newer version of Namorel (schema 99; this version reads up to 1)."));
-    const QMap<QString, QByteArray> after = filesIn(scratch.path(S(u".")));
+        u"Cannot open the shortlist \""_s + QDir::toNativeSeparators(scratch.dbPath())
+            + u"\": it was written by a newer version of Namorel (schema 99; this version reads up to 1)."_s);
+    const QMap<QString, QByteArray> after = filesIn(scratch.path(u"."_s));
     QCOMPARE(after.keys(), before.keys());
     for (const QString &name : before.keys())
-        QVERIFY2(after.value(name) == before.value(name), qPrintable(name + S(u" was changed")));
+        QVERIFY2(after.value(name) == before.value(name), qPrintable(name + u" was changed"_s));
 }
 
 void TestShortlist::readOnlyShortlist_data()
@@ -1119,9 +1115,9 @@ void TestShortlist::readOnlyShortlist_data()
     QTest::addColumn<bool>("damaged"); // the page of my ratings overwritten
     QTest::newRow("on a read-only disk") << Sealed::Disk << QStringList() << false;
     QTest::newRow("on a read-only disk, with the journal and index of a killed copy")
-        << Sealed::Disk << QStringList { S(u"-wal"), S(u"-shm") } << false;
+        << Sealed::Disk << QStringList { u"-wal"_s, u"-shm"_s } << false;
     QTest::newRow("on a read-only disk, with a journal but no index")
-        << Sealed::Disk << QStringList { S(u"-wal") } << false;
+        << Sealed::Disk << QStringList { u"-wal"_s } << false;
     QTest::newRow("a read-only file in a folder that may be written") << Sealed::File << QStringList() << false;
     // What can be read of it is shown, though it cannot be mended.
     QTest::newRow("damaged, on a read-only disk") << Sealed::Disk << QStringList() << true;
@@ -1136,19 +1132,19 @@ void TestShortlist::readOnlyShortlist()
     QFETCH(bool, damaged);
     Scratch scratch;
     // A name that must be escaped where SQLite is given the file as an address.
-    const QString folder = scratch.path(S(u"disk #1, 100% read-only?"));
+    const QString folder = scratch.path(u"disk #1, 100% read-only?"_s);
     QVERIFY(QDir().mkpath(folder));
     ReadOnlyDisk disk;
     if (sealed == Sealed::Disk && !disk.mount(folder))
         QSKIP("no disk can be mounted here to make read-only (only root may, and not in every container)");
-    const QString dbPath = folder + S(u"/shortlist.sqlite");
-    const QString made = scratch.path(S(u"made/shortlist.sqlite"));
-    const QList<Rating> mine { rating(S(u"Anna"), 0, 5, false, S(u"first"), at("2024-05-01T10:00:00.000Z")),
-        rating(S(u"Bo"), 1, 4, false, {}, at("2024-05-02T10:00:00.000Z")),
-        rating(S(u"Cy"), 0, 1, true, S(u"no"), at("2024-05-03T10:00:00.000Z")) };
-    const QList<Rating> theirs { rating(S(u"Anna"), 0, 4, false, S(u"yes"), at("2024-05-04T10:00:00.000Z")),
-        rating(S(u"Bo"), 1, 3, false, {}, at("2024-05-05T10:00:00.000Z")) };
-    const QString partnersFile = scratch.write(S(u"sam.namorel"), json(exchangeJson(S(u"Sam"), theirs)));
+    const QString dbPath = folder + u"/shortlist.sqlite"_s;
+    const QString made = scratch.path(u"made/shortlist.sqlite"_s);
+    const QList<Rating> mine { rating(u"Anna"_s, 0, 5, false, u"first"_s, at("2024-05-01T10:00:00.000Z")),
+        rating(u"Bo"_s, 1, 4, false, {}, at("2024-05-02T10:00:00.000Z")),
+        rating(u"Cy"_s, 0, 1, true, u"no"_s, at("2024-05-03T10:00:00.000Z")) };
+    const QList<Rating> theirs { rating(u"Anna"_s, 0, 4, false, u"yes"_s, at("2024-05-04T10:00:00.000Z")),
+        rating(u"Bo"_s, 1, 3, false, {}, at("2024-05-05T10:00:00.000Z")) };
+    const QString partnersFile = scratch.write(u"sam.namorel"_s, json(exchangeJson(u"Sam"_s, theirs)));
     {
         // While another connection is open, the journal and its index stay, with the changes in them.
         std::optional<RawDatabase> holder;
@@ -1161,7 +1157,7 @@ void TestShortlist::readOnlyShortlist()
             for (const Rating &r : mine)
                 shortlist.rate(r);
             QCOMPARE(shortlist.importRatings(partnersFile), 2);
-            shortlist.setOwnerName(S(u"Alex"));
+            shortlist.setOwnerName(u"Alex"_s);
         }
         for (const QString &suffix : QStringList { QString() } + beside)
             QVERIFY(QFile::copy(made + suffix, dbPath + suffix));
@@ -1196,40 +1192,40 @@ void TestShortlist::readOnlyShortlist()
         Shortlist shortlist(dbPath);
         QVERIFY(shortlist.readOnly());
         QCOMPARE(shortlist.notice(),
-            S(u"The shortlist \"") + QDir::toNativeSeparators(dbPath)
-                + (damaged ? S(u"\" is damaged and read-only: 2 ratings could be read, and others could not. The "
-                               u"ratings read are shown, but nothing can be changed.")
-                           : S(u"\" is read-only: its ratings are shown and can be exported, but not changed.")));
+            u"The shortlist \""_s + QDir::toNativeSeparators(dbPath)
+                + (damaged ? u"\" is damaged and read-only: 2 ratings could be read, and others could not. The "
+                               u"ratings read are shown, but nothing can be changed."_s
+                           : u"\" is read-only: its ratings are shown and can be exported, but not changed."_s));
         const QList<Rating> shown = damaged ? QList<Rating>() : mine;
         QCOMPARE(describe(shortlist.mine()), describe(shown));
         QCOMPARE(describe(shortlist.partners()), describe(theirs));
-        QCOMPARE(shortlist.partnerName(), S(u"Sam"));
-        QCOMPARE(shortlist.ownerName(), S(u"Alex"));
-        QCOMPARE(shortlist.bothLike(0), damaged ? QStringList() : QStringList { S(u"Anna") });
-        QCOMPARE(shortlist.bothLike(1), damaged ? QStringList() : QStringList { S(u"Bo") });
+        QCOMPARE(shortlist.partnerName(), u"Sam"_s);
+        QCOMPARE(shortlist.ownerName(), u"Alex"_s);
+        QCOMPARE(shortlist.bothLike(0), damaged ? QStringList() : QStringList { u"Anna"_s });
+        QCOMPARE(shortlist.bothLike(1), damaged ? QStringList() : QStringList { u"Bo"_s });
 
-        const QString exported = scratch.path(S(u"Alex.namorel"));
-        shortlist.exportRatings(exported, S(u"Alex"));
-        Shortlist partner(scratch.path(S(u"partner.sqlite")));
+        const QString exported = scratch.path(u"Alex.namorel"_s);
+        shortlist.exportRatings(exported, u"Alex"_s);
+        Shortlist partner(scratch.path(u"partner.sqlite"_s));
         QCOMPARE(partner.importRatings(exported), shown.size());
         QCOMPARE(describe(partner.partners()), describe(shown));
 
-        const QString readOnly = S(u": the shortlist \"") + QDir::toNativeSeparators(dbPath) + S(u"\" is read-only.");
-        QCOMPARE(errorOf<ShortlistError>([&] { shortlist.rate(rating(S(u"Dee"), 0, 3)); }),
-            S(u"Cannot rate \"Dee\"") + readOnly);
-        QCOMPARE(errorOf<ShortlistError>([&] { shortlist.remove(S(u"Anna"), 0); }),
-            S(u"Cannot delete the rating of \"Anna\"") + readOnly);
+        const QString readOnly = u": the shortlist \""_s + QDir::toNativeSeparators(dbPath) + u"\" is read-only."_s;
+        QCOMPARE(errorOf<ShortlistError>([&] { shortlist.rate(rating(u"Dee"_s, 0, 3)); }),
+            u"Cannot rate \"Dee\""_s + readOnly);
+        QCOMPARE(errorOf<ShortlistError>([&] { shortlist.remove(u"Anna"_s, 0); }),
+            u"Cannot delete the rating of \"Anna\""_s + readOnly);
         QCOMPARE(errorOf<ShortlistError>([&] { shortlist.importRatings(partnersFile); }),
-            S(u"Cannot import \"sam.namorel\"") + readOnly);
-        QCOMPARE(errorOf<ShortlistError>([&] { shortlist.setOwnerName(S(u"Kim")); }),
-            S(u"Cannot save your name") + readOnly);
+            u"Cannot import \"sam.namorel\""_s + readOnly);
+        QCOMPARE(errorOf<ShortlistError>([&] { shortlist.setOwnerName(u"Kim"_s); }),
+            u"Cannot save your name"_s + readOnly);
         QCOMPARE(describe(shortlist.mine()), describe(shown));
-        QCOMPARE(shortlist.ownerName(), S(u"Alex"));
+        QCOMPARE(shortlist.ownerName(), u"Alex"_s);
     }
     const QMap<QString, QByteArray> after = filesIn(folder);
     QCOMPARE(after.keys(), before.keys());
     for (const QString &name : before.keys())
-        QVERIFY2(after.value(name) == before.value(name), qPrintable(name + S(u" was changed")));
+        QVERIFY2(after.value(name) == before.value(name), qPrintable(name + u" was changed"_s));
 }
 
 void TestShortlist::twoCopiesRateAtOnce()
@@ -1239,7 +1235,7 @@ void TestShortlist::twoCopiesRateAtOnce()
     // have been rating at the same time, the round proved nothing and is run again.
     constexpr int kRatings = 150;
     constexpr int kMaxRounds = 5;
-    const QString tags[2] = { S(u"A"), S(u"B") };
+    const QString tags[2] = { u"A"_s, u"B"_s };
     int overlapping = 0;
     for (int round = 0; round < kMaxRounds && overlapping == 0; ++round) {
         Scratch scratch;
@@ -1316,7 +1312,7 @@ void TestShortlist::killedWhileRating()
 
         const QString integrity = integrityOf(scratch.dbPath());
         Shortlist shortlist(scratch.dbPath());
-        if (integrity != S(u"ok") || !shortlist.notice().isEmpty()) {
+        if (integrity != u"ok"_s || !shortlist.notice().isEmpty()) {
             ++damaged;
             qWarning("round %d: %s %s", round, qPrintable(integrity), qPrintable(shortlist.notice()));
             continue;

@@ -43,13 +43,9 @@
 
 using namespace namorel;
 using namespace namorel::testing;
+using namespace Qt::StringLiterals;
 
 namespace {
-
-QString S(const char16_t *text)
-{
-    return QString::fromUtf16(text);
-}
 
 struct ShownBox
 {
@@ -83,14 +79,14 @@ QList<ShownBox> answeringMessageBoxes(
 // card with its signature, initials and rating panel. Prints what was not shown as it is.
 int showOutsideText(const QString &folder, const QString &text)
 {
-    const QString file = folder + S(u"/partner.namorel");
-    QJsonObject rating { { S(u"name"), text }, { S(u"gender"), 0 }, { S(u"stars"), 4 }, { S(u"veto"), false },
-        { S(u"note"), text }, { S(u"updated"), S(u"2024-05-01T10:00:00Z") } };
-    QJsonObject root { { S(u"format"), S(u"namorel-ratings") }, { S(u"version"), 1 }, { S(u"partner"), text },
-        { S(u"exported"), S(u"2024-05-01T10:00:00Z") }, { S(u"ratings"), QJsonArray { rating } } };
+    const QString file = folder + u"/partner.namorel"_s;
+    QJsonObject rating { { u"name"_s, text }, { u"gender"_s, 0 }, { u"stars"_s, 4 }, { u"veto"_s, false },
+        { u"note"_s, text }, { u"updated"_s, u"2024-05-01T10:00:00Z"_s } };
+    QJsonObject root { { u"format"_s, u"namorel-ratings"_s }, { u"version"_s, 1 }, { u"partner"_s, text },
+        { u"exported"_s, u"2024-05-01T10:00:00Z"_s }, { u"ratings"_s, QJsonArray { rating } } };
     if (!writeFile(file, QJsonDocument(root).toJson()))
         return 2;
-    ShortlistSession session(folder + S(u"/shortlist.sqlite"));
+    ShortlistSession session(folder + u"/shortlist.sqlite"_s);
     session.importRatings(file);
 
     // A tool tip, and a label in its automatic format, take text that looks like markup for markup.
@@ -116,12 +112,12 @@ int showOutsideText(const QString &folder, const QString &text)
     const QString tip = row.data(Qt::ToolTipRole).toString();
     QToolTip::showText(tab.mapToGlobal(QPoint(10, 10)), tip, &tab);
     QCoreApplication::processEvents();
-    expect("the tool tip", shownText(tip, true), text + S(u"'s note: ") + text);
+    expect("the tool tip", shownText(tip, true), text + u"'s note: "_s + text);
 
     QWidget owner;
     CardModule &cards = CardModule::instance();
     const NameCardWidgets card = cards.createNameCard(&owner, &session);
-    cards.showOnNameCard(card, shippedFolder(), text, 0, S(u"Rose"), text);
+    cards.showOnNameCard(card, shippedFolder(), text, 0, u"Rose"_s, text);
     card.Card->show();
     card.Card->grab();
     for (const QLabel *label : card.Card->findChildren<QLabel *>()) {
@@ -199,7 +195,7 @@ void TestShortlistTab::cleanup()
 
 ShortlistTab &TestShortlistTab::openTab(const QString &dbPath)
 {
-    m_session = std::make_unique<ShortlistSession>(dbPath.isEmpty() ? path(S(u"shortlist.sqlite")) : dbPath);
+    m_session = std::make_unique<ShortlistSession>(dbPath.isEmpty() ? path(u"shortlist.sqlite"_s) : dbPath);
     m_tab = std::make_unique<ShortlistTab>(m_session.get());
     m_tab->resize(517, 342);
     return *m_tab;
@@ -208,10 +204,10 @@ ShortlistTab &TestShortlistTab::openTab(const QString &dbPath)
 void TestShortlistTab::rateSome()
 {
     for (const Rating &rating :
-        { Rating { S(u"Zoë"), 0, 5, false, S(u"bright, \"short\""), {} }, Rating { S(u"Ada"), 0, 2, false, {}, {} },
-            Rating { S(u"Bo"), 1, 4, false, {}, {} }, Rating { S(u"Cy"), 1, 5, true, {}, {} } })
+        { Rating { u"Zoë"_s, 0, 5, false, u"bright, \"short\""_s, {} }, Rating { u"Ada"_s, 0, 2, false, {}, {} },
+            Rating { u"Bo"_s, 1, 4, false, {}, {} }, Rating { u"Cy"_s, 1, 5, true, {}, {} } })
         m_session->rate(rating);
-    QFile file(path(S(u"sam.namorel")));
+    QFile file(path(u"sam.namorel"_s));
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(R"({"format": "namorel-ratings", "version": 1, "partner": "Sam", "exported": "2024-05-01T10:00:00Z",
         "ratings": [
@@ -243,8 +239,8 @@ void TestShortlistTab::fourthTabOfTheMainWindow()
     QTabWidget *tabs = form.controls().PageControl1;
     QCOMPARE(tabs->count(), 4);
     QCOMPARE(QStringList({ tabs->tabText(0), tabs->tabText(1), tabs->tabText(2), tabs->tabText(3) }),
-        QStringList({ S(u"1. Parents Information"), S(u"2. Namorel Properties"), S(u"3. Names Suggestion"),
-            S(u"4. Shortlist") }));
+        QStringList({ u"1. Parents Information"_s, u"2. Namorel Properties"_s, u"3. Names Suggestion"_s,
+            u"4. Shortlist"_s }));
     QCOMPARE(tabs->currentIndex(), 0);
     QVERIFY(tabs->widget(3)->children().isEmpty());
     QVERIFY(!QFileInfo::exists(Shortlist::userDatabasePath()));
@@ -253,7 +249,7 @@ void TestShortlistTab::fourthTabOfTheMainWindow()
     QCOMPARE(form.shortlistTab()->parentWidget(), tabs->widget(3));
     QTRY_VERIFY(form.shortlistTab()->isVisible());
     QVERIFY(QFileInfo::exists(Shortlist::userDatabasePath()));
-    QCOMPARE(form.shortlistTab()->partnerLabel()->text(), S(u"No partner's ratings yet"));
+    QCOMPARE(form.shortlistTab()->partnerLabel()->text(), u"No partner's ratings yet"_s);
     form.close();
 }
 
@@ -275,7 +271,7 @@ void TestShortlistTab::controlsShowWithTheTab()
         QVERIFY(!form.shortlistTab()->table()->isVisible());
         QVERIFY(!form.shortlistTab()->deleteButton()->isVisible());
     }
-    form.shortlistSession()->rate({ S(u"Noah"), 1, 2, false, {}, {} });
+    form.shortlistSession()->rate({ u"Noah"_s, 1, 2, false, {}, {} });
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     form.controls().PageControl1->setCurrentIndex(3);
@@ -284,7 +280,7 @@ void TestShortlistTab::controlsShowWithTheTab()
 
     const QList<QWidget *> controls { tab->table(), tab->deleteButton(), tab->partnerLabel(),
         tab->viewButton(ShortlistView::Mine), tab->viewButton(ShortlistView::Partners),
-        tab->viewButton(ShortlistView::BothLike), tab->findChild<QPushButton *>(S(u"print")) };
+        tab->viewButton(ShortlistView::BothLike), tab->findChild<QPushButton *>(u"print"_s) };
     for (QWidget *control : controls) {
         QVERIFY(control);
         QTRY_VERIFY2(control->isVisible(), qPrintable(control->objectName()));
@@ -292,7 +288,7 @@ void TestShortlistTab::controlsShowWithTheTab()
             qPrintable(control->objectName()));
     }
     QTRY_COMPARE(tab->table()->model()->rowCount(), 1);
-    QCOMPARE(tab->rows().value(0).Name, S(u"Noah"));
+    QCOMPARE(tab->rows().value(0).Name, u"Noah"_s);
     form.close();
 }
 
@@ -300,13 +296,13 @@ void TestShortlistTab::cardOpensWithMyRating()
 {
     // Enter or a double click on a rated name opens the name card for that name and the gender it was rated for
     // (not the one chosen on tab 2), with my rating on it; a rating given on the card shows in the tab.
-    for (const QString &suffix : { QString(), S(u"-wal"), S(u"-shm") })
+    for (const QString &suffix : { QString(), u"-wal"_s, u"-shm"_s })
         QFile::remove(Shortlist::userDatabasePath() + suffix);
     TMainForm form;
     ProgramFolder = QStringLiteral(NAMOREL_SOURCE_DIR "/");
     form.controls().cbGender->setCurrentIndex(0);
-    form.shortlistSession()->rate({ S(u"Noah"), 1, 2, false, S(u"strong"), {} });
-    form.shortlistSession()->rate({ S(u"Olivia"), 0, 4, false, {}, {} });
+    form.shortlistSession()->rate({ u"Noah"_s, 1, 2, false, u"strong"_s, {} });
+    form.shortlistSession()->rate({ u"Olivia"_s, 0, 4, false, {}, {} });
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     form.controls().PageControl1->setCurrentIndex(3);
@@ -319,21 +315,21 @@ void TestShortlistTab::cardOpensWithMyRating()
     const NameCardOpener *opener = form.findChild<NameCardOpener *>();
     NameCard *card = opener->card();
     QVERIFY(card && card->isVisible());
-    QCOMPARE(card->facts().Name, S(u"Noah"));
+    QCOMPARE(card->facts().Name, u"Noah"_s);
     QCOMPARE(card->facts().GenderIndex, 1);
     RatingPanel *panel = opener->ratingPanel();
     QCOMPARE(panel->window(), card);
     QCOMPARE(panel->starsEdit()->stars(), 2);
-    QCOMPARE(panel->noteEdit()->text(), S(u"strong"));
+    QCOMPARE(panel->noteEdit()->text(), u"strong"_s);
 
     QTest::keyClick(card, Qt::Key_5);
-    QCOMPARE(form.shortlistSession()->shortlist().myRating(S(u"Noah"), 1).value_or(Rating {}).Stars, 5);
-    QCOMPARE(table->model()->index(0, ShortlistTab::MineColumn).data().toString(), S(u"5 stars"));
+    QCOMPARE(form.shortlistSession()->shortlist().myRating(u"Noah"_s, 1).value_or(Rating {}).Stars, 5);
+    QCOMPARE(table->model()->index(0, ShortlistTab::MineColumn).data().toString(), u"5 stars"_s);
 
     const QPoint olivia = table->visualRect(table->model()->index(1, ShortlistTab::NameColumn)).center();
     QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, olivia);
     QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, olivia);
-    QCOMPARE(card->facts().Name, S(u"Olivia"));
+    QCOMPARE(card->facts().Name, u"Olivia"_s);
     QCOMPARE(card->facts().GenderIndex, 0);
     QCOMPARE(panel->starsEdit()->stars(), 4);
     card->close();
@@ -350,23 +346,23 @@ void TestShortlistTab::views()
     const auto headerText
         = [&](int section) { return header->model()->headerData(section, Qt::Horizontal).toString(); };
 
-    QCOMPARE(column(ShortlistTab::NameColumn), QStringList({ S(u"Ada"), S(u"Bo"), S(u"Cy"), S(u"Zoë") }));
-    QCOMPARE(column(ShortlistTab::GenderColumn), QStringList({ S(u"Girl"), S(u"Boy"), S(u"Boy"), S(u"Girl") }));
+    QCOMPARE(column(ShortlistTab::NameColumn), QStringList({ u"Ada"_s, u"Bo"_s, u"Cy"_s, u"Zoë"_s }));
+    QCOMPARE(column(ShortlistTab::GenderColumn), QStringList({ u"Girl"_s, u"Boy"_s, u"Boy"_s, u"Girl"_s }));
     QCOMPARE(column(ShortlistTab::MineColumn),
-        QStringList({ S(u"2 stars"), S(u"4 stars"), S(u"not this one"), S(u"5 stars") }));
-    QCOMPARE(column(ShortlistTab::PartnerColumn), QStringList({ QString(), S(u"3 stars"), QString(), S(u"4 stars") }));
-    QCOMPARE(column(ShortlistTab::BothColumn), QStringList({ QString(), S(u"Both like"), QString(), S(u"Both like") }));
-    QCOMPARE(headerText(ShortlistTab::PartnerColumn), S(u"Sam"));
-    QCOMPARE(headerText(ShortlistTab::NoteColumn), S(u"My note"));
-    QCOMPARE(tab.partnerLabel()->text(), S(u"Partner: Sam"));
+        QStringList({ u"2 stars"_s, u"4 stars"_s, u"not this one"_s, u"5 stars"_s }));
+    QCOMPARE(column(ShortlistTab::PartnerColumn), QStringList({ QString(), u"3 stars"_s, QString(), u"4 stars"_s }));
+    QCOMPARE(column(ShortlistTab::BothColumn), QStringList({ QString(), u"Both like"_s, QString(), u"Both like"_s }));
+    QCOMPARE(headerText(ShortlistTab::PartnerColumn), u"Sam"_s);
+    QCOMPARE(headerText(ShortlistTab::NoteColumn), u"My note"_s);
+    QCOMPARE(tab.partnerLabel()->text(), u"Partner: Sam"_s);
 
     tab.viewButton(ShortlistView::Partners)->click();
-    QCOMPARE(column(ShortlistTab::NameColumn), QStringList({ S(u"Bo"), S(u"Eve"), S(u"Zoë") }));
-    QCOMPARE(column(ShortlistTab::NoteColumn), QStringList({ QString(), S(u"mine"), S(u"<b>bold</b> & co") }));
-    QCOMPARE(headerText(ShortlistTab::NoteColumn), S(u"Sam's note"));
+    QCOMPARE(column(ShortlistTab::NameColumn), QStringList({ u"Bo"_s, u"Eve"_s, u"Zoë"_s }));
+    QCOMPARE(column(ShortlistTab::NoteColumn), QStringList({ QString(), u"mine"_s, u"<b>bold</b> & co"_s }));
+    QCOMPARE(headerText(ShortlistTab::NoteColumn), u"Sam's note"_s);
 
     tab.viewButton(ShortlistView::BothLike)->click();
-    QCOMPARE(column(ShortlistTab::NameColumn), QStringList({ S(u"Zoë"), S(u"Bo") }));
+    QCOMPARE(column(ShortlistTab::NameColumn), QStringList({ u"Zoë"_s, u"Bo"_s }));
     QCOMPARE(tab.view(), ShortlistView::BothLike);
 }
 
@@ -406,12 +402,12 @@ void TestShortlistTab::deleteAsksFirst()
         },
         agree ? QMessageBox::Yes : QMessageBox::No);
     QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.first().text, S(u"Delete your rating of \"Zoë\" for a girl?"));
+    QCOMPARE(shown.first().text, u"Delete your rating of \"Zoë\" for a girl?"_s);
     QCOMPARE(shown.first().icon, QMessageBox::Question);
 
     // Sam's rating stays either way, and so does the row in Sam's view.
-    QCOMPARE(column(ShortlistTab::NameColumn), QStringList({ S(u"Bo"), S(u"Eve"), S(u"Zoë") }));
-    QCOMPARE(column(ShortlistTab::MineColumn).last(), agree ? QString() : S(u"5 stars"));
+    QCOMPARE(column(ShortlistTab::NameColumn), QStringList({ u"Bo"_s, u"Eve"_s, u"Zoë"_s }));
+    QCOMPARE(column(ShortlistTab::MineColumn).last(), agree ? QString() : u"5 stars"_s);
     QCOMPARE(m_session->shortlist().mine().size(), agree ? 3 : 4);
     QCOMPARE(m_session->shortlist().partners().size(), 3);
     QCOMPARE(tab.table()->currentIndex().row(), 2);
@@ -431,14 +427,14 @@ void TestShortlistTab::enterAndDoubleClickOpenTheCard()
     table->setCurrentIndex(table->model()->index(1, ShortlistTab::MineColumn));
     QTest::keyClick(table, Qt::Key_Return);
     QCOMPARE(opened.count(), 1);
-    QCOMPARE(opened.takeFirst(), QVariantList({ S(u"Bo"), 1 }));
+    QCOMPARE(opened.takeFirst(), QVariantList({ u"Bo"_s, 1 }));
 
     const QPoint zoe = table->visualRect(table->model()->index(3, ShortlistTab::NameColumn)).center();
     // A double click as the system delivers it: a click, then the second press as a double click.
     QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, zoe);
     QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, zoe);
     QCOMPARE(opened.count(), 1);
-    QCOMPARE(opened.takeFirst(), QVariantList({ S(u"Zoë"), 0 }));
+    QCOMPARE(opened.takeFirst(), QVariantList({ u"Zoë"_s, 0 }));
 }
 
 void TestShortlistTab::exchangeThroughTheTab_data()
@@ -452,47 +448,47 @@ void TestShortlistTab::exchangeThroughTheTab_data()
 void TestShortlistTab::exchangeThroughTheTab()
 {
     QFETCH(bool, readOnly);
-    const QString folder = path(S(u"disk"));
+    const QString folder = path(u"disk"_s);
     QVERIFY(QDir().mkpath(folder));
     ReadOnlyDisk disk;
     if (readOnly && !disk.mount(folder))
         QSKIP("no disk can be mounted here to make read-only (only root may, and not in every container)");
-    ShortlistTab *tab = &openTab(folder + S(u"/shortlist.sqlite"));
+    ShortlistTab *tab = &openTab(folder + u"/shortlist.sqlite"_s);
     rateSome();
     if (readOnly) {
         m_tab.reset();
         m_session.reset();
         QVERIFY(disk.seal());
-        tab = &openTab(folder + S(u"/shortlist.sqlite"));
+        tab = &openTab(folder + u"/shortlist.sqlite"_s);
     }
-    const QString file = path(S(u"Alex ratings.namorel"));
-    QList<ShownBox> shown = answeringMessageBoxes([&] { tab->exportMyRatingsTo(file, S(u"Alex")); });
-    const QString written = S(u"Your 4 ratings were written to \"") + QDir::toNativeSeparators(file)
-        + S(u"\". Send the file to your partner, who reads it with \"Import partner's ratings...\".");
+    const QString file = path(u"Alex ratings.namorel"_s);
+    QList<ShownBox> shown = answeringMessageBoxes([&] { tab->exportMyRatingsTo(file, u"Alex"_s); });
+    const QString written = u"Your 4 ratings were written to \""_s + QDir::toNativeSeparators(file)
+        + u"\". Send the file to your partner, who reads it with \"Import partner's ratings...\"."_s;
     if (readOnly) {
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown.first().icon, QMessageBox::Warning);
-        QVERIFY2(shown.first().text.contains(S(u"is read-only")), qPrintable(shown.first().text));
+        QVERIFY2(shown.first().text.contains(u"is read-only"_s), qPrintable(shown.first().text));
     } else {
         QCOMPARE(shown.size(), 1);
     }
     QCOMPARE(shown.last().text, written);
-    QCOMPARE(m_session->shortlist().ownerName(), readOnly ? QString() : S(u"Alex"));
+    QCOMPARE(m_session->shortlist().ownerName(), readOnly ? QString() : u"Alex"_s);
 
     // The partner's copy.
-    ShortlistSession partnerSession(path(S(u"partner.sqlite")));
+    ShortlistSession partnerSession(path(u"partner.sqlite"_s));
     ShortlistTab partnerTab(&partnerSession);
     partnerTab.show();
     QVERIFY(QTest::qWaitForWindowExposed(&partnerTab));
     shown = answeringMessageBoxes([&] { partnerTab.importPartnersRatingsFrom(file); });
     QCOMPARE(shown.size(), 1);
-    QCOMPARE(shown.first().text, S(u"4 ratings of Alex stored."));
-    QCOMPARE(partnerTab.partnerLabel()->text(), S(u"Partner: Alex"));
+    QCOMPARE(shown.first().text, u"4 ratings of Alex stored."_s);
+    QCOMPARE(partnerTab.partnerLabel()->text(), u"Partner: Alex"_s);
     partnerTab.viewButton(ShortlistView::Partners)->click();
     QCOMPARE(partnerTab.rows().size(), 4);
 
     shown = answeringMessageBoxes([&] { partnerTab.importPartnersRatingsFrom(file); });
-    QCOMPARE(shown.first().text, S(u"Nothing new from Alex: every rating in the file is already here."));
+    QCOMPARE(shown.first().text, u"Nothing new from Alex: every rating in the file is already here."_s);
 }
 
 void TestShortlistTab::csvOfTheViewShown()
@@ -502,23 +498,23 @@ void TestShortlistTab::csvOfTheViewShown()
     tab.show();
     QVERIFY(QTest::qWaitForWindowExposed(&tab));
     tab.viewButton(ShortlistView::BothLike)->click();
-    const QString file = path(S(u"both.csv"));
+    const QString file = path(u"both.csv"_s);
     tab.writeCsv(file);
     QCOMPARE(readFile(file),
-        QString(S(u"Name,Gender,My stars,My veto,My note,Partner's stars,Partner's veto,Partner's note,Both like\r\n"
+        QString(u"Name,Gender,My stars,My veto,My note,Partner's stars,Partner's veto,Partner's note,Both like\r\n"
                   u"Zoë,girl,5,no,\"bright, \"\"short\"\"\",4,no,<b>bold</b> & co,yes\r\n"
-                  u"Bo,boy,4,no,,3,no,,yes\r\n"))
+                  u"Bo,boy,4,no,,3,no,,yes\r\n"_s)
             .toUtf8());
-    const QString unwritable = path(S(u"no/such/folder/x.csv"));
+    const QString unwritable = path(u"no/such/folder/x.csv"_s);
     QVERIFY(errorOf<ShortlistError>([&] {
         tab.writeCsv(unwritable);
-    }).startsWith(S(u"Cannot write \"") + QDir::toNativeSeparators(unwritable) + S(u"\": ")));
+    }).startsWith(u"Cannot write \""_s + QDir::toNativeSeparators(unwritable) + u"\": "_s));
 #ifdef Q_OS_UNIX
     // A pipe where the file would go is left a pipe.
-    const QString pipe = path(S(u"pipe.csv"));
+    const QString pipe = path(u"pipe.csv"_s);
     QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
     QCOMPARE(errorOf<ShortlistError>([&] { tab.writeCsv(pipe); }),
-        S(u"Cannot write \"") + QDir::toNativeSeparators(pipe) + S(u"\": it is a pipe, not a file."));
+        u"Cannot write \""_s + QDir::toNativeSeparators(pipe) + u"\": it is a pipe, not a file."_s);
     QVERIFY(!QFileInfo(pipe).isFile());
 #endif
 }
@@ -533,22 +529,22 @@ void TestShortlistTab::printing()
 
     // A partner's note is printed as the text it is, never read as markup.
     const QString text = tab.printDocument()->toPlainText();
-    QVERIFY2(text.contains(S(u"<b>bold</b> & co")), qPrintable(text));
-    QVERIFY(text.contains(S(u"Namorel shortlist: My partner's")));
-    QVERIFY(text.contains(S(u"My ratings and Sam's, 3 names")));
-    QVERIFY(text.contains(S(u"Zoë")));
-    QVERIFY(!text.contains(S(u"Ada")));
+    QVERIFY2(text.contains(u"<b>bold</b> & co"_s), qPrintable(text));
+    QVERIFY(text.contains(u"Namorel shortlist: My partner's"_s));
+    QVERIFY(text.contains(u"My ratings and Sam's, 3 names"_s));
+    QVERIFY(text.contains(u"Zoë"_s));
+    QVERIFY(!text.contains(u"Ada"_s));
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path(S(u"shortlist.pdf")));
+    printer.setOutputFileName(path(u"shortlist.pdf"_s));
     tab.printTo(printer);
-    QVERIFY(readFile(path(S(u"shortlist.pdf"))).startsWith("%PDF-"));
+    QVERIFY(readFile(path(u"shortlist.pdf"_s)).startsWith("%PDF-"));
 }
 
 void TestShortlistTab::damagedDatabaseIsReported()
 {
-    QFile damaged(path(S(u"shortlist.sqlite")));
+    QFile damaged(path(u"shortlist.sqlite"_s));
     QVERIFY(damaged.open(QIODevice::WriteOnly));
     damaged.write("not a database, not at all, not even close");
     damaged.close();
@@ -559,12 +555,12 @@ void TestShortlistTab::damagedDatabaseIsReported()
     });
     QCOMPARE(shown.size(), 1);
     QCOMPARE(shown.first().icon, QMessageBox::Warning);
-    QVERIFY2(shown.first().text.startsWith(S(u"The shortlist was damaged and could not be read. It was moved to \"")),
+    QVERIFY2(shown.first().text.startsWith(u"The shortlist was damaged and could not be read. It was moved to \""_s),
         qPrintable(shown.first().text));
-    QVERIFY(shown.first().text.contains(QDir::toNativeSeparators(path(S(u"shortlist-damaged-")))));
+    QVERIFY(shown.first().text.contains(QDir::toNativeSeparators(path(u"shortlist-damaged-"_s))));
 
     // And the fresh one works, without telling again.
-    const QList<ShownBox> later = answeringMessageBoxes([&] { m_session->rate({ S(u"Ada"), 0, 3, false, {}, {} }); });
+    const QList<ShownBox> later = answeringMessageBoxes([&] { m_session->rate({ u"Ada"_s, 0, 3, false, {}, {} }); });
     QCOMPARE(later.size(), 0);
     QCOMPARE(tab.rows().size(), 1);
 }
@@ -572,7 +568,7 @@ void TestShortlistTab::damagedDatabaseIsReported()
 void TestShortlistTab::unopenableDatabaseIsReported()
 {
     // A folder stands where the database should be: the error report says so, and the tab stays empty.
-    QVERIFY(QDir().mkpath(path(S(u"shortlist.sqlite"))));
+    QVERIFY(QDir().mkpath(path(u"shortlist.sqlite"_s)));
     ShortlistTab &tab = openTab();
     const QList<ShownBox> shown = answeringMessageBoxes([&] {
         tab.show();
@@ -580,12 +576,12 @@ void TestShortlistTab::unopenableDatabaseIsReported()
     });
     QCOMPARE(shown.size(), 1);
     QCOMPARE(shown.first().icon, QMessageBox::Critical);
-    QVERIFY2(shown.first().text.startsWith(S(u"Cannot open the shortlist \"")), qPrintable(shown.first().text));
+    QVERIFY2(shown.first().text.startsWith(u"Cannot open the shortlist \""_s), qPrintable(shown.first().text));
     QCOMPARE(tab.rows().size(), 0);
     QVERIFY(!tab.deleteButton()->isEnabled());
     // It is not damage: nothing is moved aside.
-    QVERIFY(QFileInfo(path(S(u"shortlist.sqlite"))).isDir());
-    QCOMPARE(QDir(m_dir->path()).entryList({ S(u"*damaged*") }), QStringList());
+    QVERIFY(QFileInfo(path(u"shortlist.sqlite"_s)).isDir());
+    QCOMPARE(QDir(m_dir->path()).entryList({ u"*damaged*"_s }), QStringList());
 }
 
 void TestShortlistTab::outsideTextIsShownAsItIs_data()
@@ -593,10 +589,10 @@ void TestShortlistTab::outsideTextIsShownAsItIs_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("fifo"); // a pipe to make first, that nothing ever writes to
 #ifdef Q_OS_LINUX
-    QTest::newRow("a picture read from a pipe") << S(u"<img src=\"%1\">") << S(u"pipe");
-    QTest::newRow("a picture read from an endless device") << S(u"<img src=\"/dev/zero\">") << QString();
+    QTest::newRow("a picture read from a pipe") << u"<img src=\"%1\">"_s << u"pipe"_s;
+    QTest::newRow("a picture read from an endless device") << u"<img src=\"/dev/zero\">"_s << QString();
 #endif
-    QTest::newRow("tags") << S(u"<b>bold</b> & <i>co</i>") << QString();
+    QTest::newRow("tags") << u"<b>bold</b> & <i>co</i>"_s << QString();
 }
 
 void TestShortlistTab::outsideTextIsShownAsItIs()
@@ -618,7 +614,7 @@ void TestShortlistTab::outsideTextIsShownAsItIs()
     QDeadlineTimer deadline(60000);
     qint64 peak = 0;
     while (!child.waitForFinished(50) && !deadline.hasExpired()) {
-        QFile status(S(u"/proc/%1/status").arg(child.processId()));
+        QFile status(u"/proc/%1/status"_s.arg(child.processId()));
         if (status.open(QIODevice::ReadOnly)) {
             for (const QByteArray &line : status.readAll().split('\n')) {
                 if (line.startsWith("VmRSS:"))
@@ -631,7 +627,7 @@ void TestShortlistTab::outsideTextIsShownAsItIs()
     if (child.state() != QProcess::NotRunning) {
         child.kill();
         child.waitForFinished();
-        QVERIFY2(peak <= kMemoryLimit, qPrintable(S(u"showing the text took %1 MB").arg(peak >> 20)));
+        QVERIFY2(peak <= kMemoryLimit, qPrintable(u"showing the text took %1 MB"_s.arg(peak >> 20)));
         QFAIL("showing the text did not end");
     }
     const QByteArray output = child.readAllStandardOutput();

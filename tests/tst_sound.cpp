@@ -9,7 +9,7 @@
 using namespace namorel;
 using namespace namorel::testing;
 
-class tst_Sound : public QObject
+class TestSound : public QObject
 {
     Q_OBJECT
 
@@ -24,7 +24,7 @@ private slots:
     void unreadableFiles();
 };
 
-void tst_Sound::parsePhones_data()
+void TestSound::parsePhones_data()
 {
     QTest::addColumn<QString>("arpabet");
     QTest::addColumn<QStringList>("phones");
@@ -41,14 +41,14 @@ void tst_Sound::parsePhones_data()
     QTest::newRow("nothing") << QString() << QStringList();
 }
 
-void tst_Sound::parsePhones()
+void TestSound::parsePhones()
 {
     QFETCH(QString, arpabet);
     QFETCH(QStringList, phones);
     QCOMPARE(ParsePhones(arpabet), phones);
 }
 
-void tst_Sound::syllables_data()
+void TestSound::syllables_data()
 {
     QTest::addColumn<QString>("arpabet");
     QTest::addColumn<qint32>("count");
@@ -67,7 +67,7 @@ void tst_Sound::syllables_data()
     QTest::newRow("NG never begins a syllable") << QStringLiteral("IH1 NG ER0") << 2 << 0 << QStringLiteral("ING-er");
 }
 
-void tst_Sound::syllables()
+void TestSound::syllables()
 {
     QFETCH(QString, arpabet);
     QFETCH(qint32, count);
@@ -85,7 +85,7 @@ void tst_Sound::syllables()
     QCOMPARE(joined, phones);
 }
 
-void tst_Sound::damagedTable_data()
+void TestSound::damagedTable_data()
 {
     QTest::addColumn<QByteArray>("data");
 
@@ -99,7 +99,7 @@ void tst_Sound::damagedTable_data()
     QTest::newRow("not UTF-8") << QByteArray("Zo\xEB\t/zoʊi/\tZ OW1 IY0\tcmudict\n");
 }
 
-void tst_Sound::damagedTable()
+void TestSound::damagedTable()
 {
     QFETCH(QByteArray, data);
     try {
@@ -111,7 +111,7 @@ void tst_Sound::damagedTable()
     }
 }
 
-void tst_Sound::tableLookup()
+void TestSound::tableLookup()
 {
     const PronunciationTable table = PronunciationTable::parse(
         QByteArray("# comment\nSøren\t/sˈœʔʌn/\tS ER1 AH0 N\tespeak-ng:da\nLiam\t/ˈliəm/\tL IY1 AH0 M\tcmudict\n"),
@@ -128,7 +128,7 @@ void tst_Sound::tableLookup()
     QVERIFY(!table.find(QStringLiteral("Soren")));
 }
 
-void tst_Sound::unreadableFiles()
+void TestSound::unreadableFiles()
 {
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
@@ -149,6 +149,6 @@ void tst_Sound::unreadableFiles()
     QCOMPARE(ReadDataFile(big.fileName(), 100).size(), 100);
 }
 
-QTEST_GUILESS_MAIN(tst_Sound)
+QTEST_GUILESS_MAIN(TestSound)
 
 #include "tst_sound.moc"

@@ -150,7 +150,7 @@ void TestURLLabel::clickOpensTheAddress()
     QFETCH(QString, caption);
     QFETCH(QString, address);
 
-    QCOMPARE(TURLLabel::LinkAddress(type, caption), address);
+    QCOMPARE(TURLLabel::linkAddress(type, caption), address);
 
     Stage stage;
     stage.label->setURLType(type);
@@ -196,7 +196,7 @@ void TestURLLabel::hoverTurnsBlueThenBlack()
     QVERIFY(QTest::qWaitForWindowExposed(&stage));
     TURLLabel *label = stage.label;
     // Before the first hover the text has the window-text colour, which here is green.
-    QCOMPARE(label->fontColor(), ColorWindowText);
+    QCOMPARE(label->fontColor(), kColorWindowText);
     QVERIFY(shows(label, kGreen));
 
     enter(label);
@@ -283,7 +283,7 @@ void TestURLLabel::linkCursorIsOneTableEntryForAllLabels()
     TURLLabel first;
     TURLLabel second;
     QCOMPARE(RegisteredCursorCount(), 1);
-    const std::optional<QCursor> link = RegisteredCursor(LinkCursorId);
+    const std::optional<QCursor> link = RegisteredCursor(kLinkCursorId);
     QVERIFY(link);
     QCOMPARE(link->shape(), Qt::BitmapCursor);
     QCOMPARE(link->hotSpot(), QPoint(5, 0));
@@ -297,7 +297,7 @@ void TestURLLabel::linkCursorIsOneTableEntryForAllLabels()
     QCOMPARE(mask.pixelIndex(0, 0), 0);
 
     for (const TURLLabel *label : { &first, &second }) {
-        QCOMPARE(label->cursorId(), LinkCursorId);
+        QCOMPARE(label->cursorId(), kLinkCursorId);
         QCOMPARE(label->cursor().shape(), Qt::BitmapCursor);
         QCOMPARE(label->cursor().hotSpot(), QPoint(5, 0));
     }
@@ -307,7 +307,7 @@ void TestURLLabel::linkCursorIsOneTableEntryForAllLabels()
 // still the hot spot.
 void TestURLLabel::linkCursorAtTwiceTheDensity()
 {
-    const std::optional<QCursor> sharp = TURLLabel::LinkCursor(2);
+    const std::optional<QCursor> sharp = TURLLabel::linkCursor(2);
     QVERIFY(sharp);
     QCOMPARE(sharp->shape(), Qt::BitmapCursor);
     const QPixmap picture = sharp->pixmap();
@@ -319,7 +319,7 @@ void TestURLLabel::linkCursorAtTwiceTheDensity()
     QCOMPARE(pixels.pixelColor(10, 0), QColor(Qt::black));
     QCOMPARE(pixels.pixelColor(11, 1), QColor(Qt::black));
     QCOMPARE(pixels.pixelColor(0, 0).alpha(), 0);
-    QCOMPARE(TURLLabel::LinkCursor(1)->bitmap().size(), QSize(32, 32));
+    QCOMPARE(TURLLabel::linkCursor(1)->bitmap().size(), QSize(32, 32));
 }
 
 void TestURLLabel::missingCursorResourceLeavesTheArrow()
@@ -328,14 +328,14 @@ void TestURLLabel::missingCursorResourceLeavesTheArrow()
     removeCursorResource();
     TURLLabel without;
     restoreCursorResource();
-    QVERIFY(!RegisteredCursor(LinkCursorId));
+    QVERIFY(!RegisteredCursor(kLinkCursorId));
     QCOMPARE(without.cursor().shape(), Qt::ArrowCursor);
     // The earlier label looks the cursor up again when the pointer comes.
     enter(&before);
     QCOMPARE(before.cursor().shape(), Qt::ArrowCursor);
 
     TURLLabel after;
-    QVERIFY(RegisteredCursor(LinkCursorId));
+    QVERIFY(RegisteredCursor(kLinkCursorId));
     enter(&without);
     QCOMPARE(without.cursor().shape(), Qt::BitmapCursor);
 }

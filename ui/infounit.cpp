@@ -55,7 +55,7 @@ int TInfoForm::showModal()
 
 void TInfoForm::BitBtn3Click()
 {
-    done(mrAbort);
+    done(kAbortResult);
 }
 
 void TInfoForm::OvalButton1Click()
@@ -65,7 +65,7 @@ void TInfoForm::OvalButton1Click()
 
 void TInfoForm::reject()
 {
-    done(mrCancel);
+    done(kCancelResult);
 }
 
 void TInfoForm::keyPressEvent(QKeyEvent *event)

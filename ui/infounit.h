@@ -19,9 +19,9 @@ class TInfoForm : public QDialog
 
 public:
     /// The modal result after "Close".
-    static constexpr int mrAbort = 3;
+    static constexpr int kAbortResult = 3;
     /// The modal result after the close box, the system menu's close command or Alt+F4.
-    static constexpr int mrCancel = 2;
+    static constexpr int kCancelResult = 2;
 
     /// The makers' customer-care page, opened by "Support".
     static QUrl customerCareUrl();
@@ -42,7 +42,7 @@ public:
 public slots:
     void BitBtn3Click();
     void OvalButton1Click();
-    /// Ends the showing with mrCancel: the close box, the system menu and Alt+F4 come here.
+    /// Ends the showing with kCancelResult: the close box, the system menu and Alt+F4 come here.
     void reject() override;
 
 protected:

@@ -106,7 +106,7 @@ std::optional<JpegHeader> readHeader(const QByteArray &data)
         header.progressive = info.progressive_mode != 0;
     });
     if (!read || header.width <= 0 || header.height <= 0
-        || qint64(header.width) * header.height > JpegPicture::MaxPixels)
+        || qint64(header.width) * header.height > JpegPicture::kMaxPixels)
         return std::nullopt;
     return header;
 }

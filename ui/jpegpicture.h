@@ -18,12 +18,12 @@ struct JpegHeader
 
 /// A JPEG picture read in two steps: making it reads only the header, and the pixels are decoded the
 /// first time they are asked for. Damaged or hostile data (truncated, not a JPEG, corrupt, or declaring
-/// more than MaxPixels pixels) never stops the program: the picture is then empty.
+/// more than kMaxPixels pixels) never stops the program: the picture is then empty.
 class JpegPicture
 {
 public:
     /// The most pixels a picture may have; larger declared sizes are treated as damage.
-    static constexpr qint64 MaxPixels = 4096 * 4096;
+    static constexpr qint64 kMaxPixels = 4096 * 4096;
 
     /// An empty picture.
     JpegPicture() = default;

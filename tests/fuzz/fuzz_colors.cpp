@@ -76,8 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const TColor color = take<TColor>(data, size);
     const float highlightFactor = take<float>(data, size);
     const float shadowFactor = take<float>(data, size);
-    TColor highlight = SystemColorFlag;
-    TColor shadow = SystemColorFlag;
+    TColor highlight = kSystemColorFlag;
+    TColor shadow = kSystemColorFlag;
     CalcShades(color, highlight, shadow, highlightFactor, shadowFactor);
     NAMOREL_FUZZ_CHECK(!IsSystemColor(highlight) && highlight <= 0xFFFFFF);
     NAMOREL_FUZZ_CHECK(!IsSystemColor(shadow) && shadow <= 0xFFFFFF);

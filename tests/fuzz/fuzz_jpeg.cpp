@@ -16,7 +16,7 @@ void decode(JpegPicture picture, int eighths)
         return;
     const QSize declared = picture.size();
     NAMOREL_FUZZ_CHECK(declared.width() > 0 && declared.height() > 0);
-    NAMOREL_FUZZ_CHECK(qint64(declared.width()) * declared.height() <= JpegPicture::MaxPixels);
+    NAMOREL_FUZZ_CHECK(qint64(declared.width()) * declared.height() <= JpegPicture::kMaxPixels);
     const QImage &image = picture.image();
     NAMOREL_FUZZ_CHECK(picture.isDecoded());
     // Damaged data gives an empty picture; anything else, the pixels of the size the header declared.
