@@ -23,6 +23,7 @@ constexpr qint64 kMaxFactsFileBytes = qint64(64) * 1024 * 1024;
 constexpr qint32 kShareYears = 20;
 constexpr qint64 kShareMinimumBirths = 50;
 constexpr qint32 kTrendYears = 10;
+constexpr qint64 kTrendMinimumBirths = 100;
 // The years the births file may hold: the US records begin in 1880, and a year has four digits. The bound also
 // keeps every yearly list, run on to the latest year, to a few thousand numbers whatever the file says.
 constexpr qint32 kFirstRecordsYear = 1880;
@@ -98,13 +99,12 @@ bool parseYear(QByteArrayView text, qint32 &year)
     return true;
 }
 
-// The spelling under which the US records list a name: lower case a-z, or nothing when it has other
-// characters (the records know no accents, hyphens or spaces).
-QByteArray recordsSpelling(const QString &name)
+// The letters a to z only, in lower case; nothing when there is any other character.
+QByteArray lowerAtoZ(QStringView text)
 {
     QByteArray spelling;
-    spelling.reserve(name.size());
-    for (const QChar c : name) {
+    spelling.reserve(text.size());
+    for (const QChar c : text) {
         const char16_t u = c.unicode();
         if (u >= u'a' && u <= u'z')
             spelling.append(char(u));
@@ -114,6 +114,33 @@ QByteArray recordsSpelling(const QString &name)
             return {};
     }
     return spelling;
+}
+
+// The plain form of a name the records cannot hold: its letters without accents, the letters of their own
+// spelled out as the records write them (Søren as soren, Æthelflæd as aethelflaed). Nothing when that still
+// leaves other characters (a hyphen, a space, another script). The maintainer tool folds names the same way.
+QByteArray plainSpelling(const QString &name)
+{
+    static const QHash<char16_t, QStringView> spelledOut = { { u'æ', u"ae" }, { u'ø', u"o" }, { u'œ', u"oe" },
+        { u'ð', u"d" }, { u'þ', u"th" }, { u'ł', u"l" }, { u'đ', u"d" }, { u'ß', u"ss" } };
+    QString text;
+    for (const QChar c : name.toCaseFolded()) {
+        if (const QStringView letters = spelledOut.value(c.unicode()); !letters.isEmpty())
+            text += letters;
+        else
+            text += c;
+    }
+    text = text.normalized(QString::NormalizationForm_KD);
+    text.removeIf([](QChar c) { return c.combiningClass() != 0; });
+    return lowerAtoZ(text);
+}
+
+// The spelling under which the US records list a name: lower case a-z, else its plain form; nothing when it
+// has neither.
+QByteArray recordsSpelling(const QString &name)
+{
+    const QByteArray own = lowerAtoZ(name);
+    return own.isEmpty() ? plainSpelling(name) : own;
 }
 
 // Whether a births line's spelling is one the records may hold: lower case a-z, or the births of all names.
@@ -309,6 +336,11 @@ NameFacts FactsDatabase::lookUp(const QString &name, qint32 genderIndex) const
         facts.FirstYear = own.FirstYear;
         facts.Births = own.Births;
         facts.LatestRank = own.Births.back() > 0 ? own.Ranks.back() : 0;
+        // The records' spelling, as a name is written: "Jose" for José.
+        const QByteArray spelling = recordsSpelling(name);
+        facts.BirthsSpelling = lowerAtoZ(name).isEmpty()
+            ? QString::fromLatin1(spelling.first(1).toUpper() + spelling.sliced(1))
+            : name;
     }
 
     // The share of girls among both sexes' births over the last twenty years.
@@ -352,7 +384,7 @@ qint32 PeakYear(const QList<double> &perMillion, qint32 firstYear)
     return firstYear + qint32(peak - perMillion.begin());
 }
 
-QString TenYearTrend(const QList<double> &perMillion, qint32 firstYear)
+QString TenYearTrend(const NameFacts &facts, const QList<double> &perMillion, qint32 firstYear)
 {
     if (perMillion.size() <= kTrendYears)
         return {};
@@ -362,6 +394,15 @@ QString TenYearTrend(const QList<double> &perMillion, qint32 firstYear)
     if (now <= 0 && before <= 0)
         return QStringLiteral("Not given in %1 or %2")
             .arg(QString::number(since), QString::number(since + kTrendYears));
+    // A handful of births either way would read as a steep rise or fall.
+    const auto birthsIn = [&facts](qint32 year) {
+        const qint64 index = qint64(year) - facts.FirstYear;
+        return index >= 0 && index < facts.Births.size() ? qint64(facts.Births[index]) : 0;
+    };
+    const qint64 compared = birthsIn(since) + birthsIn(since + kTrendYears);
+    if (compared < kTrendMinimumBirths)
+        return QStringLiteral("Too few births to tell: %1 in %2 and %3 together")
+            .arg(QString::number(compared), QString::number(since), QString::number(since + kTrendYears));
     if (before <= 0)
         return QStringLiteral("New: not given in %1").arg(since);
     if (now <= 0)

@@ -75,7 +75,9 @@ QList<double> BirthsPerMillion(const NameFacts &facts, const QList<qint32> &allB
 qint32 PeakYear(const QList<double> &perMillion, qint32 firstYear);
 
 /// The change over the last ten years in words ("Rising: up 40 % since 2014"), from the rates per million
-/// of the latest year and of ten years before it. Empty when there are not eleven years of rates.
-QString TenYearTrend(const QList<double> &perMillion, qint32 firstYear);
+/// (\a perMillion, from \a firstYear) of the latest year and of ten years before it; when the name's births in
+/// those two years are fewer than 100 together, only that there are too few to tell. Empty when there are not
+/// eleven years of rates.
+QString TenYearTrend(const NameFacts &facts, const QList<double> &perMillion, qint32 firstYear);
 
 } // namespace namorel

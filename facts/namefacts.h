@@ -17,10 +17,17 @@ struct NameFacts
     qint32 Syllables = 0; // 0 if unknown
     QString Meaning; // empty if unknown
     qint32 FirstYear = 0; // the year of Births[0]; 0 when there are no counts
-    QList<qint32> Births; // US births recorded with this exact spelling and sex, one per year up to the latest year
-    qint32 LatestRank = 0; // rank among names of this sex in the latest year; 0 if not ranked
+    QList<qint32> Births; // US births recorded with the spelling BirthsSpelling and this sex, one per year up to the
+                          // latest year
+    qint32 LatestRank = 0; // shared rank among names of this sex in the latest year (1 + the number of names given
+                           // more often); 0 if not ranked
     double FemaleShare
         = -1; // share of girls among US births with this spelling over the last 20 years; -1 if fewer than 50 births
+    QString PronunciationLanguage; // BCP 47 tag of the language Pronunciation is in: "ga", "es", "hi", "en-US"
+    QString EnglishPronunciation; // IPA between slashes as English speakers usually say it; equal to
+                                  // Pronunciation for an English name; empty if unknown
+    QString BirthsSpelling; // the spelling whose US counts Births holds: Name, or its plain form ("Jose" for
+                            // "José") when the US records cannot hold Name; empty when there are no counts
 };
 
 // Everything the database in programFolder ("<folder>/", as the search takes it) knows of the name.

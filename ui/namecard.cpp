@@ -323,16 +323,28 @@ void NameCard::showName(const QString &programFolder, const QString &name, qint3
     const bool hasRecords = !m_facts.Births.isEmpty();
     m_usage->setTitle(QStringLiteral("Use in the US: births per million %1").arg(girls ? u"girls" : u"boys"));
     m_chart->setVisible(hasRecords);
-    m_noRecords->setVisible(!hasRecords);
     // Without the chart, the spare room goes below the card's contents instead.
     m_layout->setStretchFactor(m_usage, hasRecords ? 1 : 0);
     m_layout->setStretch(m_layout->count() - 1, hasRecords ? 0 : 1);
     const bool lettersAtoZ = std::all_of(
         name.begin(), name.end(), [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); });
-    m_noRecords->setText(lettersAtoZ
-            ? QStringLiteral("No US records for this spelling")
-            : QStringLiteral("No US records for this spelling\n(the records write names in the "
-                             "letters A to Z only, without accents, spaces or hyphens)"));
+    // A spelling the records cannot hold is counted under its plain form, and the card says so.
+    const bool countedAsPlain = hasRecords && m_facts.BirthsSpelling != name;
+    m_noRecords->setVisible(!hasRecords || countedAsPlain);
+    if (countedAsPlain) {
+        QString accentless = name.normalized(QString::NormalizationForm_D);
+        accentless.removeIf([](QChar c) { return c.combiningClass() != 0; });
+        m_noRecords->setText(QStringLiteral("US records: counted as %1; the US records hold %2")
+                                 .arg(m_facts.BirthsSpelling,
+                                     accentless.compare(m_facts.BirthsSpelling, Qt::CaseInsensitive) == 0
+                                         ? QStringLiteral("no accents")
+                                         : QStringLiteral("only the letters A to Z")));
+    } else {
+        m_noRecords->setText(lettersAtoZ
+                ? QStringLiteral("No US records for this spelling")
+                : QStringLiteral("No US records for this spelling\n(the records write names in the "
+                                 "letters A to Z only, without accents, spaces or hyphens)"));
+    }
     m_yearDetail->setVisible(hasRecords);
     m_rank->setVisible(hasRecords);
     m_peak->setVisible(hasRecords);
@@ -345,13 +357,18 @@ void NameCard::showName(const QString &programFolder, const QString &name, qint3
                 ? QStringLiteral("Latest rank (%1): %2").arg(QString::number(latest), number(m_facts.LatestRank))
                 : QStringLiteral("Latest rank (%1): not given that year").arg(latest));
         m_peak->setText(QStringLiteral("Peak year: %1").arg(PeakYear(m_perMillion, m_firstYear)));
-        m_trend->setText(QStringLiteral("Ten-year trend: %1").arg(TenYearTrend(m_perMillion, m_firstYear)));
+        m_trend->setText(
+            QStringLiteral("Ten-year trend: %1").arg(TenYearTrend(m_facts, m_perMillion, m_firstYear)));
     }
     m_share->setVisible(m_facts.FemaleShare >= 0);
     if (m_facts.FemaleShare >= 0) {
         const qint32 latest = database->latestYear();
-        m_share->setText(QStringLiteral("Girls: %1 %, boys: %2 % of US births with this spelling, %3-%4")
+        m_share->setText(QStringLiteral("Girls: %1 %, boys: %2 % of US births %3, %4-%5")
                              .arg(percent(m_facts.FemaleShare), percent(1 - m_facts.FemaleShare),
+                                 lettersAtoZ ? QStringLiteral("with this spelling")
+                                     : m_facts.BirthsSpelling.isEmpty()
+                                     ? QStringLiteral("under its plain spelling")
+                                     : QStringLiteral("as %1").arg(m_facts.BirthsSpelling),
                                  QString::number(latest - 19), QString::number(latest)));
     }
 

@@ -185,7 +185,7 @@ void checkBirths(const QStringList &names)
                 std::all_of(rates.begin(), rates.end(), [](double rate) { return rate >= 0 && rate <= 1e6; }));
             const qint32 peak = PeakYear(rates, first);
             NAMOREL_FUZZ_CHECK(peak == 0 || (peak >= facts.FirstYear && peak <= latest));
-            NAMOREL_FUZZ_CHECK(TenYearTrend(rates, first).isEmpty() == (rates.size() <= 10));
+            NAMOREL_FUZZ_CHECK(TenYearTrend(facts, rates, first).isEmpty() == (rates.size() <= 10));
         }
         // The share of girls is told of the name, whichever gender asks.
         NAMOREL_FUZZ_CHECK(share[0] == -2 || share[1] == -2 || share[0] == share[1]);
