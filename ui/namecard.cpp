@@ -216,11 +216,11 @@ NameCard::NameCard(QWidget *parent, const QString &settingsPath)
     m_syllables = readableLabel(QStringLiteral("Syllables"), this);
     m_syllables->setTextFormat(Qt::RichText);
     m_origins = readableLabel(QStringLiteral("Origins"), this);
-    m_meaning = readableLabel(QStringLiteral("Meaning, machine-written and unverified"), this);
+    m_meaning = readableLabel(QStringLiteral("Meaning, written by our editors from the name's history"), this);
     about->addRow(QStringLiteral("Pronunciation:"), m_pronunciation);
     about->addRow(QStringLiteral("Syllables:"), m_syllables);
     about->addRow(QStringLiteral("Origins:"), m_origins);
-    auto *meaningCaption = new QLabel(QStringLiteral("Meaning:\n(machine-written,\nunverified)"), this);
+    auto *meaningCaption = new QLabel(QStringLiteral("Meaning:\n(our editors,\nfrom the name's\nhistory)"), this);
     about->addRow(meaningCaption, m_meaning);
     layout->addLayout(about);
 
