@@ -5,7 +5,8 @@
 
 A file edited past the tool fails here (CTest runs this as namedb_files): every rule of checks.run_all,
 each file exactly as writers.name_file_bytes writes it, every plain spelling with its line in us-counts.txt,
-and every hand addition in its file. Prints the problems and exits with 1 when there are any.
+every hand addition in its file, the meanings as the tool writes them from meanings.tsv, and the meanings of
+the gold set (gold/meanings.tsv) kept word for word. Prints the problems and exits with 1 when there are any.
 """
 
 import sys
@@ -17,11 +18,13 @@ sys.path.insert(0, str(HERE))
 
 import checks  # noqa: E402
 import curation  # noqa: E402
+import facts  # noqa: E402
 import origins  # noqa: E402
 import writers  # noqa: E402
 from records import NameKey, Usage  # noqa: E402
 
 COUNTS = HERE / "us-counts.txt"
+GOLD_MEANINGS = HERE / "gold" / "meanings.tsv"
 
 
 def read_name_files(folder: Path, file_names: List[str]) -> Tuple[Dict[str, List[str]], List[str]]:
@@ -78,6 +81,30 @@ def past_the_tool(files: Mapping[str, List[str]], corrections: Mapping[str, cura
     return problems
 
 
+def meaning_problems(database: Path, files: Mapping[str, List[str]]) -> List[str]:
+    """The meanings file as the tool writes it from meanings.tsv for these name files, and the gold set's
+    meanings unchanged there."""
+    names: Dict[str, List[Tuple[str, str]]] = {}
+    for origin, sex, file_name in origins.all_files():
+        for name in files.get(file_name, []):
+            names.setdefault(name, []).append((origin, sex))
+    try:
+        written = facts.read_meanings(facts.MEANINGS_SOURCE)
+        expected = facts.meaning_lines(names, written)
+        gold = facts.read_meanings(GOLD_MEANINGS) if GOLD_MEANINGS.exists() else {}
+        committed = [line for line in (database / facts.MEANINGS).read_text(encoding="utf-8").splitlines()
+                     if not line.startswith("#")]
+    except (facts.MeaningsError, OSError, UnicodeDecodeError) as error:
+        return [f"meanings: {error}"]
+    problems = []
+    if committed != expected:
+        problems.append("meanings.txt: not as the tool writes it from meanings.tsv")
+    changed = [f"{name} ({sex})" for (name, sex), meaning in gold.items() if written.get((name, sex)) != meaning]
+    if changed:
+        problems.append(f"meanings.tsv: the gold set's meanings differ for {', '.join(changed)}")
+    return problems
+
+
 def main(argv=None) -> int:
     args = sys.argv[1:] if argv is None else argv
     database = Path(args[0]) if args else HERE.parent.parent / "database"
@@ -95,6 +122,7 @@ def main(argv=None) -> int:
         return 1
     problems += checks.run_all(files, corrections, usage, statistics, sources)
     problems += past_the_tool(files, corrections, counted)
+    problems += meaning_problems(database, files)
     if problems:
         print("namedb: the name files break these rules:\n" + "\n".join(problems), file=sys.stderr)
         return 1

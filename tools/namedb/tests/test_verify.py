@@ -5,6 +5,7 @@ from pathlib import Path
 from . import context  # noqa: F401
 
 import curation
+import facts
 import verify
 
 
@@ -27,6 +28,27 @@ class CommittedFiles(unittest.TestCase):
                                         {"aoife"})
         self.assertEqual(problems, ["celtig.nam: no line in us-counts.txt for Brigid",
                                     "celtig.nam: added by its curation but not in the file: Saoirse"])
+
+
+    def test_meanings_edited_past_the_tool_or_the_gold_set(self):
+        with tempfile.TemporaryDirectory() as folder:
+            root = Path(folder)
+            (root / "meanings.tsv").write_text("Megan\tf\torigin\tWelsh pet form of Margaret\n"
+                                               "Neha\tf\tpopular\t'love'\nZyon\tm\t-\t\n", encoding="utf-8")
+            (root / "gold.tsv").write_text("Megan\tf\torigin\tWelsh pet form of Margaret, from Greek 'pearl'\n",
+                                           encoding="utf-8")
+            (root / facts.MEANINGS).write_text("# header\nMegan\tf\tWelsh pet form of Margaret\n"
+                                               "Neha\tf\tlove\n", encoding="utf-8")
+            files = {"englig.nam": ["Megan"], "hindig.nam": ["Neha"], "afroub.nam": ["Zyon"]}
+            saved = facts.MEANINGS_SOURCE, verify.GOLD_MEANINGS
+            facts.MEANINGS_SOURCE, verify.GOLD_MEANINGS = root / "meanings.tsv", root / "gold.tsv"
+            try:
+                problems = verify.meaning_problems(root, files)
+            finally:
+                facts.MEANINGS_SOURCE, verify.GOLD_MEANINGS = saved
+        # The popular meaning is written as such, and the gold set's text stays word for word.
+        self.assertEqual(problems, ["meanings.txt: not as the tool writes it from meanings.tsv",
+                                    "meanings.tsv: the gold set's meanings differ for Megan (f)"])
 
 
 if __name__ == "__main__":
