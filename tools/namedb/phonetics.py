@@ -182,9 +182,64 @@ def ipa_to_arpabet(ipa: str) -> Optional[List[str]]:
 
 
 def clean_ipa(ipa: str) -> str:
-    """An IPA text as the card shows it: between slashes, no spaces or espeak-ng language switches."""
+    """An IPA text as the card shows it: between slashes, no spaces or espeak-ng language switches, each stress
+    mark at the start of its syllable."""
     text = ipa.strip().strip("/[]").strip()
-    return "/" + " ".join(text.split()) + "/"
+    return "/" + stress_at_onset(" ".join(text.split())) + "/"
+
+
+def _segments(text: str) -> List[str]:
+    """The text cut into sounds (a symbol of the table with the marks that follow it), stress marks, and other
+    characters one by one."""
+    out: List[str] = []
+    i = 0
+    while i < len(text):
+        for size in range(_LONGEST, 0, -1):
+            if text[i:i + size] in IPA_TO_ARPABET:
+                break
+        else:
+            size = 1
+        segment = text[i:i + size]
+        i += size
+        while i < len(text) and (unicodedata.combining(text[i]) or text[i] in "ːˑʰʲʷˠˤ"):
+            segment += text[i]
+            i += 1
+        out.append(segment)
+    return out
+
+
+def _base(segment: str) -> str:
+    return "".join(ch for ch in segment if not unicodedata.combining(ch) and ch not in "ːˑʰʲʷˠˤ")
+
+
+def _consonant(segment: str) -> Optional[str]:
+    """The ARPAbet of a single consonant sound, else None (a vowel, a mark, a syllable break)."""
+    phones = IPA_TO_ARPABET.get(_base(segment), "").split()
+    return phones[0] if len(phones) == 1 and phones[0] in CONSONANTS else None
+
+
+def stress_at_onset(ipa: str) -> str:
+    """Moves each stress mark that stands just before its vowel (as espeak-ng writes it: /dˈɑːvøð/) to the start
+    of the vowel's syllable (/ˈdɑːvøð/): back over the consonants before the vowel as far as a syllable may
+    begin with them (all of them at the start of a word), never past a syllable break or another vowel."""
+    segments = _segments(unicodedata.normalize("NFD", ipa))
+    for index, segment in enumerate(segments):
+        if segment not in (PRIMARY, SECONDARY):
+            continue
+        start = index
+        while start > 0 and _consonant(segments[start - 1]) is not None:
+            cluster = [_consonant(s) for s in segments[start - 1:index]]
+            if not _is_onset(cluster):
+                break
+            start -= 1
+        # At the start of a word every consonant before the first vowel begins its syllable (Zbigniew).
+        first = start
+        while first > 0 and _consonant(segments[first - 1]) is not None:
+            first -= 1
+        if first == 0 or segments[first - 1] == " ":
+            start = first
+        segments.insert(start, segments.pop(index))
+    return unicodedata.normalize("NFC", "".join(segments))
 
 
 class Espeak:

@@ -3,6 +3,7 @@ import unittest
 from . import context  # noqa: F401
 
 import facts
+import phonetics
 
 
 class Counts(unittest.TestCase):
@@ -16,6 +17,27 @@ class Counts(unittest.TestCase):
         for name, spelling in cases.items():
             with self.subTest(name=name):
                 self.assertEqual(facts.records_spelling(name), spelling)
+
+
+
+class Stress(unittest.TestCase):
+    def test_a_stress_mark_stands_at_the_start_of_its_syllable(self):
+        cases = {
+            "dˈɑːvøð": "ˈdɑːvøð",  # espeak-ng writes the mark before the vowel
+            "dɛmˈɛtɹə": "dɛˈmɛtɹə",
+            "anastˈasija": "anaˈstasija",  # s + t may begin a syllable
+            "ɪmpˈɔːt": "ɪmˈpɔːt",  # m + p may not
+            "zbˈɪɡnu": "ˈzbɪɡnu",  # the start of a word takes the whole cluster
+            "ʃˈɔvˌɑːn": "ˈʃɔˌvɑːn",
+            "ˈliəm": "ˈliəm",  # already right
+            "kəˈiːvə": "kəˈiːvə",  # a vowel before: nothing to move over
+            "ɾˈeːkʰaː": "ˈɾeːkʰaː",  # marks after a sound stay with it
+        }
+        for espeak, expected in cases.items():
+            with self.subTest(ipa=espeak):
+                self.assertEqual(phonetics.stress_at_onset(espeak), expected)
+                # The phones the sound rules read are the same either way.
+                self.assertEqual(phonetics.ipa_to_arpabet(expected), phonetics.ipa_to_arpabet(espeak))
 
 
 if __name__ == "__main__":
